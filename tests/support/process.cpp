@@ -1,0 +1,98 @@
+#include "tests/support/process.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "updater/paths.h"
+
+bool ChildProcess::Start(const std::wstring& exe, const std::wstring& arguments) {
+    std::wstring commandLine = Quoted(exe) + L" " + arguments;
+    std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back(L'\0');
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        return false;
+    }
+    CloseHandle(info.hThread);
+    process_.Reset(info.hProcess);
+    id_ = info.dwProcessId;
+    return true;
+}
+
+long ChildProcess::Wait(DWORD timeoutMs) {
+    if (!process_ || WaitForSingleObject(process_.Get(), timeoutMs) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(process_.Get(), &code);
+    return static_cast<long>(code);
+}
+
+bool ChildProcess::Running() const {
+    return process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT;
+}
+
+void ChildProcess::Terminate() {
+    if (Running()) {
+        TerminateProcess(process_.Get(), 99);
+        WaitForSingleObject(process_.Get(), 5000);
+    }
+}
+
+std::wstring ProgramFolder() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return FolderOf(path);
+}
+
+namespace {
+
+void RemoveFolderContents(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    UniqueFindHandle find(FindFirstFileW((folder + L"*").c_str(), &data));
+    if (!find) return;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            RemoveFolderContents(folder + name + L"\\");
+            RemoveDirectoryW((folder + name).c_str());
+        } else {
+            SetFileAttributesW((folder + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW((folder + name).c_str());
+        }
+    } while (FindNextFileW(find.Get(), &data));
+}
+
+}  // namespace
+
+std::wstring MakeScratchFolder(const std::wstring& name) {
+    const std::wstring folder = TempFolder() + L"updater-tests-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                name + L"\\";
+    CreateDirectoryW((TempFolder()).c_str(), nullptr);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    RemoveFolderContents(folder);
+    return folder;
+}
+
+std::string ReadWholeFile(const std::wstring& path) {
+    std::string bytes;
+    FILE* file = _wfopen(path.c_str(), L"rb");
+    if (file == nullptr) return bytes;
+    char buffer[65536];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
+    std::fclose(file);
+    return bytes;
+}
+
+bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
+    FILE* file = _wfopen(path.c_str(), L"wb");
+    if (file == nullptr) return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
+}
+
+bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }

@@ -1,0 +1,47 @@
+#pragma once
+// Helpers for tests that run the real programs: start a process, wait for it with a bound,
+// and find the programs and scratch folders the tests use.
+
+#include <windows.h>
+
+#include <string>
+
+#include "updater/win_handles.h"
+
+class ChildProcess {
+public:
+    // Starts `exe` with `arguments` (already quoted as needed). False when it cannot be started.
+    bool Start(const std::wstring& exe, const std::wstring& arguments);
+    // The exit code, or -1 when the process has not ended within `timeoutMs`.
+    long Wait(DWORD timeoutMs);
+    bool Running() const;
+    // Ends the process if it still runs (only this process, by its own handle).
+    void Terminate();
+    DWORD Id() const { return id_; }
+    ~ChildProcess() { Terminate(); }
+
+private:
+    UniqueHandle process_;
+    DWORD id_ = 0;
+};
+
+// The folder of the running test program (all built programs sit together in bin/).
+std::wstring ProgramFolder();
+// A fresh, empty scratch folder under the temporary folder, unique to this process and `name`.
+std::wstring MakeScratchFolder(const std::wstring& name);
+std::string ReadWholeFile(const std::wstring& path);
+bool WriteWholeFile(const std::wstring& path, const std::string& bytes);
+bool FileExists(const std::wstring& path);
+std::wstring Quoted(const std::wstring& text);
+// Polls `condition` every 20 ms until it holds or `timeoutMs` passed, pumping this thread's messages.
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        if (condition()) return true;
+        if (GetTickCount() - start >= timeoutMs) return false;
+        Sleep(20);
+    }
+}

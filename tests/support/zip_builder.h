@@ -1,0 +1,22 @@
+#pragma once
+// Builds zip archives in memory for tests: stored or deflated entries, and on request entries
+// that lie about their size or checksum, the way damaged or hostile archives do.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct ZipEntrySpec {
+    std::string name;
+    std::string data;
+    bool deflate = true;
+    bool utf8Name = false;        // sets general purpose bit 11
+    int64_t declaredSize = -1;    // uncompressed size written to the headers; -1: the true size
+    bool corruptChecksum = false;
+};
+
+// The bytes of a complete archive holding `entries` in order.
+std::vector<uint8_t> BuildZip(const std::vector<ZipEntrySpec>& entries);
+
+// Convenience: one deflated entry.
+std::vector<uint8_t> BuildZip(const std::string& name, const std::string& data);

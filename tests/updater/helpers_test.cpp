@@ -1,0 +1,103 @@
+// The small pure helpers of the updater: names, folders, the error-page marker, percentages and
+// the command line.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "updater/command_line.h"
+#include "updater/download.h"
+#include "updater/paths.h"
+
+TEST(FileNameOf, TakesTextAfterLastSeparatorOfEitherKind) {
+    EXPECT_EQ(FileNameOf(L"C:\\Program Files\\Host\\host.exe"), L"host.exe");
+    EXPECT_EQ(FileNameOf(L"C:/apps/host.exe"), L"host.exe");
+    EXPECT_EQ(FileNameOf(L"C:\\mixed/dir\\x.dll"), L"x.dll");
+    EXPECT_EQ(FileNameOf(L"C:\\dir/sub/y.dll"), L"y.dll");
+    EXPECT_EQ(FileNameOf(L"plain.exe"), L"plain.exe");
+    EXPECT_EQ(FileNameOf(L"C:\\dir\\"), L"");
+    EXPECT_EQ(FileNameOf(L""), L"");
+}
+
+TEST(FolderOf, KeepsTheLastSeparator) {
+    EXPECT_EQ(FolderOf(L"C:\\dir\\x.exe"), L"C:\\dir\\");
+    EXPECT_EQ(FolderOf(L"x.exe"), L"");
+}
+
+TEST(TempFolder, IsAnExistingFolderEndingInOneSeparator) {
+    const std::wstring folder = TempFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(folder.back(), L'\\');
+    EXPECT_NE(folder[folder.size() - 2], L'\\');
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(TempDownloadPath(L"D:\\a\\b\\host.exe"), folder + L"host.exe");
+}
+
+TEST(TempFolder, LongTemporaryFolderIsReadWhole) {
+    // A TMP longer than MAX_PATH makes GetTempPathW answer with the size it needs; that number
+    // must not be mistaken for a path length.
+    wchar_t saved[32768] = {};
+    const DWORD savedLength = GetEnvironmentVariableW(L"TMP", saved, 32768);
+    std::wstring longFolder = L"C:\\" + std::wstring(300, L'a');
+    SetEnvironmentVariableW(L"TMP", longFolder.c_str());
+    const std::wstring folder = TempFolder();
+    SetEnvironmentVariableW(L"TMP", savedLength ? saved : nullptr);
+    if (!folder.empty()) {
+        EXPECT_EQ(folder.back(), L'\\');
+        EXPECT_GE(folder.size(), longFolder.size());
+    }
+}
+
+TEST(ErrorPageMarker, FoundAnywhereBeforeTheFirstZeroByte) {
+    const std::string marker = "<html><head><title>Apache";
+    EXPECT_TRUE(ContainsErrorPageMarker(marker.data(), marker.size()));
+    const std::string page = "\r\n" + marker + " Tomcat - Error</title>";
+    EXPECT_TRUE(ContainsErrorPageMarker(page.data(), page.size()));
+    const std::string shortened = marker.substr(0, marker.size() - 1);
+    EXPECT_FALSE(ContainsErrorPageMarker(shortened.data(), shortened.size()));
+    const std::string lower = "<html><head><title>apache";
+    EXPECT_FALSE(ContainsErrorPageMarker(lower.data(), lower.size()));
+}
+
+TEST(ErrorPageMarker, ZeroByteHidesTheRestOfTheChunk) {
+    std::string binary("MZ\x90\0", 4);
+    binary += "<html><head><title>Apache";
+    EXPECT_FALSE(ContainsErrorPageMarker(binary.data(), binary.size()));
+    EXPECT_FALSE(ContainsErrorPageMarker("", 0));
+}
+
+TEST(ProgressPercent, OnlyWholePercentagesFromZeroToHundred) {
+    EXPECT_EQ(ProgressPercent(200, 0), 0);
+    EXPECT_EQ(ProgressPercent(200, 99), 49);
+    EXPECT_EQ(ProgressPercent(3, 2), 66);
+    EXPECT_EQ(ProgressPercent(200, 200), 100);
+    EXPECT_EQ(ProgressPercent(200, 201), 100);  // 100.5 truncates to 100
+    EXPECT_EQ(ProgressPercent(200, 202), -1);   // 101
+    EXPECT_EQ(ProgressPercent(0, 0), -1);       // unknown total
+    EXPECT_EQ(ProgressPercent(0, 10), -1);
+    EXPECT_EQ(ProgressPercent(-5, 10), -1);
+}
+
+TEST(ToAnsi, ConvertsAndCutsAtFirstZero) {
+    EXPECT_EQ(ToAnsi(L"http://127.0.0.1/a b.exe"), "http://127.0.0.1/a b.exe");
+    EXPECT_EQ(ToAnsi(L""), "");
+    EXPECT_EQ(ToAnsi(std::wstring(L"ab\0cd", 5)), "ab");
+}
+
+TEST(ParseCommandLine, AcceptsExactlyTwoArguments) {
+    UpdateRequest request;
+    EXPECT_TRUE(ParseCommandLine(L"updater.exe http://h/x.exe \"C:\\Program Files\\x.exe\"", request));
+    EXPECT_EQ(request.url, L"http://h/x.exe");
+    EXPECT_EQ(request.targetPath, L"C:\\Program Files\\x.exe");
+    EXPECT_TRUE(ParseCommandLine(L"updater.exe \"\" \"\"", request));
+    EXPECT_EQ(request.url, L"");
+
+    UpdateRequest untouched;
+    EXPECT_FALSE(ParseCommandLine(nullptr, untouched));
+    EXPECT_FALSE(ParseCommandLine(L"updater.exe", untouched));
+    EXPECT_FALSE(ParseCommandLine(L"updater.exe http://h/x.exe", untouched));
+    EXPECT_FALSE(ParseCommandLine(L"updater.exe a b c", untouched));
+    EXPECT_TRUE(untouched.url.empty());
+}

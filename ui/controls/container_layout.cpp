@@ -1,0 +1,126 @@
+// Placement of a container's children: the plain container's placement, floating children
+// with relative layout, and the adjustment of the scroll bars after a layout.
+
+#include "ui/controls/container.h"
+#include "ui/controls/scroll_bar.h"
+
+RECT CContainerUI::InsetRect() const {
+    return RECT{m_rcItem.left + m_inset.left, m_rcItem.top + m_inset.top, m_rcItem.right - m_inset.right,
+                m_rcItem.bottom - m_inset.bottom};
+}
+
+bool CContainerUI::IsVerticalBarVisible() const {
+    return m_verticalBar && m_verticalBar->IsVisible();
+}
+
+bool CContainerUI::IsHorizontalBarVisible() const {
+    return m_horizontalBar && m_horizontalBar->IsVisible();
+}
+
+void CContainerUI::ExcludeScrollBars(RECT& rc) const {
+    if (IsVerticalBarVisible()) {
+        rc.right -= m_verticalBar->FixedWidth();
+    }
+    if (IsHorizontalBarVisible()) {
+        rc.bottom -= m_horizontalBar->FixedHeight();
+    }
+}
+
+RECT CContainerUI::ClientRect() const {
+    RECT rc = InsetRect();
+    ExcludeScrollBars(rc);
+    return rc;
+}
+
+void CContainerUI::SetPos(RECT rc) {
+    CControlUI::SetPos(rc);
+    RECT inner = InsetRect();
+    for (int i = 0; i < m_items.GetSize(); ++i) {
+        CControlUI* child = ItemAt(i);
+        if (!child->IsVisible()) {
+            continue;
+        }
+        if (child->IsFloat()) {
+            PlaceFloatChild(i);
+        } else {
+            child->SetPos(inner);
+        }
+    }
+}
+
+// A floating child sits at its float offset from the edge the offset's sign names. With
+// relative layout it also moves and grows by a share of how much the container changed since
+// the previous placement; the first placement only records the container's size.
+void CContainerUI::PlaceFloatChild(int index) {
+    CControlUI* child = ItemAt(index);
+    if (!child || !child->IsVisible() || !child->IsFloat()) {
+        return;
+    }
+    SIZE offset = child->FloatOffset();
+    int width = child->FixedWidth();
+    int height = child->FixedHeight();
+    const RECT& r = m_rcItem;
+    RECT placed;
+    placed.left = offset.cx >= 0 ? r.left + offset.cx : r.right + offset.cx - width;
+    placed.right = placed.left + width;
+    placed.top = offset.cy >= 0 ? r.top + offset.cy : r.bottom + offset.cy - height;
+    placed.bottom = placed.top + height;
+    SIZE now = {r.right - r.left, r.bottom - r.top};
+    if (child->IsRelativeLayout()) {
+        RelativeLayoutRecord relative = child->RelativeLayout();
+        SIZE before = relative.parentSize;
+        if (before.cx != 0) {
+            placed.left += (now.cx - before.cx) * relative.moveXPercent / 100;
+            placed.top += (now.cy - before.cy) * relative.moveYPercent / 100;
+            placed.right = placed.left + (now.cx - before.cx) * relative.zoomXPercent / 100 + width;
+            placed.bottom = placed.top + (now.cy - before.cy) * relative.zoomYPercent / 100 + height;
+        }
+        child->SetRelativeParentSize(now);
+    }
+    child->SetPos(placed);
+}
+
+// Called by layouts at the end of their placement with the area they used and the height the
+// content needs. Showing, resizing or hiding the vertical bar changes the room left for the
+// children, so the container then lays itself out once more.
+void CContainerUI::UpdateScrollBars(RECT rc, int /*cxRequired*/, int cyRequired) {
+    if (IsHorizontalBarVisible()) {
+        m_horizontalBar->SetPos(RECT{rc.left, rc.bottom, rc.right, rc.bottom + m_horizontalBar->FixedHeight()});
+    }
+    if (!m_verticalBar) {
+        return;
+    }
+    int overflow = cyRequired - (rc.bottom - rc.top);
+    if (overflow > 0 && !m_verticalBar->IsVisible()) {
+        m_verticalBar->SetVisible(true);
+        m_verticalBar->SetScrollRange(overflow);
+        m_verticalBar->SetScrollPos(0);
+        m_inScrollProcessing = true;
+        SetPos(m_rcItem);
+        m_inScrollProcessing = false;
+        return;
+    }
+    if (!m_verticalBar->IsVisible()) {
+        return;
+    }
+    if (overflow > 0 || m_inScrollProcessing) {
+        m_verticalBar->SetPos(RECT{rc.right, rc.top, rc.right + m_verticalBar->FixedWidth(), rc.bottom});
+        if (m_verticalBar->ScrollRange() == overflow) {
+            return;
+        }
+        int before = m_verticalBar->ScrollPos();
+        m_verticalBar->SetScrollRange(overflow < 0 ? -overflow : overflow);
+        if (m_verticalBar->ScrollRange() == 0) {
+            m_verticalBar->SetVisible(false);
+            m_verticalBar->SetScrollPos(0);
+        }
+        if (m_verticalBar->ScrollPos() >= before) {
+            return;
+        }
+    } else {
+        m_verticalBar->SetVisible(false);
+        m_verticalBar->SetScrollPos(0);
+        m_verticalBar->SetScrollRange(0);
+    }
+    SetPos(m_rcItem);
+}

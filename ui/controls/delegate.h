@@ -1,0 +1,57 @@
+#pragma once
+// Listener lists of a control. A CDelegateBase is a callable that receives the control (or the
+// event record for event listeners) and answers whether the run should go on.
+
+#include <utility>
+
+#include "ui/util/pointer_array.h"
+
+class CDelegateBase {
+public:
+    virtual ~CDelegateBase() = default;
+    // false stops the run.
+    virtual bool Invoke(void* param) = 0;
+};
+
+template <typename Callable>
+class CDelegate final : public CDelegateBase {
+public:
+    explicit CDelegate(Callable callable) : m_callable(std::move(callable)) {}
+    bool Invoke(void* param) override { return m_callable(param); }
+
+private:
+    Callable m_callable;
+};
+
+// Wraps any callable taking a void* and returning bool.
+template <typename Callable>
+CDelegateBase* MakeDelegate(Callable callable) {
+    return new CDelegate<Callable>(std::move(callable));
+}
+
+// An ordered list that owns its delegates. A listener may remove itself (or another one) while
+// the list is running: the slot is emptied at once and freed when the outermost run ends.
+class CListenerList {
+public:
+    CListenerList() = default;
+    ~CListenerList();
+    CListenerList(const CListenerList&) = delete;
+    CListenerList& operator=(const CListenerList&) = delete;
+
+    // Takes ownership; false (and the delegate deleted) when the list cannot grow.
+    bool Add(CDelegateBase* listener);
+    // Deletes the listener; false when it is not in the list.
+    bool Remove(CDelegateBase* listener);
+    int Count() const;
+    bool IsEmpty() const { return Count() == 0; }
+
+    // Invokes the listeners in order; returns false as soon as one of them does.
+    bool Run(void* param);
+
+private:
+    void Compact();
+
+    PointerArray m_items;
+    int m_running = 0;
+    bool m_holes = false;
+};

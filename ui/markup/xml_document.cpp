@@ -1,0 +1,79 @@
+#include "ui/markup/xml_document.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+
+namespace {
+
+void CopyBounded(wchar_t* target, int capacity, const wchar_t* source) {
+    int n = 0;
+    if (source != nullptr) {
+        while (n < capacity - 1 && source[n] != L'\0') {
+            target[n] = source[n];
+            ++n;
+        }
+    }
+    target[n] = L'\0';
+}
+
+}  // namespace
+
+XmlDocument::XmlDocument() {
+    ClearError();
+}
+
+XmlDocument::~XmlDocument() {
+    Release();
+}
+
+void XmlDocument::AdoptText(wchar_t* buffer, uint32_t length) {
+    Release();
+    text = buffer;
+    textLength = length;
+}
+
+void XmlDocument::Release() {
+    delete[] text;
+    text = nullptr;
+    textLength = 0;
+    free(elements);
+    elements = nullptr;
+    elementCount = 0;
+    elementCapacity = 0;
+}
+
+void XmlDocument::ResetElements() {
+    elementCount = 0;
+    tableGrowths = 0;
+}
+
+// Grows by half plus 500 records, so small skins need one allocation and big documents a
+// logarithmic number of them.
+uint32_t XmlDocument::AppendElement() {
+    if (elementCount == elementCapacity) {
+        uint64_t grown = static_cast<uint64_t>(elementCapacity) + elementCapacity / 2 + 500;
+        if (grown > UINT32_MAX / sizeof(XmlElementRecord)) {
+            return 0;
+        }
+        void* table = realloc(elements, static_cast<size_t>(grown) * sizeof(XmlElementRecord));
+        if (table == nullptr) {
+            return 0;
+        }
+        elements = static_cast<XmlElementRecord*>(table);
+        elementCapacity = static_cast<uint32_t>(grown);
+        ++tableGrowths;
+    }
+    memset(&elements[elementCount], 0, sizeof(XmlElementRecord));
+    return elementCount++;
+}
+
+void XmlDocument::SetError(const wchar_t* message, const wchar_t* location) {
+    CopyBounded(errorText, kErrorTextCapacity, message);
+    CopyBounded(errorContext, kErrorContextCapacity, location);
+}
+
+void XmlDocument::ClearError() {
+    errorText[0] = L'\0';
+    errorContext[0] = L'\0';
+}

@@ -1,0 +1,170 @@
+#include "updater/download.h"
+
+#include <curl/curl.h>
+#include <process.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "updater/paths.h"
+#include "updater/win_handles.h"
+
+namespace {
+
+const char kErrorPageMarker[] = "<html><head><title>Apache";
+constexpr size_t kErrorPageMarkerLength = sizeof kErrorPageMarker - 1;
+
+constexpr long kConnectTimeoutSeconds = 10;
+// A server that stops sending must not leave the updater waiting forever.
+constexpr long kStallSeconds = 60;
+constexpr long kMaxRedirects = 5;
+
+bool IsSuccessStatus(long status) { return status >= 200 && status <= 299; }
+
+struct FileCloser {
+    void operator()(FILE* file) const { std::fclose(file); }
+};
+using UniqueFile = std::unique_ptr<FILE, FileCloser>;
+
+struct TransferContext {
+    CURL* curl;
+    FILE* file;
+};
+
+size_t OnHeaderLine(char*, size_t size, size_t count, void*) { return size * count; }
+
+// Only the body of the final, successful answer is stored: an error page or the body of a
+// redirect must never become the program that gets installed.
+size_t OnBodyChunk(char* data, size_t size, size_t count, void* userdata) {
+    auto* context = static_cast<TransferContext*>(userdata);
+    long status = 0;
+    curl_easy_getinfo(context->curl, CURLINFO_RESPONSE_CODE, &status);
+    const size_t bytes = size * count;
+    if (!IsSuccessStatus(status) || ContainsErrorPageMarker(data, bytes)) return 0;
+    return std::fwrite(data, size, count, context->file);
+}
+
+int OnTransferProgress(void* window, curl_off_t downloadTotal, curl_off_t downloadNow, curl_off_t, curl_off_t) {
+    const int percent = ProgressPercent(static_cast<double>(downloadTotal), static_cast<double>(downloadNow));
+    if (percent >= 0) {
+        PostMessageW(static_cast<HWND>(window), WM_DOWNLOAD_PROGRESS, static_cast<WPARAM>(percent), 0);
+    }
+    return 0;
+}
+
+long long ExistingFileSize(const std::wstring& path) {
+    WIN32_FIND_DATAW data;
+    UniqueFindHandle find(FindFirstFileW(path.c_str(), &data));
+    if (!find) return 0;
+    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+void SetTransferOptions(CURL* curl, HWND window, const std::string& url, long long resumeFrom,
+                        TransferContext* context) {
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, OnHeaderLine);
+    curl_easy_setopt(curl, CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(resumeFrom));
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, context);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnBodyChunk);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, window != nullptr ? 0L : 1L);
+    if (window != nullptr) {
+        curl_easy_setopt(curl, CURLOPT_XFERINFODATA, window);
+        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnTransferProgress);
+    }
+}
+
+// The worker owns its job outright: the window that started it may be destroyed meanwhile.
+unsigned __stdcall DownloadThread(void* parameter) {
+    std::unique_ptr<DownloadJob> job(static_cast<DownloadJob*>(parameter));
+    const std::string url = ToAnsi(job->url);
+    if (job->ownerWindow == nullptr || url.empty() || job->tempPath.empty()) return 0;
+
+    bool succeeded = false;
+    if (!job->staleFileKept) {
+        curl_global_init(CURL_GLOBAL_ALL);
+        CURL* curl = curl_easy_init();
+        succeeded = DownloadToFile(curl, job->ownerWindow, url, job->tempPath);
+        curl_easy_cleanup(curl);
+        curl_global_cleanup();
+    }
+    SendMessageW(job->ownerWindow, WM_DOWNLOAD_FINISHED, succeeded ? 1 : 0, 0);
+    return 0;
+}
+
+}  // namespace
+
+std::string ToAnsi(const std::wstring& wide) {
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return std::string();
+    std::string ansi(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, &ansi[0], bytes, nullptr, nullptr);
+    ansi.resize(std::strlen(ansi.c_str()));
+    return ansi;
+}
+
+bool ContainsErrorPageMarker(const char* data, size_t size) {
+    // The search stops at the first zero byte: a marker behind one belongs to binary data.
+    const void* zero = std::memchr(data, '\0', size);
+    const size_t length = zero ? static_cast<size_t>(static_cast<const char*>(zero) - data) : size;
+    if (length < kErrorPageMarkerLength) return false;
+    for (size_t i = 0; i + kErrorPageMarkerLength <= length; ++i) {
+        if (std::memcmp(data + i, kErrorPageMarker, kErrorPageMarkerLength) == 0) return true;
+    }
+    return false;
+}
+
+int ProgressPercent(double downloadTotal, double downloadNow) {
+    // Truncated toward zero, so anything in (-1, 101) lands in 0..100.
+    const double quotient = downloadNow / downloadTotal * 100.0;
+    if (!std::isfinite(quotient) || quotient <= -1.0 || quotient >= 101.0) return -1;
+    return static_cast<int>(quotient);
+}
+
+bool DownloadToFile(void* curlHandle, HWND window, const std::string& url, const std::wstring& path) {
+    CURL* curl = static_cast<CURL*>(curlHandle);
+    const long long resumeFrom = ExistingFileSize(path);
+    UniqueFile file(_wfopen(path.c_str(), L"ab+"));
+    if (!file) return false;
+
+    TransferContext context{curl, file.get()};
+    SetTransferOptions(curl, window, url, resumeFrom, &context);
+    const CURLcode result = curl_easy_perform(curl);
+    long status = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    const bool flushed = std::fflush(file.get()) == 0;
+    file.reset();
+    // An empty error answer writes no chunk, so the status is checked once more at the end.
+    return result == CURLE_OK && IsSuccessStatus(status) && flushed;
+}
+
+bool StartDownload(HWND ownerWindow, const std::wstring& url, const std::wstring& targetPath,
+                   DownloadJob& job) {
+    job.ownerWindow = ownerWindow;
+    job.url = url;
+    job.tempPath = TempDownloadPath(targetPath);
+    job.staleFileKept = false;
+
+    // A partial file from an earlier run is never continued.
+    WIN32_FIND_DATAW data;
+    if (UniqueFindHandle(FindFirstFileW(job.tempPath.c_str(), &data))) {
+        job.staleFileKept = !DeleteFileW(job.tempPath.c_str());
+    }
+
+    auto* copy = new DownloadJob(job);
+    const uintptr_t thread = _beginthreadex(nullptr, 0, DownloadThread, copy, 0, nullptr);
+    if (thread == 0) {
+        delete copy;
+        return false;
+    }
+    CloseHandle(reinterpret_cast<HANDLE>(thread));
+    return true;
+}

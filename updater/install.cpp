@@ -1,0 +1,91 @@
+#include "updater/install.h"
+
+#include <shellapi.h>
+
+#include "updater/paths.h"
+#include "updater/win_handles.h"
+#include "updater/window_record.h"
+
+namespace {
+
+bool FileExists(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+void WaitForProcessOf(HWND window, DWORD timeoutMs) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (processId == 0 || processId == GetCurrentProcessId()) return;
+    UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
+    if (process) {
+        WaitForSingleObject(process.Get(), timeoutMs);
+    } else {
+        // Cannot watch the process: give it the short grace it always had.
+        Sleep(500);
+    }
+}
+
+// A unique empty file in the target's folder, so the final swap is a rename on one volume.
+std::wstring CreateStagingFile(const std::wstring& targetPath) {
+    std::wstring folder = FolderOf(targetPath);
+    if (folder.empty()) folder = L".\\";
+    wchar_t staged[MAX_PATH + 1] = {};
+    if (GetTempFileNameW(folder.c_str(), L"upd", 0, staged) == 0) return std::wstring();
+    return staged;
+}
+
+bool IsTransientShareError(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+bool MoveOverTarget(const std::wstring& staged, const std::wstring& targetPath, DWORD retryMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (MoveFileExW(staged.c_str(), targetPath.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return true;
+        }
+        if (!IsTransientShareError(GetLastError()) || GetTickCount() - start >= retryMs) return false;
+        Sleep(100);
+    }
+}
+
+}  // namespace
+
+void CloseHostApplication(const InstallTimings& timings) {
+    HWND host = ReadWindowRecord(kHostRecordName);
+    if (host == nullptr) return;
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(host, WM_SYSCOMMAND, SC_CLOSE, 1, SMTO_ABORTIFHUNG, timings.closeRequestTimeoutMs,
+                        &ignored);
+    WaitForProcessOf(host, timings.hostExitTimeoutMs);
+}
+
+InstallResult ReplaceTarget(const std::wstring& downloadPath, const std::wstring& targetPath,
+                            const InstallTimings& timings) {
+    if (!FileExists(targetPath)) return InstallResult::NoTarget;
+    Sleep(timings.settleMs);
+
+    const std::wstring staged = CreateStagingFile(targetPath);
+    if (staged.empty()) return InstallResult::StagingFailed;
+    if (!CopyFileW(downloadPath.c_str(), staged.c_str(), FALSE)) {
+        DeleteFileW(staged.c_str());
+        return InstallResult::StagingFailed;
+    }
+    if (!MoveOverTarget(staged, targetPath, timings.replaceRetryMs)) {
+        DeleteFileW(staged.c_str());
+        return InstallResult::ReplaceFailed;
+    }
+    DeleteFileW(downloadPath.c_str());
+    return InstallResult::Installed;
+}
+
+InstallResult InstallUpdate(const std::wstring& targetPath, const InstallTimings& timings) {
+    CloseHostApplication(timings);
+    const InstallResult result = ReplaceTarget(TempDownloadPath(targetPath), targetPath, timings);
+    if (result != InstallResult::Installed) return result;
+    Sleep(timings.settleMs);
+    ShellExecuteW(nullptr, L"open", targetPath.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    return InstallResult::Installed;
+}

@@ -1,0 +1,17 @@
+#pragma once
+// Where the updater puts things: the file-name part of the target and the temporary folder.
+
+#include <string>
+
+// The text after the last "\" or "/"; the whole path when it has neither.
+std::wstring FileNameOf(const std::wstring& path);
+
+// The user's temporary folder with one trailing separator, or empty when Windows cannot tell
+// (the download then lands relative to the current folder).
+std::wstring TempFolder();
+
+// Full path of the temporary download file for a target: TempFolder() + FileNameOf(target).
+std::wstring TempDownloadPath(const std::wstring& targetPath);
+
+// The folder part of a path including its last separator, or empty when there is none.
+std::wstring FolderOf(const std::wstring& path);

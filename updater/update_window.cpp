@@ -1,0 +1,211 @@
+#include "updater/update_window.h"
+
+#include <cwchar>
+#include <utility>
+
+#include "updater/install.h"
+#include "updater/paths.h"
+
+namespace {
+
+const wchar_t kClassName[] = L"UIUpdateWnd";
+const wchar_t kTitle[] = L"在线升级";
+const wchar_t kTrayTip[] = L"程序更新中";
+const wchar_t kFailureBalloon[] = L"下载错误，升级失败！";
+constexpr int kWidth = 300;
+constexpr int kHeight = 160;
+constexpr int kIconResourceId = 107;
+
+void CopyTruncated(wchar_t* field, size_t fieldChars, const wchar_t* text) {
+    wcsncpy(field, text, fieldChars - 1);
+    field[fieldChars - 1] = L'\0';
+}
+
+bool RegisterWindowClass(HINSTANCE instance) {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    if (GetClassInfoExW(instance, kClassName, &wc)) return true;
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = kClassName;
+    return RegisterClassExW(&wc) != 0;
+}
+
+void FillRectColor(HDC dc, const RECT& rect, COLORREF color) {
+    HBRUSH brush = CreateSolidBrush(color);
+    FillRect(dc, &rect, brush);
+    DeleteObject(brush);
+}
+
+}  // namespace
+
+CUpdateWnd::CUpdateWnd(std::wstring url, std::wstring target)
+    : targetPath(std::move(target)), downloadUrl(std::move(url)), trayData() {
+    trayData.cbSize = sizeof trayData;
+}
+
+CUpdateWnd::~CUpdateWnd() {
+    RemoveTrayIcon();
+    if (trayIcon != nullptr) DestroyIcon(trayIcon);
+}
+
+HWND CUpdateWnd::Create(HINSTANCE instance) {
+    if (!RegisterWindowClass(instance)) return nullptr;
+    const DWORD style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU |
+                        WS_MINIMIZEBOX;
+    HWND created = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE, kClassName, kTitle, style,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, kWidth, kHeight, nullptr, nullptr, instance,
+                                   nullptr);
+    if (created == nullptr) return nullptr;
+    window = created;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WindowProc));
+    OnCreated();
+    return window;
+}
+
+void CUpdateWnd::CenterOnWorkArea() {
+    if (window == nullptr || !IsWindow(window)) return;
+    RECT rect;
+    GetWindowRect(window, &rect);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& work = monitor.rcWork;
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    SetWindowPos(window, nullptr, work.left + (work.right - work.left - width) / 2,
+                 work.top + (work.bottom - work.top - height) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int CUpdateWnd::RunMessageLoop(HWND window) {
+    int closeCode = 0;
+    MSG msg;
+    while (window != nullptr && IsWindow(window) && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.hwnd == window && msg.message == WM_CLOSE) closeCode = static_cast<int>(msg.wParam);
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return closeCode;
+}
+
+LRESULT CALLBACK CUpdateWnd::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<CUpdateWnd*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->window = nullptr;
+        delete self;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    return self->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT CUpdateWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT: OnPaint(); return 0;
+    case WM_DOWNLOAD_PROGRESS: OnProgress(wParam); return 0;
+    case WM_DOWNLOAD_FINISHED: OnDownloadFinished(wParam != 0); return 0;
+    case WM_TIMER:
+        if (wParam == TIMER_AUTO_CLOSE) OnAutoCloseTimer();
+        return 0;
+    case WM_TRAY_NOTIFY: OnTrayNotify(wParam, lParam); return 0;
+    case WM_DESTROY: RemoveTrayIcon(); break;
+    default: break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void CUpdateWnd::OnCreated() {
+    // A second updater hands over to the first. The posted close is handled before the first
+    // paint, so such a window never starts a download.
+    if (!singleInstance.TryAcquire(window)) PostMessageW(window, WM_CLOSE, 2, 0);
+    trayIcon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kIconResourceId),
+                                             IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                             GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+    AddTrayIcon();
+}
+
+void CUpdateWnd::OnPaint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    RECT client;
+    GetClientRect(window, &client);
+    FillRectColor(dc, client, RGB(0xF4, 0xF6, 0xF9));
+    SetBkMode(dc, TRANSPARENT);
+    const std::wstring fileLine = L"当前文件：" + FileNameOf(targetPath);
+    wchar_t progressLine[64];
+    std::swprintf(progressLine, 64, L"下载进度：%d%%", percent);
+    RECT line1 = {12, 16, client.right - 12, 36};
+    RECT line2 = {12, 44, client.right - 12, 64};
+    DrawTextW(dc, fileLine.c_str(), -1, &line1, DT_SINGLELINE | DT_END_ELLIPSIS);
+    DrawTextW(dc, progressLine, -1, &line2, DT_SINGLELINE);
+    RECT bar = {12, 76, client.right - 12, 88};
+    FillRectColor(dc, bar, RGB(0xD8, 0xDC, 0xE2));
+    bar.right = bar.left + (bar.right - bar.left) * percent / 100;
+    FillRectColor(dc, bar, RGB(0x1E, 0x90, 0xFF));
+    EndPaint(window, &ps);
+
+    if (!downloadStarted) {
+        downloadStarted = true;
+        StartDownload(window, downloadUrl, targetPath, job);
+    }
+}
+
+void CUpdateWnd::OnProgress(WPARAM value) {
+    if (value > 100) return;
+    percent = static_cast<int>(value);
+    InvalidateRect(window, nullptr, FALSE);
+}
+
+void CUpdateWnd::OnDownloadFinished(bool succeeded) {
+    if (succeeded) {
+        InstallUpdate(targetPath);
+    } else {
+        ShowFailureBalloon();
+    }
+    ShowWindow(window, SW_HIDE);
+    SetTimer(window, TIMER_AUTO_CLOSE, kAutoCloseDelayMs, nullptr);
+}
+
+void CUpdateWnd::OnAutoCloseTimer() {
+    KillTimer(window, TIMER_AUTO_CLOSE);
+    RemoveTrayIcon();
+    PostMessageW(window, WM_CLOSE, 1, 0);
+}
+
+void CUpdateWnd::OnTrayNotify(WPARAM id, LPARAM event) {
+    if (id != TRAY_ICON_ID || event != WM_LBUTTONDBLCLK) return;
+    if (!IsWindowVisible(window)) {
+        ShowWindow(window, SW_SHOW);
+        SetForegroundWindow(window);
+    }
+}
+
+void CUpdateWnd::AddTrayIcon() {
+    trayData.hWnd = window;
+    trayData.uID = TRAY_ICON_ID;
+    trayData.uCallbackMessage = WM_TRAY_NOTIFY;
+    trayData.hIcon = trayIcon;
+    trayData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    CopyTruncated(trayData.szTip, sizeof trayData.szTip / sizeof trayData.szTip[0], kTrayTip);
+    trayAdded = Shell_NotifyIconW(NIM_ADD, &trayData) != FALSE;
+}
+
+void CUpdateWnd::ShowFailureBalloon() {
+    trayData.uFlags |= NIF_INFO;
+    trayData.hIcon = trayIcon;
+    CopyTruncated(trayData.szInfo, sizeof trayData.szInfo / sizeof trayData.szInfo[0], kFailureBalloon);
+    Shell_NotifyIconW(NIM_MODIFY, &trayData);
+}
+
+// The icon goes with the window on every close path, so no dead icon lingers in the tray.
+void CUpdateWnd::RemoveTrayIcon() {
+    if (!trayAdded) return;
+    Shell_NotifyIconW(NIM_DELETE, &trayData);
+    trayAdded = false;
+}

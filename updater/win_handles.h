@@ -1,0 +1,63 @@
+#pragma once
+// Small owners for the kernel objects the updater uses. Each knows its whole clean-up and
+// cannot be copied, so a handle is closed exactly once on every path.
+
+#include <windows.h>
+
+#include <utility>
+
+template <typename Traits>
+class UniqueKernelObject {
+public:
+    using Handle = typename Traits::Handle;
+
+    UniqueKernelObject() = default;
+    explicit UniqueKernelObject(Handle handle) : handle_(handle) {}
+    ~UniqueKernelObject() { Reset(); }
+    UniqueKernelObject(const UniqueKernelObject&) = delete;
+    UniqueKernelObject& operator=(const UniqueKernelObject&) = delete;
+    UniqueKernelObject(UniqueKernelObject&& other) noexcept : handle_(other.Release()) {}
+    UniqueKernelObject& operator=(UniqueKernelObject&& other) noexcept {
+        if (this != &other) Reset(other.Release());
+        return *this;
+    }
+
+    Handle Get() const { return handle_; }
+    bool Valid() const { return Traits::IsValid(handle_); }
+    explicit operator bool() const { return Valid(); }
+    Handle Release() { return std::exchange(handle_, Traits::Invalid()); }
+    void Reset(Handle handle = Traits::Invalid()) {
+        if (Traits::IsValid(handle_)) Traits::Close(handle_);
+        handle_ = handle;
+    }
+
+private:
+    Handle handle_ = Traits::Invalid();
+};
+
+// CreateFileMapping, OpenFileMapping, CreateMutex and OpenProcess report failure as null, but
+// some callers also see INVALID_HANDLE_VALUE; both count as "no handle".
+struct KernelHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { CloseHandle(h); }
+};
+
+struct FindHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+    static void Close(Handle h) { FindClose(h); }
+};
+
+struct MappedViewTraits {
+    using Handle = void*;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { UnmapViewOfFile(h); }
+};
+
+using UniqueHandle = UniqueKernelObject<KernelHandleTraits>;
+using UniqueFindHandle = UniqueKernelObject<FindHandleTraits>;
+using UniqueMappedView = UniqueKernelObject<MappedViewTraits>;
