@@ -1,0 +1,202 @@
+// Download throughput and memory: the updater's transfer path against curl.exe built from the same
+// libcurl, both fetching the same generated files from one loopback server, each in its own process
+// so their peak working sets can be compared.
+//
+//   bench_download.exe [path\to\curl.exe]
+//
+// The updater path runs exactly as in the program: DownloadToFile on a worker thread, progress
+// posted to a window whose thread pumps messages.
+
+// Winsock must come before windows.h.
+#include "tests/support/http_server.h"
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <thread>
+
+#include "tests/support/process.h"
+#include "updater/download.h"
+#include "updater/paths.h"
+
+#include <curl/curl.h>
+
+namespace {
+
+constexpr long long kMiB = 1024 * 1024;
+
+// The child side of a measurement: one download through the updater's own path.
+int RunUpdaterTransfer(const std::wstring& url, const std::wstring& path) {
+    HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    bool succeeded = false;
+    std::atomic<bool> done(false);
+    std::thread worker([&] {
+        curl_global_init(CURL_GLOBAL_ALL);
+        CURL* curl = curl_easy_init();
+        succeeded = DownloadToFile(curl, window, ToAnsi(url), path);
+        curl_easy_cleanup(curl);
+        curl_global_cleanup();
+        done = true;
+        PostMessageW(window, WM_NULL, 0, 0);
+    });
+    MSG msg;
+    while (!done) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    }
+    worker.join();
+    QueryPerformanceCounter(&end);
+    DestroyWindow(window);
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    std::printf("%.6f %lu\n",
+                static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart),
+                static_cast<unsigned long>(counters.PeakWorkingSetSize));
+    std::fflush(stdout);
+    return succeeded ? 0 : 1;
+}
+
+struct Measurement {
+    bool ok = false;
+    double seconds = 0;
+    double peakMiB = 0;
+};
+
+// Runs a program, capturing what it prints; returns its exit code (-1 when it cannot start).
+long RunCapturing(const std::wstring& exe, const std::wstring& arguments, std::string& printed,
+                  SIZE_T& peakWorkingSet) {
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return -1;
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    std::wstring commandLine = Quoted(exe) + L" " + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION info = {};
+    const BOOL started = CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                        &startup, &info);
+    CloseHandle(writeEnd);
+    if (!started) {
+        CloseHandle(readEnd);
+        return -1;
+    }
+    // The output is a single short line, so the pipe never fills while the process runs; its peak
+    // working set is sampled while it runs because Wine may no longer report it once it has ended.
+    peakWorkingSet = 0;
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    while (WaitForSingleObject(info.hProcess, 10) == WAIT_TIMEOUT) {
+        if (GetProcessMemoryInfo(info.hProcess, &counters, sizeof counters)) {
+            peakWorkingSet = std::max(peakWorkingSet, counters.PeakWorkingSetSize);
+        }
+    }
+    if (GetProcessMemoryInfo(info.hProcess, &counters, sizeof counters)) {
+        peakWorkingSet = std::max(peakWorkingSet, counters.PeakWorkingSetSize);
+    }
+    char buffer[512];
+    DWORD got = 0;
+    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0) printed.append(buffer, got);
+    CloseHandle(readEnd);
+    DWORD code = 1;
+    GetExitCodeProcess(info.hProcess, &code);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return static_cast<long>(code);
+}
+
+long long FileSize(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// Both programs print "<transfer seconds> [<peak working set bytes>]" themselves, so process
+// start-up under Wine is not counted as transfer time.
+Measurement Measure(const std::wstring& exe, const std::wstring& arguments, const std::wstring& output,
+                    long long expectedBytes) {
+    Measurement m;
+    DeleteFileW(output.c_str());
+    std::string printed;
+    SIZE_T peak = 0;
+    const long code = RunCapturing(exe, arguments, printed, peak);
+    unsigned long reportedPeak = 0;
+    const int fields = std::sscanf(printed.c_str(), "%lf %lu", &m.seconds, &reportedPeak);
+    m.ok = code == 0 && fields >= 1 && m.seconds > 0 && FileSize(output) == expectedBytes;
+    m.peakMiB = static_cast<double>(fields == 2 ? reportedPeak : peak) / kMiB;
+    DeleteFileW(output.c_str());
+    return m;
+}
+
+constexpr int kRounds = 3;
+
+Measurement Median(Measurement (&runs)[kRounds]) {
+    std::sort(runs, runs + kRounds, [](const Measurement& a, const Measurement& b) { return a.seconds < b.seconds; });
+    Measurement median = runs[kRounds / 2];
+    for (const Measurement& run : runs) {
+        median.ok = median.ok && run.ok;
+        median.peakMiB = std::max(median.peakMiB, run.peakMiB);
+    }
+    return median;
+}
+
+void Report(const wchar_t* who, long long bytes, const Measurement& m) {
+    std::wprintf(L"  %-8ls %s  %8.1f MiB/s  peak working set %7.2f MiB\n", who, m.ok ? "ok  " : "FAIL",
+                 m.ok ? static_cast<double>(bytes) / kMiB / m.seconds : 0.0, m.peakMiB);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc == 4 && std::wcscmp(argv[1], L"--transfer") == 0) return RunUpdaterTransfer(argv[2], argv[3]);
+
+    const std::wstring curlExe = argc > 1 ? argv[1] : L"Z:\\var\\cache\\updater-deps\\curl\\bin\\curl.exe";
+    const std::wstring self = ProgramFolder() + L"bench_download.exe";
+    const std::wstring output = TempFolder() + L"bench-download.bin";
+    TestHttpServer server;
+    if (!server.Started()) return 2;
+
+    std::wprintf(L"download over 127.0.0.1: updater transfer path vs curl.exe (same libcurl)\n");
+    double peaks[2][2] = {};
+    const long long sizes[] = {16 * kMiB, 256 * kMiB};
+    for (int i = 0; i < 2; ++i) {
+        const long long bytes = sizes[i];
+        HttpResponse response;
+        response.generatedBytes = bytes;
+        response.pieceBytes = 256 * 1024;
+        const std::string route = "/file-" + std::to_string(bytes / kMiB);
+        server.Route(route, response);
+        const std::wstring url = server.WideUrl(route);
+
+        std::wprintf(L"%lld MiB (median of %d alternating runs):\n", bytes / kMiB, kRounds);
+        Measurement updaterRuns[kRounds], curlRuns[kRounds];
+        for (int round = 0; round < kRounds; ++round) {
+            updaterRuns[round] = Measure(self, L"--transfer " + Quoted(url) + L" " + Quoted(output), output, bytes);
+            curlRuns[round] =
+                Measure(curlExe, L"-s -w %{time_total} -o " + Quoted(output) + L" " + Quoted(url), output, bytes);
+        }
+        const Measurement updater = Median(updaterRuns);
+        const Measurement curl = Median(curlRuns);
+        Report(L"updater", bytes, updater);
+        Report(L"curl.exe", bytes, curl);
+        if (updater.ok && curl.ok) {
+            std::wprintf(L"  throughput ratio updater/curl: %.3f (goal >= 0.95)\n", curl.seconds / updater.seconds);
+        }
+        peaks[i][0] = updater.peakMiB;
+        peaks[i][1] = curl.peakMiB;
+    }
+    std::wprintf(L"peak working set growth 16 MiB -> 256 MiB: updater %+.2f MiB, curl.exe %+.2f MiB (goal < 1)\n",
+                 peaks[1][0] - peaks[0][0], peaks[1][1] - peaks[0][1]);
+    return 0;
+}
