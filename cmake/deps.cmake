@@ -36,3 +36,10 @@ add_library(dep_gtest_main STATIC IMPORTED GLOBAL)
 set_target_properties(dep_gtest_main PROPERTIES
   IMPORTED_LOCATION ${UPDATER_DEPS_CACHE}/gtest/lib/libgtest_main.a
   INTERFACE_LINK_LIBRARIES dep_gtest)
+
+# Only the XML benchmark links pugixml, built in wide-character mode by scripts/bootstrap.
+add_library(dep_pugixml STATIC IMPORTED GLOBAL)
+set_target_properties(dep_pugixml PROPERTIES
+  IMPORTED_LOCATION ${UPDATER_DEPS_CACHE}/pugixml/lib/libpugixml.a
+  INTERFACE_INCLUDE_DIRECTORIES ${UPDATER_DEPS_CACHE}/pugixml/include
+  INTERFACE_COMPILE_DEFINITIONS PUGIXML_WCHAR_MODE)

@@ -1,6 +1,8 @@
+// libcurl brings winsock2.h, which must precede windows.h.
+#include <curl/curl.h>
+
 #include "updater/download.h"
 
-#include <curl/curl.h>
 #include <process.h>
 
 #include <cmath>

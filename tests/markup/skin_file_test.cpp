@@ -28,14 +28,29 @@ void UseMemoryArchive(const std::vector<uint8_t>& zip) {
     CWindowHostUI::UseSkinArchiveMemory(zip.data(), static_cast<unsigned>(zip.size()));
 }
 
+bool IsReadingError(const std::wstring& error) {
+    for (const wchar_t* text : {L"Error opening file", L"File is empty", L"File too large",
+                                L"Could not read file", L"Error opening zip file",
+                                L"Could not find ziped file",
+                                L"Could not unzip file"}) {
+        if (error == text) {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::wstring LoadError(const wchar_t* name) {
     CXmlReader reader;
     if (reader.LoadSkinFile(name)) {
         return L"<loaded>";
     }
-    EXPECT_STREQ(L"", reader.ErrorContext());
     EXPECT_FALSE(reader.RootNode().IsValid());
-    return reader.ErrorText();
+    std::wstring error = reader.ErrorText();
+    if (IsReadingError(error)) {
+        EXPECT_STREQ(L"", reader.ErrorContext()) << "reading errors have no location";
+    }
+    return error;
 }
 
 class SkinFileTest : public ::testing::Test {
@@ -71,10 +86,10 @@ TEST_F(SkinFileTest, LooseFileSizeLimitIsFourMebibytes) {
 }
 
 TEST_F(SkinFileTest, ArchiveInMemoryIsKeptAndReused) {
-    ZipEntrySpec skin{"downdlg.xml", "<Window><Button text=\"ok\"/></Window>"};
-    ZipEntrySpec empty{"empty.xml", ""};
-    ZipEntrySpec liar{"liar.xml", "<a/>", true, false, 100};
-    ZipEntrySpec bad{"bad.xml", "<a>checksum</a>", false, false, -1, true};
+    ZipTestEntry skin{"downdlg.xml", "<Window><Button text=\"ok\"/></Window>"};
+    ZipTestEntry empty{"empty.xml", ""};
+    ZipTestEntry liar{"liar.xml", "<a/>", true, false, 100};
+    ZipTestEntry bad{"bad.xml", "<a>checksum</a>", false, false, -1, true};
     std::vector<uint8_t> zip = BuildZip({skin, empty, liar, bad});
     UseMemoryArchive(zip);
     EXPECT_EQ(L"membuffer", CWideString(CWindowHostUI::SkinArchiveName()));

@@ -48,7 +48,8 @@ TEST(XmlReader, ByteOrderMarkIsSkippedOnlyWhenComplete) {
 
 TEST(XmlReader, Utf8IsDecodedAndNonAsciiNamesAreAccepted) {
     CXmlReader reader;
-    ASSERT_TRUE(LoadUtf8(reader, "<\xE6\x8C\x89\xE9\x92\xAE text=\"\xE5\x9C\xA8\xE7\xBA\xBF\xE5\x8D\x87\xE7\xBA\xA7\"/>"));
+    ASSERT_TRUE(LoadUtf8(reader, "<\xE6\x8C\x89\xE9\x92\xAE "
+                                 "text=\"\xE5\x9C\xA8\xE7\xBA\xBF\xE5\x8D\x87\xE7\xBA\xA7\"/>"));
     EXPECT_STREQ(L"\x6309\x94AE", reader.RootNode().Tag());
     EXPECT_STREQ(L"\x5728\x7EBF\x5347\x7EA7", reader.RootNode().AttrValue(0));
     ASSERT_TRUE(LoadUtf8(reader, "<a v=\"\xFF\xFE\"/>"));  // ill-formed bytes become U+FFFD

@@ -29,7 +29,7 @@ std::string RawDeflate(const std::string& data) {
 }
 
 struct Prepared {
-    const ZipEntrySpec* spec;
+    const ZipTestEntry* entry;
     std::string payload;
     uint32_t crc;
     uint32_t size;
@@ -39,14 +39,14 @@ struct Prepared {
 // The fields shared by the local header and the central directory record.
 void PutCommonFields(std::vector<uint8_t>& out, const Prepared& p) {
     Put16(out, 20);                                  // version needed
-    Put16(out, p.spec->utf8Name ? 0x800 : 0);        // flags
-    Put16(out, p.spec->deflate ? 8 : 0);             // method
+    Put16(out, p.entry->utf8Name ? 0x800 : 0);        // flags
+    Put16(out, p.entry->deflate ? 8 : 0);             // method
     Put16(out, 0);                                   // time
     Put16(out, 0x21);                                // date: 1980-01-01
     Put32(out, p.crc);
     Put32(out, static_cast<uint32_t>(p.payload.size()));
     Put32(out, p.size);
-    Put16(out, static_cast<uint32_t>(p.spec->name.size()));
+    Put16(out, static_cast<uint32_t>(p.entry->name.size()));
     Put16(out, 0);                                   // extra field length
 }
 
@@ -56,21 +56,21 @@ void PutBytes(std::vector<uint8_t>& out, const std::string& bytes) {
 
 }  // namespace
 
-std::vector<uint8_t> BuildZip(const std::vector<ZipEntrySpec>& entries) {
+std::vector<uint8_t> BuildZip(const std::vector<ZipTestEntry>& entries) {
     std::vector<uint8_t> out;
     std::vector<Prepared> prepared;
-    for (const ZipEntrySpec& spec : entries) {
-        Prepared p{&spec, spec.deflate ? RawDeflate(spec.data) : spec.data, 0, 0, 0};
-        p.crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(spec.data.data()),
-                                            static_cast<uInt>(spec.data.size())));
-        if (spec.corruptChecksum) {
+    for (const ZipTestEntry& entry : entries) {
+        Prepared p{&entry, entry.deflate ? RawDeflate(entry.data) : entry.data, 0, 0, 0};
+        p.crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(entry.data.data()),
+                                            static_cast<uInt>(entry.data.size())));
+        if (entry.corruptChecksum) {
             p.crc ^= 0x5A5A5A5A;
         }
-        p.size = static_cast<uint32_t>(spec.declaredSize >= 0 ? spec.declaredSize : spec.data.size());
+        p.size = static_cast<uint32_t>(entry.declaredSize >= 0 ? entry.declaredSize : entry.data.size());
         p.offset = static_cast<uint32_t>(out.size());
         Put32(out, 0x04034b50);
         PutCommonFields(out, p);
-        PutBytes(out, spec.name);
+        PutBytes(out, entry.name);
         PutBytes(out, p.payload);
         prepared.push_back(p);
     }
@@ -84,7 +84,7 @@ std::vector<uint8_t> BuildZip(const std::vector<ZipEntrySpec>& entries) {
         Put16(out, 0);   // internal attributes
         Put32(out, 0);   // external attributes
         Put32(out, p.offset);
-        PutBytes(out, p.spec->name);
+        PutBytes(out, p.entry->name);
     }
     uint32_t directorySize = static_cast<uint32_t>(out.size()) - directoryStart;
     Put32(out, 0x06054b50);
@@ -99,8 +99,8 @@ std::vector<uint8_t> BuildZip(const std::vector<ZipEntrySpec>& entries) {
 }
 
 std::vector<uint8_t> BuildZip(const std::string& name, const std::string& data) {
-    ZipEntrySpec spec;
-    spec.name = name;
-    spec.data = data;
-    return BuildZip(std::vector<ZipEntrySpec>{spec});
+    ZipTestEntry entry;
+    entry.name = name;
+    entry.data = data;
+    return BuildZip(std::vector<ZipTestEntry>{entry});
 }

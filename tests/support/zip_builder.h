@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-struct ZipEntrySpec {
+struct ZipTestEntry {
     std::string name;
     std::string data;
     bool deflate = true;
@@ -16,7 +16,7 @@ struct ZipEntrySpec {
 };
 
 // The bytes of a complete archive holding `entries` in order.
-std::vector<uint8_t> BuildZip(const std::vector<ZipEntrySpec>& entries);
+std::vector<uint8_t> BuildZip(const std::vector<ZipTestEntry>& entries);
 
 // Convenience: one deflated entry.
 std::vector<uint8_t> BuildZip(const std::string& name, const std::string& data);

@@ -19,10 +19,10 @@ std::string Extract(CZipArchive& zip, const wchar_t* name) {
 }
 
 std::vector<uint8_t> TwoEntries() {
-    ZipEntrySpec a;
+    ZipTestEntry a;
     a.name = "images/Button.png";
     a.data = std::string(5000, 'b');
-    ZipEntrySpec b;
+    ZipTestEntry b;
     b.name = "downdlg.xml";
     b.data = "<Window/>";
     b.deflate = false;
@@ -42,11 +42,11 @@ TEST(ZipArchive, FindsStoredAndDeflatedEntriesWithoutRegardToCase) {
 }
 
 TEST(ZipArchive, Utf8NamesAreDecoded) {
-    ZipEntrySpec spec;
-    spec.name = "\xE7\x9A\xAE\xE8\x82\xA4.xml";  // 皮肤.xml
-    spec.data = "x";
-    spec.utf8Name = true;
-    std::vector<uint8_t> bytes = BuildZip({spec});
+    ZipTestEntry entry;
+    entry.name = "\xE7\x9A\xAE\xE8\x82\xA4.xml";  // 皮肤.xml
+    entry.data = "x";
+    entry.utf8Name = true;
+    std::vector<uint8_t> bytes = BuildZip({entry});
     CZipArchive zip;
     ASSERT_TRUE(zip.OpenMemory(bytes.data(), static_cast<unsigned>(bytes.size())));
     EXPECT_EQ("x", Extract(zip, L"\x76AE\x80A4.xml"));
@@ -68,12 +68,12 @@ TEST(ZipArchive, ReadsOnlyTheRequestedPrefixAndRefusesShortReads) {
 
 TEST(ZipArchive, EntryClaimingMoreThanItHoldsFails) {
     for (bool deflate : {true, false}) {
-        ZipEntrySpec spec;
-        spec.name = "liar.xml";
-        spec.data = "<a>short</a>";
-        spec.deflate = deflate;
-        spec.declaredSize = 4096;
-        std::vector<uint8_t> bytes = BuildZip({spec});
+        ZipTestEntry entry;
+        entry.name = "liar.xml";
+        entry.data = "<a>short</a>";
+        entry.deflate = deflate;
+        entry.declaredSize = 4096;
+        std::vector<uint8_t> bytes = BuildZip({entry});
         CZipArchive zip;
         ASSERT_TRUE(zip.OpenMemory(bytes.data(), static_cast<unsigned>(bytes.size())));
         EXPECT_EQ(4096u, (zip.FindEntry(L"liar.xml"), zip.EntrySize()));
@@ -82,11 +82,11 @@ TEST(ZipArchive, EntryClaimingMoreThanItHoldsFails) {
 }
 
 TEST(ZipArchive, WrongChecksumFails) {
-    ZipEntrySpec spec;
-    spec.name = "a.xml";
-    spec.data = "<a>checksummed</a>";
-    spec.corruptChecksum = true;
-    std::vector<uint8_t> bytes = BuildZip({spec});
+    ZipTestEntry entry;
+    entry.name = "a.xml";
+    entry.data = "<a>checksummed</a>";
+    entry.corruptChecksum = true;
+    std::vector<uint8_t> bytes = BuildZip({entry});
     CZipArchive zip;
     ASSERT_TRUE(zip.OpenMemory(bytes.data(), static_cast<unsigned>(bytes.size())));
     EXPECT_EQ("<failed>", Extract(zip, L"a.xml"));

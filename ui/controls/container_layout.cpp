@@ -85,7 +85,8 @@ void CContainerUI::PlaceFloatChild(int index) {
 // children, so the container then lays itself out once more.
 void CContainerUI::UpdateScrollBars(RECT rc, int /*cxRequired*/, int cyRequired) {
     if (IsHorizontalBarVisible()) {
-        m_horizontalBar->SetPos(RECT{rc.left, rc.bottom, rc.right, rc.bottom + m_horizontalBar->FixedHeight()});
+        int height = m_horizontalBar->FixedHeight();
+        m_horizontalBar->SetPos(RECT{rc.left, rc.bottom, rc.right, rc.bottom + height});
     }
     if (!m_verticalBar) {
         return;

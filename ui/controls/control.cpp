@@ -7,18 +7,43 @@
 CControlUI::CControlUI() = default;
 
 CControlUI::~CControlUI() {
-    m_destroyListeners.Run(this);
+    if (m_extras) {
+        m_extras->destroyListeners.Run(this);
+    }
     if (m_host) {
         m_host->ForgetControl(this);
     }
+    delete m_extras;
+}
+
+const ControlExtras& CControlUI::ReadExtras() const {
+    static const ControlExtras kEmpty;
+    return m_extras ? *m_extras : kEmpty;
+}
+
+ControlExtras& CControlUI::Extras() {
+    if (!m_extras) {
+        m_extras = new ControlExtras;
+    }
+    return *m_extras;
+}
+
+void CControlUI::StoreText(CWideString ControlExtras::*field, const wchar_t* value) {
+    if (!value) {
+        value = L"";
+    }
+    if (!m_extras && *value == L'\0') {
+        return;
+    }
+    Extras().*field = value;
 }
 
 CWideString CControlUI::Name() const {
-    return m_name;
+    return ReadExtras().name;
 }
 
 void CControlUI::SetName(const wchar_t* name) {
-    m_name = name ? name : L"";
+    StoreText(&ControlExtras::name, name);
 }
 
 const wchar_t* CControlUI::ClassName() const {
@@ -54,26 +79,25 @@ CControlUI* CControlUI::ParentControl() const {
 }
 
 CWideString CControlUI::Text() const {
-    return m_text;
+    return ReadExtras().text;
 }
 
 void CControlUI::SetText(const wchar_t* text) {
-    const wchar_t* value = text ? text : L"";
-    if (m_text == value) {
+    if (ReadExtras().text == (text ? text : L"")) {
         return;
     }
-    m_text = value;
+    StoreText(&ControlExtras::text, text);
     Invalidate();
 }
 
 CWideString CControlUI::ToolTip() const {
-    return m_toolTip;
+    return ReadExtras().toolTip;
 }
 
 void CControlUI::SetToolTip(const wchar_t* text) {
     CWideString tip(text ? text : L"");
     tip.Replace(L"<n>", L"\r\n");
-    m_toolTip = tip;
+    StoreText(&ControlExtras::toolTip, tip);
 }
 
 void CControlUI::SetToolTipWidth(int cx) {
@@ -101,11 +125,11 @@ void CControlUI::SetMenuEnabled(bool on) {
 }
 
 CWideString CControlUI::UserData() const {
-    return m_userData;
+    return ReadExtras().userData;
 }
 
 void CControlUI::SetUserData(const wchar_t* text) {
-    m_userData = text ? text : L"";
+    StoreText(&ControlExtras::userData, text);
 }
 
 UINT_PTR CControlUI::UserTag() const {
@@ -196,45 +220,48 @@ CControlUI* CControlUI::FindControl(FindControlProc visitor, void* data, UINT fl
 
 void CControlUI::Initialize() {
     OnInitialize();
-    m_initListeners.Run(this);
+    if (m_extras) {
+        m_extras->initListeners.Run(this);
+    }
 }
 
 void CControlUI::OnInitialize() {}
 
 void CControlUI::DispatchEvent(UIEvent& event) {
-    if (m_eventListeners.Run(&event)) {
+    if (!m_extras || m_extras->eventListeners.Run(&event)) {
         HandleEvent(event);
     }
 }
 
+bool CControlUI::RunNotifyListeners(NotifyMsg& msg) {
+    return !m_extras || m_extras->notifyListeners.Run(&msg);
+}
+
 void CControlUI::HandleEvent(UIEvent& event) {
     switch (event.type) {
-    case EventContextMenu:
-        if (m_menuEnabled) {
+        case EventContextMenu:
+            if (m_menuEnabled) {
+                if (m_host) {
+                    m_host->SendNotification(this, L"menu", event.wParam, event.lParam);
+                }
+                return;
+            }
+            break;
+        case EventFocusLost:
+            m_focused = false;
+            Invalidate();
+            return;
+        case EventFocusGained:
+            m_focused = true;
+            Invalidate();
+            return;
+        case EventSetCursor: ::SetCursor(LoadCursorW(nullptr, IDC_ARROW)); return;
+        case EventTimer:
             if (m_host) {
-                m_host->SendNotification(this, L"menu", event.wParam, event.lParam);
+                m_host->SendNotification(this, L"timer", event.wParam, event.lParam);
             }
             return;
-        }
-        break;
-    case EventFocusLost:
-        m_focused = false;
-        Invalidate();
-        return;
-    case EventFocusGained:
-        m_focused = true;
-        Invalidate();
-        return;
-    case EventSetCursor:
-        ::SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-        return;
-    case EventTimer:
-        if (m_host) {
-            m_host->SendNotification(this, L"timer", event.wParam, event.lParam);
-        }
-        return;
-    default:
-        break;
+        default: break;
     }
     if (m_parent) {
         m_parent->HandleEvent(event);
@@ -246,15 +273,16 @@ SIZE CControlUI::MeasureSize(SIZE /*available*/) {
 }
 
 void CControlUI::SetVirtualWindowName(const wchar_t* name) {
-    m_virtualWindowName = name ? name : L"";
+    StoreText(&ControlExtras::virtualWindowName, name);
     if (m_host) {
         m_host->SetUsesVirtualWindows();
     }
 }
 
 CWideString CControlUI::VirtualWindowName() const {
-    if (!m_virtualWindowName.IsEmpty()) {
-        return m_virtualWindowName;
+    const CWideString& own = ReadExtras().virtualWindowName;
+    if (!own.IsEmpty()) {
+        return own;
     }
     return m_parent ? m_parent->VirtualWindowName() : CWideString();
 }

@@ -39,6 +39,24 @@ struct RelativeLayoutRecord {
     int zoomYPercent = 0;
 };
 
+// The parts of a control that layout never touches: its texts (each string keeps up to 62
+// characters inline, so the seven of them are large) and the listener lists other than the
+// size listeners. They live in a block of their own, allocated on first use, which keeps the
+// fields that layout and painting walk close together.
+struct ControlExtras {
+    CWideString virtualWindowName;
+    CWideString name;
+    CWideString text;
+    CWideString toolTip;
+    CWideString userData;
+    CWideString backImage;
+    CWideString foreImage;
+    CListenerList initListeners;
+    CListenerList destroyListeners;
+    CListenerList eventListeners;
+    CListenerList notifyListeners;
+};
+
 class CControlUI {
 public:
     CControlUI();
@@ -140,9 +158,10 @@ public:
     void SetBackColor(DWORD color);
     void SetBackColor2(DWORD color);
     void SetBackColor3(DWORD color);
-    const CWideString& BackImage() const { return m_backImage; }
+    const CWideString& BackImage() const { return ReadExtras().backImage; }
     void SetBackImage(const wchar_t* image);
-    const CWideString& ForeImage() const { return m_foreImage; }
+    const CWideString& ForeImage() const { return ReadExtras().foreImage; }
+    void SetForeImage(const wchar_t* image);
     DWORD BorderColor() const { return m_borderColor; }
     void SetBorderColor(DWORD color);
     DWORD FocusBorderColor() const { return m_focusBorderColor; }
@@ -166,13 +185,20 @@ public:
     CWideString VirtualWindowName() const;
 
     // ---- Listener lists ----
-    CListenerList& InitListeners() { return m_initListeners; }
-    CListenerList& DestroyListeners() { return m_destroyListeners; }
+    CListenerList& InitListeners() { return Extras().initListeners; }
+    CListenerList& DestroyListeners() { return Extras().destroyListeners; }
     CListenerList& SizeListeners() { return m_sizeListeners; }
-    CListenerList& EventListeners() { return m_eventListeners; }
-    CListenerList& NotifyListeners() { return m_notifyListeners; }
+    CListenerList& EventListeners() { return Extras().eventListeners; }
+    CListenerList& NotifyListeners() { return Extras().notifyListeners; }
+    // Runs the notify listeners (used by the host when it sends a notification about this
+    // control); true when none stopped the run.
+    bool RunNotifyListeners(NotifyMsg& msg);
 
 protected:
+    const ControlExtras& ReadExtras() const;
+    ControlExtras& Extras();
+    // Stores one text; an empty value needs no block.
+    void StoreText(CWideString ControlExtras::*field, const wchar_t* value);
     // Clips a rectangle by the item rectangles of every ancestor; false when nothing is left.
     bool ClipByAncestors(RECT& rc) const;
     // Re-layout request after a change of a size setting (the float rules of the setters).
@@ -184,17 +210,10 @@ protected:
     // The attribute table of the base; false for a name it does not know.
     bool ApplyBaseAttribute(const wchar_t* name, const wchar_t* value);
 
-    CListenerList m_initListeners;
-    CListenerList m_destroyListeners;
-    CListenerList m_sizeListeners;
-    CListenerList m_eventListeners;
-    CListenerList m_notifyListeners;
+    // The fields a layout pass reads and writes come first, so that placing a control touches
+    // as few cache lines as possible. The rest lives in a separate block (see ControlExtras).
     CWindowHostUI* m_host = nullptr;
     CControlUI* m_parent = nullptr;
-    CWideString m_virtualWindowName;
-    CWideString m_name;
-    bool m_updateNeeded = true;
-    bool m_menuEnabled = false;
     RECT m_rcItem = {0, 0, 0, 0};
     RECT m_padding = {0, 0, 0, 0};
     SIZE m_floatOffset = {0, 0};
@@ -204,6 +223,7 @@ protected:
     int m_minHeight = 0;
     int m_maxWidth = 9999;
     int m_maxHeight = 9999;
+    bool m_updateNeeded = true;
     bool m_visible = true;
     bool m_innerVisible = true;
     bool m_enabled = true;
@@ -212,17 +232,15 @@ protected:
     bool m_focused = false;
     bool m_floating = false;
     bool m_inSizeNotification = false;
+    bool m_menuEnabled = false;
     RelativeLayoutRecord m_relative;
-    CWideString m_text;
-    CWideString m_toolTip;
+    CListenerList m_sizeListeners;
+    ControlExtras* m_extras = nullptr;  // owned; null until a text or listener is set
     wchar_t m_shortcut = 0;
-    CWideString m_userData;
     UINT_PTR m_userTag = 0;
     DWORD m_backColor = 0;
     DWORD m_backColor2 = 0;
     DWORD m_backColor3 = 0;
-    CWideString m_backImage;
-    CWideString m_foreImage;
     DWORD m_borderColor = 0;
     DWORD m_focusBorderColor = 0;
     bool m_colorAdjust = false;

@@ -25,12 +25,17 @@ bool CControlUI::ApplyBaseAttribute(const wchar_t* name, const wchar_t* value) {
              c.SetRelativeLayout(r.left, r.top, r.right, r.bottom);
          }},
         {L"padding", [](CControlUI& c, const wchar_t* v) { c.SetPadding(attr::ParseRect(v)); }},
+        // Background colours tolerate spaces before the "#"; border colours do not.
         {L"bkcolor", [](CControlUI& c, const wchar_t* v) { c.SetBackColor(attr::ParseColorAfterSpaces(v)); }},
-        {L"bkcolor1", [](CControlUI& c, const wchar_t* v) { c.SetBackColor(attr::ParseColorAfterSpaces(v)); }},
-        {L"bkcolor2", [](CControlUI& c, const wchar_t* v) { c.SetBackColor2(attr::ParseColorAfterSpaces(v)); }},
-        {L"bkcolor3", [](CControlUI& c, const wchar_t* v) { c.SetBackColor3(attr::ParseColorAfterSpaces(v)); }},
+        {L"bkcolor1",
+         [](CControlUI& c, const wchar_t* v) { c.SetBackColor(attr::ParseColorAfterSpaces(v)); }},
+        {L"bkcolor2",
+         [](CControlUI& c, const wchar_t* v) { c.SetBackColor2(attr::ParseColorAfterSpaces(v)); }},
+        {L"bkcolor3",
+         [](CControlUI& c, const wchar_t* v) { c.SetBackColor3(attr::ParseColorAfterSpaces(v)); }},
         {L"bordercolor", [](CControlUI& c, const wchar_t* v) { c.SetBorderColor(attr::ParseColor(v)); }},
-        {L"focusbordercolor", [](CControlUI& c, const wchar_t* v) { c.SetFocusBorderColor(attr::ParseColor(v)); }},
+        {L"focusbordercolor",
+         [](CControlUI& c, const wchar_t* v) { c.SetFocusBorderColor(attr::ParseColor(v)); }},
         {L"colorhsl", [](CControlUI& c, const wchar_t* v) { c.SetColorAdjusted(attr::ParseBool(v)); }},
         {L"bordersize", [](CControlUI& c, const wchar_t* v) { c.ApplyBorderSizeAttribute(v); }},
         {L"leftbordersize", [](CControlUI& c, const wchar_t* v) { c.SetSideBorder(0, attr::ParseInt(v)); }},
@@ -181,7 +186,13 @@ void CControlUI::SetBorderRound(SIZE round) {
 }
 
 void CControlUI::SetBackImage(const wchar_t* image) {
-    if (StoreChanged(m_backImage, CWideString(image ? image : L""))) {
-        Invalidate();
+    if (ReadExtras().backImage == (image ? image : L"")) {
+        return;
     }
+    StoreText(&ControlExtras::backImage, image);
+    Invalidate();
+}
+
+void CControlUI::SetForeImage(const wchar_t* image) {
+    StoreText(&ControlExtras::foreImage, image);
 }

@@ -88,19 +88,15 @@ void CControlUI::PaintBorder(HDC dc) {
     const RECT& r = m_rcItem;
     const RECT& s = m_sideBorders;
     if (s.left > 0 || s.top > 0 || s.right > 0 || s.bottom > 0) {
-        DWORD sideColor = m_borderColor;
-        if (s.left > 0) {
-            controldraw::StrokeLine(dc, RECT{r.left, r.top, r.left, r.bottom}, s.left, sideColor, m_borderStyle);
-        }
-        if (s.top > 0) {
-            controldraw::StrokeLine(dc, RECT{r.left, r.top, r.right, r.top}, s.top, sideColor, m_borderStyle);
-        }
-        if (s.right > 0) {
-            controldraw::StrokeLine(dc, RECT{r.right, r.top, r.right, r.bottom}, s.right, sideColor, m_borderStyle);
-        }
-        if (s.bottom > 0) {
-            controldraw::StrokeLine(dc, RECT{r.left, r.bottom, r.right, r.bottom}, s.bottom, sideColor,
-                                    m_borderStyle);
+        const RECT lines[] = {{r.left, r.top, r.left, r.bottom},
+                              {r.left, r.top, r.right, r.top},
+                              {r.right, r.top, r.right, r.bottom},
+                              {r.left, r.bottom, r.right, r.bottom}};
+        const LONG widths[] = {s.left, s.top, s.right, s.bottom};
+        for (int side = 0; side < 4; ++side) {
+            if (widths[side] > 0) {
+                controldraw::StrokeLine(dc, lines[side], widths[side], m_borderColor, m_borderStyle);
+            }
         }
         return;
     }

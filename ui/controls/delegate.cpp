@@ -4,6 +4,9 @@ CListenerList::~CListenerList() {
     for (int i = 0; i < m_items.GetSize(); ++i) {
         delete static_cast<CDelegateBase*>(m_items.GetAt(i));
     }
+    for (int i = 0; i < m_removedWhileRunning.GetSize(); ++i) {
+        delete static_cast<CDelegateBase*>(m_removedWhileRunning.GetAt(i));
+    }
 }
 
 bool CListenerList::Add(CDelegateBase* listener) {
@@ -24,10 +27,10 @@ bool CListenerList::Remove(CDelegateBase* listener) {
     }
     if (m_running > 0) {
         m_items.SetAt(index, nullptr);
-        m_holes = true;
-    } else {
-        m_items.Remove(index);
+        m_removedWhileRunning.Add(listener);
+        return true;
     }
+    m_items.Remove(index);
     delete listener;
     return true;
 }
@@ -50,7 +53,7 @@ bool CListenerList::Run(void* param) {
             goOn = listener->Invoke(param);
         }
     }
-    if (--m_running == 0 && m_holes) {
+    if (--m_running == 0 && !m_removedWhileRunning.IsEmpty()) {
         Compact();
     }
     return goOn;
@@ -62,5 +65,8 @@ void CListenerList::Compact() {
             m_items.Remove(i);
         }
     }
-    m_holes = false;
+    for (int i = 0; i < m_removedWhileRunning.GetSize(); ++i) {
+        delete static_cast<CDelegateBase*>(m_removedWhileRunning.GetAt(i));
+    }
+    m_removedWhileRunning.Empty();
 }

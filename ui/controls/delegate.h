@@ -30,7 +30,8 @@ CDelegateBase* MakeDelegate(Callable callable) {
 }
 
 // An ordered list that owns its delegates. A listener may remove itself (or another one) while
-// the list is running: the slot is emptied at once and freed when the outermost run ends.
+// the list is running: its slot is emptied at once, and the delegate is deleted when the
+// outermost run ends, so a listener never runs on after its own deletion.
 class CListenerList {
 public:
     CListenerList() = default;
@@ -52,6 +53,6 @@ private:
     void Compact();
 
     PointerArray m_items;
+    PointerArray m_removedWhileRunning;
     int m_running = 0;
-    bool m_holes = false;
 };

@@ -78,7 +78,8 @@ private:
 // Selects an object into a DC for the lifetime of the scope and selects the previous one back.
 class CSelectScope {
 public:
-    CSelectScope(HDC dc, HGDIOBJ object) : m_dc(dc), m_previous(object ? SelectObject(dc, object) : nullptr) {}
+    CSelectScope(HDC dc, HGDIOBJ object)
+        : m_dc(dc), m_previous(object ? SelectObject(dc, object) : nullptr) {}
     ~CSelectScope() {
         if (m_previous) {
             SelectObject(m_dc, m_previous);

@@ -13,7 +13,7 @@
 CLinearLayoutUI::CLinearLayoutUI(bool vertical) : m_vertical(vertical) {}
 
 UINT CLinearLayoutUI::ControlFlags() const {
-    return IsEnabled() && m_separator != 0 ? ControlFlagSetCursor : 0;
+    return IsEnabled() && m_separator != 0 ? UINT{ControlFlagSetCursor} : 0u;
 }
 
 RECT CLinearLayoutUI::SeparatorRect(bool dragged) const {
@@ -49,31 +49,30 @@ void CLinearLayoutUI::HandleEvent(UIEvent& event) {
     if (m_separator != 0) {
         RECT strip = SeparatorRect(false);
         switch (event.type) {
-        case EventButtonDown:
-            if (IsEnabled() && PtInRect(&strip, event.point) && BeginDrag(event)) {
-                return;
-            }
-            break;
-        case EventButtonUp:
-            if (IsDragging()) {
-                EndDrag();
-                return;
-            }
-            break;
-        case EventMouseMove:
-            if (IsDragging()) {
-                DragTo(event.point);
-                return;
-            }
-            break;
-        case EventSetCursor:
-            if (IsEnabled() && PtInRect(&strip, event.point)) {
-                ::SetCursor(LoadCursorW(nullptr, m_vertical ? IDC_SIZENS : IDC_SIZEWE));
-                return;
-            }
-            break;
-        default:
-            break;
+            case EventButtonDown:
+                if (IsEnabled() && PtInRect(&strip, event.point) && BeginDrag(event)) {
+                    return;
+                }
+                break;
+            case EventButtonUp:
+                if (IsDragging()) {
+                    EndDrag();
+                    return;
+                }
+                break;
+            case EventMouseMove:
+                if (IsDragging()) {
+                    DragTo(event.point);
+                    return;
+                }
+                break;
+            case EventSetCursor:
+                if (IsEnabled() && PtInRect(&strip, event.point)) {
+                    ::SetCursor(LoadCursorW(nullptr, m_vertical ? IDC_SIZENS : IDC_SIZEWE));
+                    return;
+                }
+                break;
+            default: break;
         }
     }
     CContainerUI::HandleEvent(event);

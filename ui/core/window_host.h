@@ -137,7 +137,7 @@ private:
     void DeleteDeferredControls();
     void RouteTimer(WPARAM wParam);
     TimerEntry* FindTimer(CControlUI* control, UINT localId) const;
-    UINT NextNativeTimerId();
+    bool NextNativeTimerId(UINT& id);
     void CreateDefaultFont();
 
     HWND m_window = nullptr;

@@ -3,10 +3,16 @@
 
 #include <cstdint>
 
-// Decodes UTF-8 (after skipping a leading EF BB BF byte order mark). Ill-formed sequences
-// become U+FFFD rather than failing, as Windows does. Returns a new[] buffer holding
-// *length characters plus a terminating zero, or null when the input is too big to decode.
-wchar_t* DecodeSkinBytes(const void* bytes, uint32_t size, uint32_t* length);
+struct DecodedText {
+    wchar_t* text = nullptr;  // new[] buffer, zero-terminated; null on failure
+    uint32_t length = 0;      // characters before the terminator
+    uint32_t capacity = 0;    // characters allocated
+};
 
-// Copies a zero-terminated UTF-16 text into a new[] buffer; null for a null text.
-wchar_t* CopySkinText(const wchar_t* text, uint32_t* length);
+// Decodes UTF-8 (after skipping a leading EF BB BF byte order mark). Ill-formed sequences
+// become U+FFFD rather than failing, exactly as MultiByteToWideChar treats them. Fails only
+// when the input is too big to decode or memory runs out.
+DecodedText DecodeSkinBytes(const void* bytes, uint32_t size);
+
+// Copies a zero-terminated UTF-16 text; fails for a null text.
+DecodedText CopySkinText(const wchar_t* text);

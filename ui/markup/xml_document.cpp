@@ -27,16 +27,18 @@ XmlDocument::~XmlDocument() {
     Release();
 }
 
-void XmlDocument::AdoptText(wchar_t* buffer, uint32_t length) {
+void XmlDocument::AdoptText(wchar_t* buffer, uint32_t length, uint32_t capacity) {
     Release();
     text = buffer;
     textLength = length;
+    textCapacity = capacity;
 }
 
 void XmlDocument::Release() {
     delete[] text;
     text = nullptr;
     textLength = 0;
+    textCapacity = 0;
     free(elements);
     elements = nullptr;
     elementCount = 0;

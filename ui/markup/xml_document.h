@@ -23,8 +23,8 @@ public:
     XmlDocument(const XmlDocument&) = delete;
     XmlDocument& operator=(const XmlDocument&) = delete;
 
-    // Takes ownership of a zero-terminated buffer of `length` characters (from new[]).
-    void AdoptText(wchar_t* text, uint32_t length);
+    // Takes ownership of a zero-terminated new[] buffer of `capacity` characters.
+    void AdoptText(wchar_t* text, uint32_t length, uint32_t capacity);
     void Release();
 
     // Appends a zeroed record; returns its index, or 0 when the table cannot grow.
@@ -36,6 +36,7 @@ public:
 
     wchar_t* text = nullptr;
     uint32_t textLength = 0;
+    uint32_t textCapacity = 0;
     XmlElementRecord* elements = nullptr;
     uint32_t elementCount = 0;
     uint32_t elementCapacity = 0;

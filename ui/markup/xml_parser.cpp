@@ -231,6 +231,12 @@ bool XmlParser::ParseAttributes() {
 // decoding the named entities; returns where the compacted data ends. The gap between that
 // and the terminator is filled with spaces so the attribute walk can step over it.
 wchar_t* XmlParser::ParseData(wchar_t terminator) {
+    // Most values hold no entity: nothing needs to move until the first "&".
+    const bool collapse = !m_doc.preserveWhitespace;
+    const uint8_t stop = terminator == L'<' ? xml_chars::kEndsText : xml_chars::kEndsValue;
+    while (!xml_chars::Has(*m_p, stop) && !(collapse && *m_p == L' ')) {
+        ++m_p;
+    }
     wchar_t* out = m_p;
     while (*m_p != L'\0' && *m_p != terminator) {
         if (*m_p == L'&') {
@@ -245,7 +251,7 @@ wchar_t* XmlParser::ParseData(wchar_t terminator) {
             m_p += match != nullptr ? 1 + match->length : 1;
         } else if (*m_p == L' ') {
             *out++ = *m_p++;
-            if (!m_doc.preserveWhitespace) {
+            if (collapse) {
                 SkipSpace();
             }
         } else {
@@ -260,8 +266,8 @@ wchar_t* XmlParser::ParseData(wchar_t terminator) {
 
 }  // namespace
 
-bool IsXmlNameChar(wchar_t ch) {
-    return ch == L'_' || ch == L':' || (ch != L'\0' && iswalnum(ch));
+bool xml_chars::IsNonAsciiNameChar(wchar_t ch) {
+    return iswalnum(ch) != 0;
 }
 
 bool ParseXmlDocument(XmlDocument& document) {

@@ -2,6 +2,7 @@
 // The in-place parser of the skin XML subset: elements, attributes in double quotes, character
 // data with the five named entities, comments and processing instructions.
 
+#include "ui/markup/xml_chars.h"
 #include "ui/markup/xml_document.h"
 
 // Deeper nesting is refused: the parser descends recursively and a hostile document must not be
@@ -11,11 +12,3 @@ constexpr int kMaxXmlNesting = 1000;
 // Parses document.text (already loaded) into document.elements, cutting names and values in
 // place. On failure the error buffers are filled and false is returned; the caller releases.
 bool ParseXmlDocument(XmlDocument& document);
-
-// Characters 1..32. The terminating zero is deliberately not whitespace: skipping it would walk
-// off the end of the text.
-inline bool IsXmlSpace(wchar_t ch) {
-    return ch >= 1 && ch <= 32;
-}
-
-bool IsXmlNameChar(wchar_t ch);

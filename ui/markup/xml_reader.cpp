@@ -3,10 +3,12 @@
 #include <vector>
 
 #include "ui/core/skin_resource_reader.h"
-#include "ui/markup/xml_decode.h"
 #include "ui/markup/xml_parser.h"
 
 namespace {
+
+// Far above any skin; it keeps the character count of the decoded text within an int.
+constexpr uint32_t kMaxDecodableSize = 0x3FFFFFFF;
 
 const wchar_t* MessageFor(SkinReadResult result) {
     switch (result) {
@@ -30,8 +32,11 @@ bool CXmlReader::Fail(const wchar_t* message) {
     return false;
 }
 
-bool CXmlReader::ParseAdopted(wchar_t* text, uint32_t length) {
-    m_doc.AdoptText(text, length);
+bool CXmlReader::ParseDecoded(const DecodedText& decoded) {
+    if (decoded.text == nullptr) {
+        return Fail(L"Out of memory");
+    }
+    m_doc.AdoptText(decoded.text, decoded.length, decoded.capacity);
     if (!ParseXmlDocument(m_doc)) {
         m_doc.Release();  // keeps the error buffers
         return false;
@@ -42,23 +47,16 @@ bool CXmlReader::ParseAdopted(wchar_t* text, uint32_t length) {
 bool CXmlReader::LoadText(const wchar_t* text) {
     m_doc.Release();
     m_doc.ClearError();
-    uint32_t length = 0;
-    wchar_t* copy = CopySkinText(text != nullptr ? text : L"", &length);
-    if (copy == nullptr) {
-        return Fail(L"Out of memory");
-    }
-    return ParseAdopted(copy, length);
+    return ParseDecoded(CopySkinText(text != nullptr ? text : L""));
 }
 
 bool CXmlReader::LoadBytes(const void* bytes, uint32_t size) {
     m_doc.Release();
     m_doc.ClearError();
-    uint32_t length = 0;
-    wchar_t* text = DecodeSkinBytes(bytes, size, &length);
-    if (text == nullptr) {
+    if (size > kMaxDecodableSize) {
         return Fail(L"File too large");
     }
-    return ParseAdopted(text, length);
+    return ParseDecoded(DecodeSkinBytes(bytes, size));
 }
 
 bool CXmlReader::LoadSkinFile(const wchar_t* name) {
@@ -84,6 +82,6 @@ CXmlNode CXmlReader::RootNode() const {
 }
 
 size_t CXmlReader::MemoryUsed() const {
-    size_t text = m_doc.text != nullptr ? (static_cast<size_t>(m_doc.textLength) + 1) * sizeof(wchar_t) : 0;
-    return text + static_cast<size_t>(m_doc.elementCapacity) * sizeof(XmlElementRecord);
+    return static_cast<size_t>(m_doc.textCapacity) * sizeof(wchar_t) +
+           static_cast<size_t>(m_doc.elementCapacity) * sizeof(XmlElementRecord);
 }

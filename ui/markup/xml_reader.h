@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "ui/markup/xml_decode.h"
 #include "ui/markup/xml_document.h"
 
 class CXmlReader;
@@ -75,6 +76,10 @@ public:
 
     void SetPreserveWhitespace(bool preserve) { m_doc.preserveWhitespace = preserve; }
 
+    // The decoded text after parsing (names and values cut into it); null when not loaded.
+    const wchar_t* DocumentText() const { return m_doc.text; }
+    uint32_t DocumentLength() const { return m_doc.textLength; }
+
     // Measurements: records in use (including the reserved record 0), how often the table was
     // reallocated by the last parse, and the bytes the document holds (text plus table).
     uint32_t ElementCount() const { return m_doc.elementCount; }
@@ -82,7 +87,7 @@ public:
     size_t MemoryUsed() const;
 
 private:
-    bool ParseAdopted(wchar_t* text, uint32_t length);
+    bool ParseDecoded(const DecodedText& decoded);
     bool Fail(const wchar_t* message);
 
     XmlDocument m_doc;

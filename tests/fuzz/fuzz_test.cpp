@@ -1,0 +1,215 @@
+// Deterministic mutation fuzzing of the skin reader: skins and skin archives from the corpus are
+// mutated with a fixed seed and loaded. Every load must either succeed, with a node walk that stays
+// inside the document, or fail with an error text; never crash, hang or read outside its buffers.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cwchar>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tests/support/process.h"
+#include "ui/core/window_host.h"
+#include "ui/markup/xml_reader.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+constexpr uint32_t kSeed = 20240611;
+constexpr int kXmlIterations = 2000000;
+constexpr int kArchiveIterations = 500000;
+
+// Wine maps the Unix root to drive Z:.
+std::wstring CorpusPath(const char* file) {
+    std::string unixPath = std::string(TESTS_SOURCE_DIR) + "/corpus/" + file;
+    std::wstring path = L"Z:";
+    for (char ch : unixPath) {
+        path += ch == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(ch));
+    }
+    return path;
+}
+
+Bytes ReadCorpus(const char* file) {
+    std::string bytes = ReadWholeFile(CorpusPath(file));
+    EXPECT_FALSE(bytes.empty()) << "corpus file missing: " << file;
+    return Bytes(bytes.begin(), bytes.end());
+}
+
+class Mutator {
+public:
+    explicit Mutator(uint32_t seed) : m_random(seed) {}
+
+    Bytes Mutate(Bytes data) {
+        int rounds = 1 + Below(4);
+        for (int i = 0; i < rounds; ++i) {
+            MutateOnce(data);
+        }
+        return data;
+    }
+
+private:
+    int Below(size_t n) { return n == 0 ? 0 : static_cast<int>(m_random() % n); }
+
+    void MutateOnce(Bytes& data) {
+        static const uint8_t kInteresting[] = {0, '<', '>', '/', '"', '\'', '&', '=', '!', '?', ';', ' ',
+                                               0x80, 0xEF, 0xBB, 0xBF, 0xFF, 0x7F};
+        static const uint32_t kFieldValues[] = {0, 1, 0xFFFFFFFF, 0x7FFFFFFF, 0x80000000,
+                                                4u << 20, (4u << 20) + 1, 0xFFFF, 30, 46};
+        switch (Below(8)) {
+            case 0:  // flip one bit
+                if (!data.empty()) data[Below(data.size())] ^= static_cast<uint8_t>(1 << Below(8));
+                break;
+            case 1:  // a byte the parsers care about
+                if (!data.empty()) data[Below(data.size())] = kInteresting[Below(sizeof(kInteresting))];
+                break;
+            case 2:  // insert an interesting byte
+                data.insert(data.begin() + Below(data.size() + 1), kInteresting[Below(sizeof(kInteresting))]);
+                break;
+            case 3: {  // delete a range
+                if (data.empty()) break;
+                size_t at = Below(data.size());
+                size_t n = 1 + Below(std::min<size_t>(32, data.size() - at));
+                data.erase(data.begin() + at, data.begin() + at + n);
+                break;
+            }
+            case 4: {  // duplicate a range somewhere else
+                if (data.empty()) break;
+                size_t at = Below(data.size());
+                size_t n = 1 + Below(std::min<size_t>(64, data.size() - at));
+                Bytes piece(data.begin() + at, data.begin() + at + n);
+                data.insert(data.begin() + Below(data.size() + 1), piece.begin(), piece.end());
+                break;
+            }
+            case 5:  // truncate
+                data.resize(Below(data.size() + 1));
+                break;
+            case 6: {  // overwrite a little-endian 32-bit field (sizes, offsets, counts)
+                if (data.size() < 4) break;
+                size_t at = Below(data.size() - 3);
+                uint32_t v = kFieldValues[Below(sizeof(kFieldValues) / sizeof(kFieldValues[0]))];
+                for (int b = 0; b < 4; ++b) data[at + b] = static_cast<uint8_t>(v >> (8 * b));
+                break;
+            }
+            default:  // random byte
+                if (!data.empty()) data[Below(data.size())] = static_cast<uint8_t>(m_random());
+                break;
+        }
+    }
+
+    std::mt19937 m_random;
+};
+
+bool Inside(const CXmlReader& reader, const wchar_t* s) {
+    const wchar_t* begin = reader.DocumentText();
+    const wchar_t* end = begin + reader.DocumentLength();
+    return s >= begin && s <= end && s + wcslen(s) <= end;
+}
+
+// Walks every element without recursion; fails on any string outside the text and on cycles.
+::testing::AssertionResult WalkStaysInside(const CXmlReader& reader) {
+    std::vector<CXmlNode> stack;
+    if (reader.RootNode().IsValid()) {
+        stack.push_back(reader.RootNode());
+    }
+    uint32_t visited = 0;
+    while (!stack.empty()) {
+        CXmlNode node = stack.back();
+        stack.pop_back();
+        if (++visited >= reader.ElementCount()) {
+            return ::testing::AssertionFailure() << "more nodes than elements: a cycle";
+        }
+        if (!Inside(reader, node.Tag()) || !Inside(reader, node.Value())) {
+            return ::testing::AssertionFailure() << "tag or value outside the document";
+        }
+        int count = node.AttrCount();
+        if (count > CXmlNode::kMaxAttributes) {
+            return ::testing::AssertionFailure() << count << " attributes";
+        }
+        for (int i = 0; i < count; ++i) {
+            if (!Inside(reader, node.AttrName(i)) || !Inside(reader, node.AttrValue(i))) {
+                return ::testing::AssertionFailure() << "attribute " << i << " outside the document";
+            }
+        }
+        for (CXmlNode n : {node.NextSibling(), node.FirstChild()}) {
+            if (n.IsValid()) {
+                stack.push_back(n);
+            }
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult LoadedCleanly(const CXmlReader& reader, bool loaded) {
+    if (!loaded) {
+        if (reader.ErrorText()[0] == L'\0') {
+            return ::testing::AssertionFailure() << "failed without an error text";
+        }
+        if (reader.RootNode().IsValid() || reader.DocumentText() != nullptr) {
+            return ::testing::AssertionFailure() << "failed but kept the document";
+        }
+        return ::testing::AssertionSuccess();
+    }
+    return WalkStaysInside(reader);
+}
+
+void UseMemoryArchive(const Bytes& zip) {
+    CWindowHostUI::UseSkinArchiveFile(L"");
+    CWindowHostUI::UseSkinArchiveMemory(zip.data(), static_cast<unsigned>(zip.size()));
+}
+
+TEST(Fuzz, CorpusLoadsUnmutated) {
+    for (const char* file : {"downdlg.xml", "features.xml", "unterminated.xml"}) {
+        Bytes bytes = ReadCorpus(file);
+        CXmlReader reader;
+        EXPECT_TRUE(reader.LoadBytes(bytes.data(), static_cast<uint32_t>(bytes.size())))
+            << file << " fails to load";
+        EXPECT_TRUE(WalkStaysInside(reader)) << file;
+    }
+    for (const char* file : {"skin_deflate.zip", "skin_stored.zip"}) {
+        Bytes zip = ReadCorpus(file);
+        UseMemoryArchive(zip);
+        CXmlReader reader;
+        EXPECT_TRUE(reader.LoadSkinFile(L"downdlg.xml")) << file;
+        EXPECT_STREQ(L"Window", reader.RootNode().Tag());
+    }
+}
+
+TEST(Fuzz, MutatedSkinsLoadOrFailCleanly) {
+    std::vector<Bytes> corpus = {ReadCorpus("downdlg.xml"), ReadCorpus("features.xml"),
+                                 ReadCorpus("unterminated.xml")};
+    Mutator mutator(kSeed);
+    int loaded = 0;
+    for (int i = 0; i < kXmlIterations; ++i) {
+        Bytes mutant = mutator.Mutate(corpus[i % corpus.size()]);
+        CXmlReader reader;
+        bool ok = reader.LoadBytes(mutant.data(), static_cast<uint32_t>(mutant.size()));
+        loaded += ok ? 1 : 0;
+        ASSERT_TRUE(LoadedCleanly(reader, ok)) << "iteration " << i;
+    }
+    std::printf("skins: %d of %d mutants loaded\n", loaded, kXmlIterations);
+    // Both outcomes must be exercised, or the mutations are too weak or too destructive.
+    EXPECT_GT(loaded, kXmlIterations / 20);
+    EXPECT_LT(loaded, kXmlIterations - kXmlIterations / 20);
+}
+
+TEST(Fuzz, MutatedArchivesLoadOrFailCleanly) {
+    std::vector<Bytes> corpus = {ReadCorpus("skin_deflate.zip"), ReadCorpus("skin_stored.zip")};
+    Mutator mutator(kSeed + 1);
+    int loaded = 0;
+    for (int i = 0; i < kArchiveIterations; ++i) {
+        Bytes mutant = mutator.Mutate(corpus[i % corpus.size()]);
+        UseMemoryArchive(mutant);
+        CXmlReader reader;
+        bool ok = reader.LoadSkinFile(i % 2 == 0 ? L"downdlg.xml" : L"features.xml");
+        loaded += ok ? 1 : 0;
+        ASSERT_TRUE(LoadedCleanly(reader, ok)) << "iteration " << i;
+    }
+    std::printf("archives: %d of %d mutants loaded\n", loaded, kArchiveIterations);
+    EXPECT_GT(loaded, 0);
+    EXPECT_LT(loaded, kArchiveIterations);
+}
+
+}  // namespace

@@ -1,0 +1,172 @@
+// CWindowHostUI: binding to the window, the control tree (root, names, hit testing, deferred
+// deletion) and the message rows these need.
+
+#include "ui/core/window_host.h"
+
+#include "ui/controls/control.h"
+
+namespace {
+
+PointerArray& HostList() {
+    static PointerArray hosts;
+    return hosts;
+}
+
+CControlUI* RegisterNameVisitor(CControlUI* control, void* data) {
+    CWideString name = control->Name();
+    if (!name.IsEmpty()) {
+        static_cast<StringPointerMap*>(data)->Set(name, control);
+    }
+    return nullptr;
+}
+
+CControlUI* HitVisitor(CControlUI* control, void* data) {
+    return PtInRect(&control->Pos(), *static_cast<const POINT*>(data)) ? control : nullptr;
+}
+
+}  // namespace
+
+CWindowHostUI::CWindowHostUI() {
+    CreateDefaultFont();
+}
+
+CWindowHostUI::~CWindowHostUI() {
+    DeleteDeferredControls();
+    m_controlsByName.Resize(83);
+    if (m_ownsRoot && m_root) {
+        CControlUI* root = m_root;
+        m_root = nullptr;
+        delete root;
+    }
+    StopAllTimers();
+    ClearClassDefaults();
+    HostList().RemoveValue(this);
+}
+
+const PointerArray& CWindowHostUI::AttachedHosts() {
+    return HostList();
+}
+
+void CWindowHostUI::AttachWindow(HWND window) {
+    m_window = window;
+    m_paintDC.Acquire(window);
+    if (HostList().Find(this) < 0) {
+        HostList().Add(this);
+    }
+}
+
+bool CWindowHostUI::AttachRoot(CControlUI* control) {
+    SetFocusControl(nullptr);
+    m_keyTarget = nullptr;
+    m_hover = nullptr;
+    m_pressed = nullptr;
+    if (m_root) {
+        m_afterPaint.Empty();
+        // Attaching the current root again must not queue the live tree for deletion.
+        if (m_root != control) {
+            DeferDelete(m_root);
+        }
+    }
+    m_root = control;
+    m_updateNeeded = true;
+    m_firstLayout = true;
+    m_focusNeeded = true;
+    m_ownsRoot = true;
+    if (!control) {
+        return false;
+    }
+    return InitTree(control, nullptr);
+}
+
+bool CWindowHostUI::InitTree(CControlUI* control, CControlUI* parent) {
+    if (!control) {
+        return false;
+    }
+    control->AttachHost(this, parent ? parent : control->ParentControl(), true);
+    RegisterNames(control);
+    return true;
+}
+
+void CWindowHostUI::RegisterNames(CControlUI* subtree) {
+    if (subtree) {
+        subtree->FindControl(RegisterNameVisitor, &m_controlsByName, 0);
+    }
+}
+
+CControlUI* CWindowHostUI::FindControlByName(const wchar_t* name) {
+    return name ? static_cast<CControlUI*>(m_controlsByName.Find(name)) : nullptr;
+}
+
+CControlUI* CWindowHostUI::FindControlAt(POINT point) const {
+    if (!m_root) {
+        return nullptr;
+    }
+    return m_root->FindControl(HitVisitor, &point, FindVisible | FindHitTest | FindTopFirst);
+}
+
+bool CWindowHostUI::DeferDelete(CControlUI* control) {
+    if (!control) {
+        return false;
+    }
+    control->AttachHost(this, nullptr, false);
+    bool queued = m_deferredDeletes.Add(control);
+    if (m_window) {
+        PostMessageW(m_window, kDeferredDeleteMessage, 0, 0);
+    }
+    return queued;
+}
+
+void CWindowHostUI::DeleteDeferredControls() {
+    // Destructors may queue further deletions (destroy listeners can remove controls), so the
+    // queue is taken over before anything is deleted.
+    PointerArray doomed(m_deferredDeletes);
+    m_deferredDeletes.Empty();
+    for (int i = 0; i < doomed.GetSize(); ++i) {
+        delete static_cast<CControlUI*>(doomed.GetAt(i));
+    }
+}
+
+void CWindowHostUI::ForgetControl(CControlUI* control) {
+    if (!control) {
+        return;
+    }
+    CControlUI** references[] = {&m_keyTarget, &m_hover, &m_pressed, &m_focus};
+    for (CControlUI** reference : references) {
+        if (*reference == control) {
+            *reference = nullptr;
+        }
+    }
+    // A layout that dies while dragging its separator would otherwise be painted after death.
+    m_afterPaint.RemoveValue(control);
+    StopTimersOf(control);
+    CWideString name = control->Name();
+    if (!name.IsEmpty() && m_controlsByName.Find(name, false) == control) {
+        m_controlsByName.Remove(name);
+    }
+}
+
+bool CWindowHostUI::ProcessMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/, LRESULT& /*result*/) {
+    if (!m_window) {
+        return false;
+    }
+    switch (message) {
+        case WM_TIMER: RouteTimer(wParam); break;
+        case kDeferredDeleteMessage: DeleteDeferredControls(); break;
+        default: break;
+    }
+    return false;
+}
+
+void CWindowHostUI::InvalidateArea(const RECT& rc) {
+    if (m_window) {
+        InvalidateRect(m_window, &rc, FALSE);
+    }
+}
+
+bool CWindowHostUI::AddAfterPaint(CControlUI* control) {
+    return m_afterPaint.Add(control);
+}
+
+bool CWindowHostUI::RemoveAfterPaint(CControlUI* control) {
+    return m_afterPaint.RemoveValue(control);
+}
