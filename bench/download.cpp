@@ -33,15 +33,17 @@ constexpr long long kMiB = 1024 * 1024;
 // The child side of a measurement: one download through the updater's own path.
 int RunUpdaterTransfer(const std::wstring& url, const std::wstring& path) {
     HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    // Timed like curl's own time_total: the transfer, not the library's global start-up.
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
     bool succeeded = false;
     std::atomic<bool> done(false);
     std::thread worker([&] {
         curl_global_init(CURL_GLOBAL_ALL);
         CURL* curl = curl_easy_init();
+        QueryPerformanceCounter(&start);
         succeeded = DownloadToFile(curl, window, ToAnsi(url), path);
+        QueryPerformanceCounter(&end);
         curl_easy_cleanup(curl);
         curl_global_cleanup();
         done = true;
@@ -53,7 +55,6 @@ int RunUpdaterTransfer(const std::wstring& url, const std::wstring& path) {
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     }
     worker.join();
-    QueryPerformanceCounter(&end);
     DestroyWindow(window);
     PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof counters;
@@ -139,7 +140,7 @@ Measurement Measure(const std::wstring& exe, const std::wstring& arguments, cons
     return m;
 }
 
-constexpr int kRounds = 3;
+constexpr int kRounds = 5;
 
 Measurement Median(Measurement (&runs)[kRounds]) {
     std::sort(runs, runs + kRounds, [](const Measurement& a, const Measurement& b) { return a.seconds < b.seconds; });
@@ -156,12 +157,25 @@ void Report(const wchar_t* who, long long bytes, const Measurement& m) {
                  m.ok ? static_cast<double>(bytes) / kMiB / m.seconds : 0.0, m.peakMiB);
 }
 
+// curl.exe from the dependency cache; Wine shows the Unix file system as drive Z:.
+std::wstring DefaultCurlExe() {
+    wchar_t cache[MAX_PATH] = {};
+    if (GetEnvironmentVariableW(L"UPDATER_DEPS_CACHE", cache, MAX_PATH) == 0) {
+        wcscpy(cache, L"/var/cache/updater-deps");
+    }
+    std::wstring path = std::wstring(L"Z:") + cache + L"/curl/bin/curl.exe";
+    for (wchar_t& ch : path) {
+        if (ch == L'/') ch = L'\\';
+    }
+    return path;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc == 4 && std::wcscmp(argv[1], L"--transfer") == 0) return RunUpdaterTransfer(argv[2], argv[3]);
 
-    const std::wstring curlExe = argc > 1 ? argv[1] : L"Z:\\var\\cache\\updater-deps\\curl\\bin\\curl.exe";
+    const std::wstring curlExe = argc > 1 ? argv[1] : DefaultCurlExe();
     const std::wstring self = ProgramFolder() + L"bench_download.exe";
     const std::wstring output = TempFolder() + L"bench-download.bin";
     TestHttpServer server;

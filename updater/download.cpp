@@ -25,6 +25,9 @@ constexpr long kMaxRedirects = 5;
 // Larger receive chunks than libcurl's 16 KiB default: each chunk costs a write call, a marker
 // search and a progress message, and this is the size the curl tool itself uses.
 constexpr long kChunkBytes = 100 * 1024;
+// The file is written through a buffer of several chunks: every write to the file system is a
+// costly call (a server round trip under Wine), and an append-mode write also seeks first.
+constexpr size_t kFileBufferBytes = 512 * 1024;
 
 bool IsSuccessStatus(long status) { return status >= 200 && status <= 299; }
 
@@ -36,6 +39,8 @@ using UniqueFile = std::unique_ptr<FILE, FileCloser>;
 struct TransferContext {
     CURL* curl;
     FILE* file;
+    HWND window;
+    int lastPercent;
 };
 
 size_t OnHeaderLine(char*, size_t size, size_t count, void*) { return size * count; }
@@ -51,10 +56,14 @@ size_t OnBodyChunk(char* data, size_t size, size_t count, void* userdata) {
     return std::fwrite(data, size, count, context->file);
 }
 
-int OnTransferProgress(void* window, curl_off_t downloadTotal, curl_off_t downloadNow, curl_off_t, curl_off_t) {
+// libcurl reports progress many times per percent; only a new percentage is worth a message,
+// each of which costs the UI thread a wake-up and a repaint.
+int OnTransferProgress(void* userdata, curl_off_t downloadTotal, curl_off_t downloadNow, curl_off_t, curl_off_t) {
+    auto* context = static_cast<TransferContext*>(userdata);
     const int percent = ProgressPercent(static_cast<double>(downloadTotal), static_cast<double>(downloadNow));
-    if (percent >= 0) {
-        PostMessageW(static_cast<HWND>(window), WM_DOWNLOAD_PROGRESS, static_cast<WPARAM>(percent), 0);
+    if (percent >= 0 && percent != context->lastPercent) {
+        context->lastPercent = percent;
+        PostMessageW(context->window, WM_DOWNLOAD_PROGRESS, static_cast<WPARAM>(percent), 0);
     }
     return 0;
 }
@@ -66,8 +75,7 @@ long long ExistingFileSize(const std::wstring& path) {
     return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-void SetTransferOptions(CURL* curl, HWND window, const std::string& url, long long resumeFrom,
-                        TransferContext* context) {
+void SetTransferOptions(CURL* curl, const std::string& url, long long resumeFrom, TransferContext* context) {
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
@@ -81,9 +89,9 @@ void SetTransferOptions(CURL* curl, HWND window, const std::string& url, long lo
     curl_easy_setopt(curl, CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(resumeFrom));
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, context);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnBodyChunk);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, window != nullptr ? 0L : 1L);
-    if (window != nullptr) {
-        curl_easy_setopt(curl, CURLOPT_XFERINFODATA, window);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, context->window != nullptr ? 0L : 1L);
+    if (context->window != nullptr) {
+        curl_easy_setopt(curl, CURLOPT_XFERINFODATA, context);
         curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnTransferProgress);
     }
 }
@@ -143,8 +151,9 @@ bool DownloadToFile(void* curlHandle, HWND window, const std::string& url, const
     UniqueFile file(_wfopen(path.c_str(), L"ab+"));
     if (!file) return false;
 
-    TransferContext context{curl, file.get()};
-    SetTransferOptions(curl, window, url, resumeFrom, &context);
+    std::setvbuf(file.get(), nullptr, _IOFBF, kFileBufferBytes);
+    TransferContext context{curl, file.get(), window, -1};
+    SetTransferOptions(curl, url, resumeFrom, &context);
     const CURLcode result = curl_easy_perform(curl);
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);

@@ -8,22 +8,20 @@
 
 namespace {
 
+constexpr DWORD kUnwatchedHostGraceMs = 500;
+
 bool FileExists(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-void WaitForProcessOf(HWND window, DWORD timeoutMs) {
+// The host's process, opened before the close request: a host that handles SC_CLOSE destroys
+// its window at once, and afterwards the window no longer tells whose process it was.
+UniqueHandle OpenProcessOf(HWND window) {
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-    if (processId == 0 || processId == GetCurrentProcessId()) return;
-    UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
-    if (process) {
-        WaitForSingleObject(process.Get(), timeoutMs);
-    } else {
-        // Cannot watch the process: give it the short grace it always had.
-        Sleep(500);
-    }
+    if (processId == 0 || processId == GetCurrentProcessId()) return UniqueHandle();
+    return UniqueHandle(OpenProcess(SYNCHRONIZE, FALSE, processId));
 }
 
 // A unique empty file in the target's folder, so the final swap is a rename on one volume.
@@ -56,10 +54,16 @@ bool MoveOverTarget(const std::wstring& staged, const std::wstring& targetPath, 
 void CloseHostApplication(const InstallTimings& timings) {
     HWND host = ReadWindowRecord(kHostRecordName);
     if (host == nullptr) return;
+    UniqueHandle process = OpenProcessOf(host);
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(host, WM_SYSCOMMAND, SC_CLOSE, 1, SMTO_ABORTIFHUNG, timings.closeRequestTimeoutMs,
                         &ignored);
-    WaitForProcessOf(host, timings.hostExitTimeoutMs);
+    if (process) {
+        WaitForSingleObject(process.Get(), timings.hostExitTimeoutMs);
+    } else {
+        // The process cannot be watched: give it the short grace it always had.
+        Sleep(kUnwatchedHostGraceMs);
+    }
 }
 
 InstallResult ReplaceTarget(const std::wstring& downloadPath, const std::wstring& targetPath,

@@ -20,10 +20,12 @@ std::wstring FolderOf(const std::wstring& path) {
     return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1);
 }
 
-std::wstring TempFolder() {
+std::wstring TempFolder() { return TempFolder(kTempBufferChars); }
+
+std::wstring TempFolder(DWORD bufferChars) {
     // GetTempPathW answers with the size it needs (including the terminator) when the buffer
     // is too small; that answer is not a path, so ask again with room for it.
-    std::wstring buffer(kTempBufferChars, L'\0');
+    std::wstring buffer(bufferChars, L'\0');
     DWORD length = GetTempPathW(static_cast<DWORD>(buffer.size()), &buffer[0]);
     if (length >= buffer.size()) {
         buffer.assign(length + 1, L'\0');
@@ -35,6 +37,30 @@ std::wstring TempFolder() {
     return buffer;
 }
 
+namespace {
+
+std::wstring FullPath(const std::wstring& path) {
+    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return path;
+    std::wstring full(needed, L'\0');
+    const DWORD length = GetFullPathNameW(path.c_str(), needed, &full[0], nullptr);
+    if (length == 0 || length >= needed) return path;
+    full.resize(length);
+    return full;
+}
+
+bool SameFile(const std::wstring& a, const std::wstring& b) {
+    const std::wstring fullA = FullPath(a);
+    const std::wstring fullB = FullPath(b);
+    return CompareStringOrdinal(fullA.c_str(), static_cast<int>(fullA.size()), fullB.c_str(),
+                                static_cast<int>(fullB.size()), TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace
+
 std::wstring TempDownloadPath(const std::wstring& targetPath) {
-    return TempFolder() + FileNameOf(targetPath);
+    const std::wstring path = TempFolder() + FileNameOf(targetPath);
+    // A program kept in the temporary folder itself must not be taken for a stale download and
+    // deleted, nor be the file the download is written into.
+    return SameFile(path, targetPath) ? path + L".download" : path;
 }

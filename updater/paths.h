@@ -9,8 +9,12 @@ std::wstring FileNameOf(const std::wstring& path);
 // The user's temporary folder with one trailing separator, or empty when Windows cannot tell
 // (the download then lands relative to the current folder).
 std::wstring TempFolder();
+// The same, starting with a buffer of `bufferChars` characters (tests use a small one to check
+// the retry when Windows needs more room).
+std::wstring TempFolder(unsigned long bufferChars);
 
-// Full path of the temporary download file for a target: TempFolder() + FileNameOf(target).
+// Full path of the temporary download file for a target: TempFolder() + FileNameOf(target), with
+// ".download" appended when that would be the target itself.
 std::wstring TempDownloadPath(const std::wstring& targetPath);
 
 // The folder part of a path including its last separator, or empty when there is none.

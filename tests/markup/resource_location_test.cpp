@@ -55,7 +55,8 @@ TEST(ResourceLocation, SecondArchiveInMemoryIsIgnored) {
 }
 
 TEST(ResourceLocation, SameArchiveFileIsNotReopened) {
-    std::wstring folder = MakeScratchFolder(L"location");
+    ScratchFolder scratch(L"location");
+    const std::wstring folder = scratch.Path();
     std::vector<uint8_t> zip = BuildZip("skin.xml", "<Kept/>");
     ASSERT_TRUE(WriteWholeFile(folder + L"skin.zip", std::string(zip.begin(), zip.end())));
     CWindowHostUI::SetResourceFolder(folder.c_str());

@@ -56,14 +56,14 @@ std::wstring LoadError(const wchar_t* name) {
 class SkinFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_folder = MakeScratchFolder(L"skin-files");
         CWindowHostUI::SetResourceFolder(m_folder.c_str());
         CWindowHostUI::UseSkinArchiveFile(L"");  // loose files
     }
     void Write(const wchar_t* name, const std::string& bytes) {
         ASSERT_TRUE(WriteWholeFile(m_folder + name, bytes));
     }
-    std::wstring m_folder;
+    ScratchFolder m_scratch{L"skin-files"};
+    const std::wstring m_folder = m_scratch.Path();
 };
 
 TEST_F(SkinFileTest, LooseFilesFromTheResourceFolder) {

@@ -88,7 +88,10 @@ HttpResponse HttpResponse::Redirect(int status, const std::string& location) {
     return response;
 }
 
-TestHttpServer::TestHttpServer() : listener_(kNoSocket), stopEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+TestHttpServer::TestHttpServer()
+    : listener_(kNoSocket),
+      stopEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      releaseEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
     WSADATA data;
     WSAStartup(MAKEWORD(2, 2), &data);
     SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -119,6 +122,7 @@ TestHttpServer::~TestHttpServer() {
     }
     for (auto& connection : connections) connection.join();
     CloseHandle(stopEvent_);
+    CloseHandle(releaseEvent_);
     WSACleanup();
 }
 
@@ -147,6 +151,8 @@ std::vector<std::string> TestHttpServer::RequestHeaders(const std::string& path)
     auto found = requests_.find(path);
     return found == requests_.end() ? std::vector<std::string>() : found->second;
 }
+
+void TestHttpServer::ReleaseHeldBodies() { SetEvent(releaseEvent_); }
 
 bool TestHttpServer::Wait(DWORD ms) const { return WaitForSingleObject(stopEvent_, ms) == WAIT_TIMEOUT; }
 
@@ -186,6 +192,10 @@ bool TestHttpServer::SendBody(uintptr_t client, const HttpResponse& response) {
     if (response.cutAfter >= 0) total = std::min(total, response.cutAfter);
     const long long pieceBytes = response.pieceBytes > 0 ? static_cast<long long>(response.pieceBytes) : 256 * 1024;
     bool stalled = response.stallMs == 0;
+    if (response.holdBody) {
+        const HANDLE events[] = {stopEvent_, releaseEvent_};
+        if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) return false;
+    }
     std::string piece;
     for (long long sent = 0;;) {
         if (!stalled && sent >= response.stallAfter) {

@@ -30,6 +30,8 @@ struct HttpResponse {
     // Send the body in pieces of this size with this pause in between (0: as fast as possible).
     size_t pieceBytes = 0;
     DWORD pieceDelayMs = 0;
+    // Send the headers, then hold the body back until the test calls ReleaseHeldBodies().
+    bool holdBody = false;
 
     static HttpResponse Ok(std::string body);
     static HttpResponse Status(int status, std::string body);
@@ -50,6 +52,7 @@ public:
 
     void Route(const std::string& path, HttpResponse response);
     int RequestCount(const std::string& path) const;
+    void ReleaseHeldBodies();
     // The request lines and headers received for `path`, oldest first.
     std::vector<std::string> RequestHeaders(const std::string& path) const;
 
@@ -62,6 +65,7 @@ private:
     uintptr_t listener_;
     unsigned short port_ = 0;
     HANDLE stopEvent_;
+    HANDLE releaseEvent_;
     std::thread acceptThread_;
     mutable std::mutex mutex_;
     std::vector<std::thread> connections_;

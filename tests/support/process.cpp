@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "updater/paths.h"
+#include "updater/window_record.h"
 
 bool ChildProcess::Start(const std::wstring& exe, const std::wstring& arguments) {
     std::wstring commandLine = Quoted(exe) + L" " + arguments;
@@ -66,13 +67,27 @@ void RemoveFolderContents(const std::wstring& folder) {
 
 }  // namespace
 
-std::wstring MakeScratchFolder(const std::wstring& name) {
-    const std::wstring folder = TempFolder() + L"updater-tests-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                name + L"\\";
-    CreateDirectoryW((TempFolder()).c_str(), nullptr);
-    CreateDirectoryW(folder.c_str(), nullptr);
-    RemoveFolderContents(folder);
-    return folder;
+ScratchFolder::ScratchFolder(const std::wstring& name)
+    : path_(TempFolder() + L"updater-tests-" + std::to_wstring(GetCurrentProcessId()) + L"-" + name + L"\\") {
+    CreateDirectoryW(path_.c_str(), nullptr);
+    RemoveFolderContents(path_);
+}
+
+ScratchFolder::~ScratchFolder() {
+    RemoveFolderContents(path_);
+    RemoveDirectoryW(path_.c_str());
+}
+
+void CloseRunningHost() {
+    HWND host = ReadWindowRecord(kHostRecordName);
+    if (host == nullptr) return;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(host, &processId);
+    UniqueHandle process(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, processId));
+    PostMessageW(host, WM_SYSCOMMAND, SC_CLOSE, 0);
+    if (process && WaitForSingleObject(process.Get(), 10000) != WAIT_OBJECT_0) {
+        TerminateProcess(process.Get(), 99);
+    }
 }
 
 std::string ReadWholeFile(const std::wstring& path) {

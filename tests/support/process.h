@@ -27,8 +27,24 @@ private:
 
 // The folder of the running test program (all built programs sit together in bin/).
 std::wstring ProgramFolder();
-// A fresh, empty scratch folder under the temporary folder, unique to this process and `name`.
-std::wstring MakeScratchFolder(const std::wstring& name);
+// A fresh, empty folder under the temporary folder, unique to this process and `name`, removed
+// with everything in it when the object goes.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const std::wstring& name);
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    // The folder with a trailing backslash.
+    const std::wstring& Path() const { return path_; }
+
+private:
+    std::wstring path_;
+};
+
+// Asks whatever program publishes the host application's record to close and waits for its
+// process to end, so no sample host outlives the test that started it.
+void CloseRunningHost();
 std::string ReadWholeFile(const std::wstring& path);
 bool WriteWholeFile(const std::wstring& path, const std::string& bytes);
 bool FileExists(const std::wstring& path);

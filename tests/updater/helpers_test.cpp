@@ -35,19 +35,23 @@ TEST(TempFolder, IsAnExistingFolderEndingInOneSeparator) {
     EXPECT_EQ(TempDownloadPath(L"D:\\a\\b\\host.exe"), folder + L"host.exe");
 }
 
-TEST(TempFolder, LongTemporaryFolderIsReadWhole) {
-    // A TMP longer than MAX_PATH makes GetTempPathW answer with the size it needs; that number
-    // must not be mistaken for a path length.
-    wchar_t saved[32768] = {};
-    const DWORD savedLength = GetEnvironmentVariableW(L"TMP", saved, 32768);
-    std::wstring longFolder = L"C:\\" + std::wstring(300, L'a');
-    SetEnvironmentVariableW(L"TMP", longFolder.c_str());
+TEST(TempFolder, TooSmallBufferIsRetriedNotTakenForAPath) {
+    // With a buffer too small GetTempPathW answers with the size it needs; that number must not
+    // be mistaken for a path length.
+    const std::wstring expected = TempFolder();
+    EXPECT_EQ(TempFolder(1), expected);
+    EXPECT_EQ(TempFolder(4), expected);
+    EXPECT_EQ(TempFolder(static_cast<unsigned long>(expected.size())), expected);
+}
+
+TEST(TempDownloadPath, TargetInsideTheTemporaryFolderGetsItsOwnDownloadName) {
     const std::wstring folder = TempFolder();
-    SetEnvironmentVariableW(L"TMP", savedLength ? saved : nullptr);
-    if (!folder.empty()) {
-        EXPECT_EQ(folder.back(), L'\\');
-        EXPECT_GE(folder.size(), longFolder.size());
-    }
+    const std::wstring target = folder + L"Program.exe";
+    EXPECT_EQ(TempDownloadPath(target), target + L".download");
+    // Case and a doubled separator do not hide that it is the same file.
+    std::wstring shouted = folder + L"\\PROGRAM.EXE";
+    EXPECT_EQ(TempDownloadPath(shouted), folder + L"PROGRAM.EXE.download");
+    EXPECT_EQ(TempDownloadPath(L"C:\\elsewhere\\Program.exe"), folder + L"Program.exe");
 }
 
 TEST(ErrorPageMarker, FoundAnywhereBeforeTheFirstZeroByte) {

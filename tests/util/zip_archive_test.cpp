@@ -115,7 +115,8 @@ TEST(ZipArchive, DamagedBlocksNeverOpenOrExtractGarbage) {
 }
 
 TEST(ZipArchive, OpensFilesWithWidePaths) {
-    std::wstring folder = MakeScratchFolder(L"zip \x76AE\x80A4");
+    ScratchFolder scratch(L"zip \x76AE\x80A4");
+    const std::wstring folder = scratch.Path();
     std::wstring path = folder + L"skin.zip";
     std::vector<uint8_t> bytes = TwoEntries();
     ASSERT_TRUE(WriteWholeFile(path, std::string(bytes.begin(), bytes.end())));
