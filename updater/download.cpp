@@ -18,9 +18,6 @@ namespace {
 const char kErrorPageMarker[] = "<html><head><title>Apache";
 constexpr size_t kErrorPageMarkerLength = sizeof kErrorPageMarker - 1;
 
-constexpr long kConnectTimeoutSeconds = 10;
-// A server that stops sending must not leave the updater waiting forever.
-constexpr long kStallSeconds = 60;
 constexpr long kMaxRedirects = 5;
 // Larger receive chunks than libcurl's 16 KiB default: each chunk costs a write call, a marker
 // search and a progress message, and this is the size the curl tool itself uses.
@@ -75,11 +72,12 @@ long long ExistingFileSize(const std::wstring& path) {
     return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-void SetTransferOptions(CURL* curl, const std::string& url, long long resumeFrom, TransferContext* context) {
+void SetTransferOptions(CURL* curl, const std::string& url, long long resumeFrom, const TransferLimits& limits,
+                        TransferContext* context) {
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, limits.connectTimeoutSeconds);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, limits.stallSeconds);
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -145,7 +143,8 @@ int ProgressPercent(double downloadTotal, double downloadNow) {
     return static_cast<int>(quotient);
 }
 
-bool DownloadToFile(void* curlHandle, HWND window, const std::string& url, const std::wstring& path) {
+bool DownloadToFile(void* curlHandle, HWND window, const std::string& url, const std::wstring& path,
+                    const TransferLimits& limits) {
     CURL* curl = static_cast<CURL*>(curlHandle);
     const long long resumeFrom = ExistingFileSize(path);
     UniqueFile file(_wfopen(path.c_str(), L"ab+"));
@@ -153,7 +152,7 @@ bool DownloadToFile(void* curlHandle, HWND window, const std::string& url, const
 
     std::setvbuf(file.get(), nullptr, _IOFBF, kFileBufferBytes);
     TransferContext context{curl, file.get(), window, -1};
-    SetTransferOptions(curl, url, resumeFrom, &context);
+    SetTransferOptions(curl, url, resumeFrom, limits, &context);
     const CURLcode result = curl_easy_perform(curl);
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);

@@ -27,9 +27,17 @@ struct DownloadJob {
 bool StartDownload(HWND ownerWindow, const std::wstring& url, const std::wstring& targetPath,
                    DownloadJob& job);
 
+// How long a transfer may wait: for the connection, and for any byte while connected (a server
+// that stops sending must not leave the updater waiting forever).
+struct TransferLimits {
+    long connectTimeoutSeconds = 10;
+    long stallSeconds = 60;
+};
+
 // Runs the transfer into `path` (appending to what is there), posting progress to `window` when
 // it is not null. True exactly when the whole body of a 2xx answer was stored.
-bool DownloadToFile(void* curlHandle, HWND window, const std::string& url, const std::wstring& path);
+bool DownloadToFile(void* curlHandle, HWND window, const std::string& url, const std::wstring& path,
+                    const TransferLimits& limits = TransferLimits());
 
 // Wide to ANSI code page text, cut at its first zero byte.
 std::string ToAnsi(const std::wstring& wide);

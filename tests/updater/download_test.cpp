@@ -68,9 +68,9 @@ protected:
         }
     }
 
-    bool Download(const std::string& route) {
+    bool Download(const std::string& route, const TransferLimits& limits = TransferLimits()) {
         CURL* curl = curl_easy_init();
-        const bool result = DownloadToFile(curl, sink.Window(), server.Url(route), path);
+        const bool result = DownloadToFile(curl, sink.Window(), server.Url(route), path, limits);
         curl_easy_cleanup(curl);
         sink.Pump();
         return result;
@@ -154,6 +154,18 @@ TEST_F(DownloadTest, BodyCutShortFails) {
     response.cutAfter = 40000;
     server.Route("/cut", response);
     EXPECT_FALSE(Download("/cut"));
+}
+
+TEST_F(DownloadTest, ServerThatStopsSendingFailsTheTransfer) {
+    HttpResponse response = HttpResponse::Ok(BinaryBody(100000));
+    response.stallAfter = 20000;
+    response.stallMs = 30000;
+    server.Route("/stalled", response);
+    TransferLimits limits;
+    limits.stallSeconds = 2;  // the program waits 60 s; the rule is the same
+    const DWORD start = GetTickCount();
+    EXPECT_FALSE(Download("/stalled", limits));
+    EXPECT_LT(GetTickCount() - start, 15000u);
 }
 
 TEST_F(DownloadTest, NoContentLengthMeansNoProgressButAnOutcome) {
