@@ -2,13 +2,22 @@
 // number of placements per control. The trees alternate vertical and horizontal layouts, ten
 // children each, every third child with a fixed size and the others sharing the free space.
 //
-// Two figures per size: placing the tree with no window attached (the layout arithmetic alone)
-// and placing it inside a window host, where every placement also sends its repaint area to
-// the window.
+// The main figure places the tree inside a window host that has no window: every placement
+// runs its whole path (size listeners, float re-derivation, clipping of the repaint area by
+// every ancestor, the repaint request to the host), but no system call is made, so the figure
+// is the framework's own cost. The second figure binds the host to a real window, where each
+// repaint request becomes an InvalidateRect. Under Wine that call goes to the wine server and
+// merges the rectangle into the update region, so this figure mostly measures the region
+// arithmetic (it depends on how many small rectangles land inside the window) and is noisy.
+//
+// Every size gets the same effort: each run places about the same number of controls (the
+// small trees are placed more often), and the median of several runs is printed.
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "ui/controls/layouts.h"
@@ -61,29 +70,82 @@ double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
     return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-struct Figures {
-    double nanosecondsPerControl;
-    double placementsPerControl;
+struct Effort {
+    long long controlsPerRun;
+    int runs;
 };
 
-// Places the root `rounds` times at alternating sizes (so every placement really moves things)
-// and keeps the fastest round.
-Figures Measure(CControlUI* root, int count, int rounds) {
-    double best = 1e30;
-    long long placements = 0;
+// Places the root `rounds` times at alternating widths, so that every placement really moves
+// the children; nanoseconds per control placed.
+double TimeRun(CControlUI* root, int count, int rounds) {
+    LARGE_INTEGER start;
+    LARGE_INTEGER end;
+    QueryPerformanceCounter(&start);
     for (int round = 0; round < rounds; ++round) {
-        RECT rc = {0, 0, 20000 + (round % 2) * 10, 20000};
-        g_placements = 0;
-        LARGE_INTEGER start;
-        LARGE_INTEGER end;
-        QueryPerformanceCounter(&start);
-        root->SetPos(rc);
-        QueryPerformanceCounter(&end);
-        placements = g_placements;
-        double seconds = Seconds(start, end);
-        best = seconds < best ? seconds : best;
+        root->SetPos(RECT{0, 0, 20000 + (round % 2) * 10, 20000});
     }
-    return Figures{best * 1e9 / count, static_cast<double>(placements) / count};
+    QueryPerformanceCounter(&end);
+    return Seconds(start, end) * 1e9 / (static_cast<double>(count) * rounds);
+}
+
+// One generated tree in a host of its own, with the times of its runs.
+struct Subject {
+    Subject(HWND window, int controls) : count(controls) {
+        if (window) {
+            host.AttachWindow(window);
+        }
+        host.AttachRoot(MakeNode(0, 0, count));
+        host.Root()->SetPos(RECT{0, 0, 20005, 20000});  // the first placement settles the repaint areas
+    }
+
+    double Median() {
+        std::sort(times.begin(), times.end());
+        return times[times.size() / 2];
+    }
+
+    int count;
+    CWindowHostUI host;
+    std::vector<double> times;
+    long long placements = 0;
+    long long placed = 0;
+};
+
+// The runs of the sizes take turns, so that a disturbance of the machine (other programs, the
+// clock) falls on every size alike. Between runs the window forgets its update region, which
+// would otherwise keep growing.
+void Measure(HWND window, std::vector<std::unique_ptr<Subject>>& subjects, const Effort& effort) {
+    for (int run = 0; run < effort.runs; ++run) {
+        for (auto& subject : subjects) {
+            int rounds = static_cast<int>(std::max<long long>(2, effort.controlsPerRun / subject->count));
+            if (window) {
+                ValidateRect(window, nullptr);
+            }
+            g_placements = 0;
+            subject->times.push_back(TimeRun(subject->host.Root(), subject->count, rounds));
+            subject->placements += g_placements;
+            subject->placed += static_cast<long long>(subject->count) * rounds;
+        }
+    }
+}
+
+struct Column {
+    double nanosecondsPerControl[3];
+    double placementsPerControl[3];
+};
+
+Column MeasureColumn(HWND window, const int (&sizes)[3], const Effort& effort) {
+    std::vector<std::unique_ptr<Subject>> subjects;
+    for (int count : sizes) {
+        subjects.push_back(std::make_unique<Subject>(window, count));
+    }
+    Measure(window, subjects, effort);
+    Column column = {};
+    for (int i = 0; i < 3; ++i) {
+        column.nanosecondsPerControl[i] = subjects[i]->Median();
+        column.placementsPerControl[i] =
+            static_cast<double>(subjects[i]->placements) / static_cast<double>(subjects[i]->placed);
+    }
+    return column;
 }
 
 HWND MakeWindow() {
@@ -102,32 +164,26 @@ HWND MakeWindow() {
 }  // namespace
 
 int wmain() {
-    const int sizes[] = {1000, 10000, 100000};
-    const int rounds[] = {200, 20, 4};
+    const int sizes[3] = {1000, 10000, 100000};
+    const Effort windowless = {2000000, 9};
+    const Effort withWindow = {100000, 5};
+    std::printf("bytes per object: control %u, vertical layout %u\n", unsigned{sizeof(Counted<CControlUI>)},
+                unsigned{sizeof(Counted<CVerticalLayoutUI>)});
+    std::printf("median of %d runs of ~%lld placements (no window), %d runs of ~%lld (window)\n",
+                windowless.runs, windowless.controlsPerRun, withWindow.runs, withWindow.controlsPerRun);
     HWND window = MakeWindow();
-    std::printf("%-9s %22s %22s %18s\n", "controls", "no host: ns/control", "with host: ns/control",
-                "SetPos/control");
-    double first[2] = {0, 0};
-    for (int i = 0; i < 3; ++i) {
-        int count = sizes[i];
-        CControlUI* bare = MakeNode(0, 0, count);
-        Figures alone = Measure(bare, count, rounds[i]);
-        delete bare;
-
-        auto* host = new CWindowHostUI;
-        host->AttachWindow(window);
-        host->AttachRoot(MakeNode(0, 0, count));
-        Figures hosted = Measure(host->Root(), count, rounds[i]);
-        delete host;
-
-        if (i == 0) {
-            first[0] = alone.nanosecondsPerControl;
-            first[1] = hosted.nanosecondsPerControl;
-        }
-        std::printf("%-9d %14.1f (x%4.2f) %14.1f (x%4.2f) %18.2f\n", count, alone.nanosecondsPerControl,
-                    alone.nanosecondsPerControl / first[0], hosted.nanosecondsPerControl,
-                    hosted.nanosecondsPerControl / first[1], hosted.placementsPerControl);
-    }
+    Column alone = MeasureColumn(nullptr, sizes, windowless);
+    Column drawn = MeasureColumn(window, sizes, withWindow);
     DestroyWindow(window);
+
+    std::printf("%-9s %24s %24s %15s\n", "controls", "no window: ns/control", "window: ns/control",
+                "SetPos/control");
+    for (int i = 0; i < 3; ++i) {
+        const double* plain = alone.nanosecondsPerControl;
+        const double* painted = drawn.nanosecondsPerControl;
+        std::printf("%-9d %16.1f (x%4.2f) %16.1f (x%4.2f) %8.2f %6.2f\n", sizes[i], plain[i],
+                    plain[i] / plain[0], painted[i], painted[i] / painted[0], alone.placementsPerControl[i],
+                    drawn.placementsPerControl[i]);
+    }
     return 0;
 }

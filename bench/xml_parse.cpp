@@ -20,9 +20,10 @@ constexpr int kRuns = 15;
 // A plausible skin: nested layouts of buttons, labels and progress bars with the attributes real
 // skins carry, Chinese texts, entities and comments, repeated up to the size limit.
 std::string GenerateSkin() {
-    std::string doc = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
-                      "<Window size=\"300,160\" caption=\"0,0,0,32\" roundcorner=\"4,4\">\n"
-                      "<Font name=\"Arial\" size=\"12\" default=\"true\"/>\n";
+    std::string doc =
+        "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+        "<Window size=\"300,160\" caption=\"0,0,0,32\" roundcorner=\"4,4\">\n"
+        "<Font name=\"Arial\" size=\"12\" default=\"true\"/>\n";
     const std::string block =
         "  <VerticalLayout name=\"panel\" inset=\"8,8,8,8\" childpadding=\"4\" bkcolor=\"#FFF0F0F0\">\n"
         "    <!-- one row of controls -->\n"
@@ -110,16 +111,21 @@ int wmain() {
     double ours = BestSeconds([&] { return reader.LoadBytes(doc.data(), size); });
     uint32_t elements = reader.ElementCount() - 1;
     uint32_t growths = reader.TableGrowthCount();
-    double ourMemory = static_cast<double>(reader.MemoryUsed()) / size;
+    double ourPeak = static_cast<double>(reader.PeakMemoryUsed()) / size;
+    double ourHeld = static_cast<double>(reader.MemoryUsed()) / size;
 
+    // Only the parse is timed; the DOM is freed inside the timing as our reader frees its
+    // previous document at the start of each load.
     pugi::set_memory_management_functions(CountingAllocate, CountingFree);
-    size_t pugiElements = 0;
     double theirs = BestSeconds([&] {
         pugi::xml_document document;
-        bool ok = document.load_buffer(doc.data(), size, pugi::parse_default, pugi::encoding_utf8);
-        pugiElements = CountNodes(document);
-        return ok;
+        pugi::xml_parse_result result =
+            document.load_buffer(doc.data(), size, pugi::parse_default, pugi::encoding_utf8);
+        return static_cast<bool>(result);
     });
+    pugi::xml_document counted;
+    counted.load_buffer(doc.data(), size, pugi::parse_default, pugi::encoding_utf8);
+    size_t pugiElements = CountNodes(counted);
 
     std::printf("document: %u bytes, %u elements (pugixml: %u)\n", size, elements,
                 static_cast<unsigned>(pugiElements));
@@ -129,7 +135,10 @@ int wmain() {
                 theirs * 1000);
     std::printf("throughput ratio (reader / pugixml): %.2f  (goal >= 1.0)\n", theirs / ours);
     std::printf("element table growths: %u\n", growths);
-    std::printf("peak memory / document size: reader %.2f, pugixml %.2f\n", ourMemory,
-                static_cast<double>(g_pugiPeak) / size);
+    // Both peaks are the most bytes live at once in the parser's own allocations: pugixml's
+    // counted through its allocation hooks, the reader's by the reader as it allocates (a growing
+    // table counted with its old and new block). The caller's bytes count for neither.
+    std::printf("peak memory / document size: reader %.2f, pugixml %.2f  (reader after parsing: %.2f)\n",
+                ourPeak, static_cast<double>(g_pugiPeak) / size, ourHeld);
     return 0;
 }

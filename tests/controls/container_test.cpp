@@ -300,19 +300,30 @@ TEST(ContainerScrollTest, OverflowingContentShowsTheVerticalBarAndLaysOutAgain) 
     TestWindow window;
     CVerticalLayoutUI layout;
     CControlUI* a = Fixed(0, 150);
-    CControlUI* b = Fixed(0, 150);
+    CControlUI* b = Fixed(0, 170);
+    b->SetVisible(false);
     layout.Add(a);
     layout.Add(b);
     layout.SetAttribute(L"vscrollbar", L"true");
     layout.SetScrollStepSize(30);
     window.Host().InitTree(&layout);
+    // Content that fits: the bar is hidden and the child spans the whole width.
     layout.SetPos(RECT{0, 0, 100, 200});
     CScrollBarUI* bar = layout.VerticalScrollBar();
     ASSERT_NE(nullptr, bar);
+    EXPECT_FALSE(bar->IsVisible());
+    EXPECT_EQ((RECT{0, 0, 100, 150}), a->Pos());
+
+    // 320 of content in 200: the hidden bar is shown with range 120, and the second layout it
+    // triggers takes the bar's width off the children.
+    b->SetVisible(true);
+    layout.SetPos(RECT{0, 0, 100, 200});
     EXPECT_TRUE(bar->IsVisible());
-    EXPECT_EQ(100, bar->ScrollRange());
+    EXPECT_EQ(120, bar->ScrollRange());
+    EXPECT_EQ(0, bar->ScrollPos());
     EXPECT_EQ((RECT{84, 0, 100, 200}), bar->Pos());
     EXPECT_EQ((RECT{0, 0, 84, 150}), a->Pos());
+    EXPECT_EQ((RECT{0, 150, 84, 320}), b->Pos());
 
     layout.ScrollLineDown();
     EXPECT_EQ(30, layout.ScrollPos().cy);
@@ -321,10 +332,10 @@ TEST(ContainerScrollTest, OverflowingContentShowsTheVerticalBarAndLaysOutAgain) 
     end.type = EventKeyDown;
     end.key = VK_END;
     layout.DispatchEvent(end);
-    EXPECT_EQ(100, layout.ScrollPos().cy);
-    EXPECT_EQ((RECT{0, 50, 84, 200}), b->Pos());
+    EXPECT_EQ(120, layout.ScrollPos().cy);
+    EXPECT_EQ((RECT{0, 30, 84, 200}), b->Pos());
     layout.ScrollPageDown();  // clamped by the bar
-    EXPECT_EQ(100, layout.ScrollPos().cy);
+    EXPECT_EQ(120, layout.ScrollPos().cy);
 
     // Content that fits again hides the bar and gives the width back.
     b->SetVisible(false);

@@ -132,6 +132,26 @@ TEST(ControlSettersTest, InvalidValuesAreIgnored) {
     EXPECT_TRUE(control.Text().IsEmpty());
 }
 
+// These settings live outside the object's hot part; their defaults must hold before anything
+// else of that part exists, and setting one must not disturb the others.
+TEST(ControlSettersTest, RarelyUsedSettingsKeepTheirDefaultsAndValues) {
+    CControlUI control;
+    EXPECT_EQ(300, control.ToolTipWidth());
+    EXPECT_EQ(0u, control.UserTag());
+    EXPECT_EQ(L'\0', control.Shortcut());
+    EXPECT_FALSE(control.IsRelativeLayout());
+    control.SetUserTag(7);
+    EXPECT_EQ(300, control.ToolTipWidth());
+    control.SetToolTipWidth(120);
+    control.SetRelativeParentSize(SIZE{40, 30});
+    control.SetText(L"label");
+    EXPECT_EQ(7u, control.UserTag());
+    EXPECT_EQ(120, control.ToolTipWidth());
+    EXPECT_FALSE(control.IsRelativeLayout());
+    EXPECT_EQ(40, control.RelativeLayout().parentSize.cx);
+    EXPECT_EQ(30, control.RelativeLayout().parentSize.cy);
+}
+
 TEST(ControlSettersTest, UnchangedLimitDoesNotRequestLayout) {
     TestWindow window;
     CContainerUI parent;
@@ -184,19 +204,27 @@ TEST(ControlInvalidateTest, RepaintIsClippedByEveryAncestor) {
     middle->Add(leaf);
     root.Add(middle);
     window.Host().InitTree(&root);
-    root.CControlUI::SetPos(RECT{0, 0, 200, 200});
-    middle->CControlUI::SetPos(RECT{50, 50, 150, 150});
-    leaf->CControlUI::SetPos(RECT{100, 120, 300, 300});
+    // The middle container sticks out of the root, so clipping by the parent alone would let
+    // the leaf repaint outside the root.
+    root.CControlUI::SetPos(RECT{0, 0, 100, 100});
+    middle->CControlUI::SetPos(RECT{50, 50, 200, 200});
+    leaf->CControlUI::SetPos(RECT{60, 60, 180, 180});
     window.Validate();
 
     leaf->Invalidate();
-    EXPECT_EQ((RECT{100, 120, 150, 150}), window.UpdateRect());
+    EXPECT_EQ((RECT{60, 60, 100, 100}), window.UpdateRect());
 
+    leaf->CControlUI::SetPos(RECT{120, 120, 180, 180});  // inside the middle one, outside the root
     window.Validate();
-    leaf->SetPos(RECT{160, 160, 190, 190});  // outside the middle container
+    leaf->Invalidate();
+    EXPECT_TRUE(IsEmpty(window.UpdateRect()));
+
+    leaf->CControlUI::SetPos(RECT{60, 60, 180, 180});
+    window.Validate();
+    leaf->SetPos(RECT{210, 210, 260, 260});  // outside every ancestor
     leaf->Invalidate();
     // Only the old position's visible part is repainted by the move; the new one shows nowhere.
-    EXPECT_EQ((RECT{100, 120, 150, 150}), window.UpdateRect());
+    EXPECT_EQ((RECT{60, 60, 100, 100}), window.UpdateRect());
 
     window.Validate();
     leaf->Invalidate();

@@ -303,6 +303,39 @@ TEST(SeparatorTest, DraggingTheRightStripWidensTheLayoutUpToItsMaximum) {
     EXPECT_EQ((RECT{0, 0, 130, 50}), side->Pos());
 }
 
+// The capture can be lost to another window between button-down and button-up, so a second
+// button-down may arrive in the middle of a drag. The layout must still be listed only once,
+// and deleting it must leave nothing of it on the after-paint list.
+TEST(SeparatorTest, SecondButtonDownDuringADragListsTheLayoutOnce) {
+    TestWindow window;
+    auto* root = new CHorizontalLayoutUI;
+    auto* side = Make<CHorizontalLayoutUI>(L"width=\"100\" sepwidth=\"4\"");
+    auto* other = Make<CHorizontalLayoutUI>(L"width=\"100\" sepwidth=\"4\"");
+    root->Add(side);
+    root->Add(other);
+    CWindowHostUI& host = window.Host();
+    host.AttachRoot(root);
+    root->SetPos(RECT{0, 0, 300, 50});
+
+    UIEvent down = MouseEvent(EventButtonDown, 98, 10);
+    side->DispatchEvent(down);
+    side->DispatchEvent(down);
+    EXPECT_EQ(1, host.AfterPaintControls().GetSize());
+    UIEvent up = MouseEvent(EventButtonUp, 98, 10);
+    side->DispatchEvent(up);
+    EXPECT_EQ(0, host.AfterPaintControls().GetSize());
+
+    side->DispatchEvent(down);
+    side->DispatchEvent(down);
+    UIEvent otherDown = MouseEvent(EventButtonDown, 198, 10);
+    other->DispatchEvent(otherDown);
+    host.AddAfterPaint(side);  // however it got there twice, deletion removes every copy
+    root->SetDelayedDestroy(false);
+    root->Remove(side);
+    ASSERT_EQ(1, host.AfterPaintControls().GetSize());
+    EXPECT_EQ(other, host.AfterPaintControls().GetAt(0));
+}
+
 TEST(SeparatorTest, ImmediateDragResizesOnEveryMove) {
     TestWindow window;
     auto* root = new CVerticalLayoutUI;

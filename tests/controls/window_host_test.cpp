@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,16 @@ CControlUI* Named(const wchar_t* name) {
     return control;
 }
 
+// A container holding the children, installed as the root of the window's host.
+CContainerUI* InstallRoot(TestWindow& window, std::initializer_list<CControlUI*> children) {
+    auto* root = new CContainerUI;
+    for (CControlUI* child : children) {
+        root->Add(child);
+    }
+    window.Host().AttachRoot(root);
+    return root;
+}
+
 }  // namespace
 
 TEST(HostTimerTest, TimerTicksBecomeTimerNotifications) {
@@ -67,6 +78,8 @@ TEST(HostTimerTest, NativeIdsStartAt17AndRestartsReuseThem) {
     CControlUI a;
     CControlUI b;
     CWindowHostUI& host = window.Host();
+    host.InitTree(&a);
+    host.InitTree(&b);
     ASSERT_TRUE(host.StartTimer(&a, 1, 10));
     EXPECT_EQ(17, NextTimerId(window.Handle()));
     EXPECT_FALSE(host.StartTimer(&a, 1, 5000));  // already running
@@ -83,6 +96,9 @@ TEST(HostTimerTest, IdsWrapAfter239AndSkipIdsStillHeld) {
     TestWindow window;
     CWindowHostUI& host = window.Host();
     std::vector<CControlUI> controls(241);
+    for (CControlUI& control : controls) {
+        host.InitTree(&control);
+    }
     // 17 .. 239 are 223 ids; the 224th start wraps to 0.
     for (int i = 0; i < 223; ++i) {
         ASSERT_TRUE(host.StartTimer(&controls[i], 1, 100000));
@@ -107,10 +123,8 @@ TEST(HostTimerTest, DeletedControlLosesItsTimers) {
     TestWindow window;
     NotificationLog log;
     window.Host().AddNotifyListener(&log);
-    auto* root = new CContainerUI;
     CControlUI* child = Named(L"child");
-    root->Add(child);
-    window.Host().AttachRoot(root);
+    CContainerUI* root = InstallRoot(window, {child});
     ASSERT_TRUE(window.Host().StartTimer(child, 7, 10));
     root->SetDelayedDestroy(false);
     root->Remove(child);  // deleted at once
@@ -122,7 +136,24 @@ TEST(HostTimerTest, DeletedControlLosesItsTimers) {
 TEST(HostTimerTest, NoWindowNoTimer) {
     CWindowHostUI host;
     CControlUI control;
+    host.InitTree(&control);
     EXPECT_FALSE(host.StartTimer(&control, 1, 10));
+}
+
+// Only a control of this host is forgotten by it when it dies; a timer on any other control
+// would outlive the control and its ticks would reach freed memory.
+TEST(HostTimerTest, ControlsOfNoHostOrAnotherHostGetNoTimer) {
+    TestWindow window;
+    TestWindow other;
+    CControlUI stray;
+    CControlUI foreign;
+    other.Host().InitTree(&foreign);
+    EXPECT_FALSE(window.Host().StartTimer(&stray, 1, 10));
+    EXPECT_FALSE(window.Host().StartTimer(&foreign, 1, 10));
+    EXPECT_FALSE(window.Host().StopTimer(&foreign, 1));
+    EXPECT_EQ(-1, NextTimerId(window.Handle()));
+    EXPECT_TRUE(other.Host().StartTimer(&foreign, 1, 100000));
+    other.Host().StopTimersOf(&foreign);
 }
 
 TEST(HostNotifyTest, ControlListenersRunFirstAndDoNotStopHostListeners) {
@@ -183,10 +214,8 @@ TEST(HostNotifyTest, VirtualWindowNameIsFilledOnceUsed) {
         CWideString virtualWindow;
     } capture;
     window.Host().AddNotifyListener(&capture);
-    auto* root = new CContainerUI;
     CControlUI* child = Named(L"child");
-    root->Add(child);
-    window.Host().AttachRoot(root);
+    CContainerUI* root = InstallRoot(window, {child});
     window.Host().SendNotification(child, L"click");
     EXPECT_TRUE(capture.virtualWindow.IsEmpty());
     root->SetVirtualWindowName(L"page");
@@ -253,12 +282,9 @@ TEST(HostTreeTest, FindControlAtReturnsTheTopMostVisibleMouseEnabledControl) {
 
 TEST(HostTreeTest, SameNameTwiceFindsTheOneSearchedLast) {
     TestWindow window;
-    auto* root = new CContainerUI;
     CControlUI* first = Named(L"twin");
     CControlUI* second = Named(L"twin");
-    root->Add(first);
-    root->Add(second);
-    window.Host().AttachRoot(root);
+    CContainerUI* root = InstallRoot(window, {first, second});
     EXPECT_EQ(second, window.Host().FindControlByName(L"twin"));
     // Deleting the first does not drop the name of the second.
     root->SetDelayedDestroy(false);
@@ -311,6 +337,31 @@ TEST(HostTreeTest, DeletedControlIsForgottenEverywhere) {
     EXPECT_EQ(nullptr, window.Host().FocusedControl());
     EXPECT_EQ(0, window.Host().AfterPaintControls().GetSize());
     EXPECT_EQ(nullptr, window.Host().FindControlByName(L"side"));
+}
+
+TEST(HostTreeTest, RenamedControlIsFoundOnlyByItsNewName) {
+    TestWindow window;
+    CControlUI* child = Named(L"before");
+    CContainerUI* root = InstallRoot(window, {child});
+    child->SetName(L"after");
+    EXPECT_EQ(nullptr, window.Host().FindControlByName(L"before"));
+    EXPECT_EQ(child, window.Host().FindControlByName(L"after"));
+    // Deleting it drops the new name; the old one must not lead to the freed control either.
+    root->SetDelayedDestroy(false);
+    root->Remove(child);
+    EXPECT_EQ(nullptr, window.Host().FindControlByName(L"after"));
+    EXPECT_EQ(nullptr, window.Host().FindControlByName(L"before"));
+}
+
+TEST(HostTreeTest, RenamingALosingTwinLeavesTheWinnerRegistered) {
+    TestWindow window;
+    CControlUI* first = Named(L"twin");
+    CControlUI* second = Named(L"twin");
+    InstallRoot(window, {first, second});
+    first->SetName(L"solo");  // the map holds "twin" for the second control: left alone
+    EXPECT_EQ(second, window.Host().FindControlByName(L"twin"));
+    second->SetName(L"");
+    EXPECT_EQ(nullptr, window.Host().FindControlByName(L"twin"));
 }
 
 TEST(HostResourceTest, DefaultsClassListsAndFont) {

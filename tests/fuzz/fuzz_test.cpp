@@ -1,15 +1,19 @@
 // Deterministic mutation fuzzing of the skin reader: skins and skin archives from the corpus are
 // mutated with a fixed seed and loaded. Every load must either succeed, with a node walk that stays
-// inside the document, or fail with an error text; never crash, hang or read outside its buffers.
+// inside the document, or fail with one of the reader's own error texts; never crash, hang or read
+// outside its buffers.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
+#include <initializer_list>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "tests/fuzz/guarded_block.h"
 #include "tests/support/process.h"
 #include "ui/core/window_host.h"
 #include "ui/markup/xml_reader.h"
@@ -21,6 +25,10 @@ using Bytes = std::vector<uint8_t>;
 constexpr uint32_t kSeed = 20240611;
 constexpr int kXmlIterations = 2000000;
 constexpr int kArchiveIterations = 500000;
+// Far above the largest corpus file plus what a few mutations can add.
+constexpr size_t kLargestMutant = 64 * 1024;
+// Deflated and stored entries, and entries whose sizes sit in zip64 records.
+const char* const kArchives[] = {"skin_deflate.zip", "skin_stored.zip", "skin_zip64.zip"};
 
 // Wine maps the Unix root to drive Z:.
 std::wstring CorpusPath(const char* file) {
@@ -54,10 +62,10 @@ private:
     int Below(size_t n) { return n == 0 ? 0 : static_cast<int>(m_random() % n); }
 
     void MutateOnce(Bytes& data) {
-        static const uint8_t kInteresting[] = {0, '<', '>', '/', '"', '\'', '&', '=', '!', '?', ';', ' ',
-                                               0x80, 0xEF, 0xBB, 0xBF, 0xFF, 0x7F};
-        static const uint32_t kFieldValues[] = {0, 1, 0xFFFFFFFF, 0x7FFFFFFF, 0x80000000,
-                                                4u << 20, (4u << 20) + 1, 0xFFFF, 30, 46};
+        static const uint8_t kInteresting[] = {0,   '<', '>', '/',  '"',  '\'', '&',  '=',  '!',
+                                               '?', ';', ' ', 0x80, 0xEF, 0xBB, 0xBF, 0xFF, 0x7F};
+        static const uint32_t kFieldValues[] = {
+            0, 1, 0xFFFFFFFF, 0x7FFFFFFF, 0x80000000, 4u << 20, (4u << 20) + 1, 0xFFFF, 30, 46};
         switch (Below(8)) {
             case 0:  // flip one bit
                 if (!data.empty()) data[Below(data.size())] ^= static_cast<uint8_t>(1 << Below(8));
@@ -142,35 +150,99 @@ bool Inside(const CXmlReader& reader, const wchar_t* s) {
     return ::testing::AssertionSuccess();
 }
 
-::testing::AssertionResult LoadedCleanly(const CXmlReader& reader, bool loaded) {
-    if (!loaded) {
-        if (reader.ErrorText()[0] == L'\0') {
-            return ::testing::AssertionFailure() << "failed without an error text";
+bool IsOneOf(const wchar_t* text, std::initializer_list<const wchar_t*> texts) {
+    for (const wchar_t* known : texts) {
+        if (wcscmp(text, known) == 0) {
+            return true;
         }
-        if (reader.RootNode().IsValid() || reader.DocumentText() != nullptr) {
-            return ::testing::AssertionFailure() << "failed but kept the document";
-        }
-        return ::testing::AssertionSuccess();
     }
-    return WalkStaysInside(reader);
+    return false;
 }
 
-void UseMemoryArchive(const Bytes& zip) {
+// Reading a file or an archive entry fails before there is any text to point at.
+bool IsReadingError(const wchar_t* text) {
+    return IsOneOf(text, {L"Error opening file", L"File is empty", L"File too large", L"Could not read file",
+                          L"Error opening zip file", L"Could not find ziped file", L"Could not unzip file"});
+}
+
+bool IsParsingError(const wchar_t* text) {
+    return IsOneOf(text,
+                   {L"Expected start tag", L"Error parsing element name", L"Expected start-tag closing",
+                    L"Expected end-tag start", L"Unmatched closing tag", L"Error while parsing attributes",
+                    L"Expected attribute value", L"Error while parsing attribute string",
+                    L"Elements nested too deeply", L"Out of memory"});
+}
+
+std::string Narrow(const wchar_t* text) {
+    std::string narrow;
+    for (const wchar_t* p = text; *p != L'\0'; ++p) {
+        narrow += *p < 0x80 ? static_cast<char>(*p) : '?';
+    }
+    return narrow;
+}
+
+::testing::AssertionResult FailedCleanly(const CXmlReader& reader) {
+    const wchar_t* error = reader.ErrorText();
+    if (IsReadingError(error)) {
+        if (reader.ErrorContext()[0] != L'\0') {
+            return ::testing::AssertionFailure()
+                   << "\"" << Narrow(error) << "\" with a location: " << Narrow(reader.ErrorContext());
+        }
+    } else if (!IsParsingError(error)) {
+        return ::testing::AssertionFailure() << "unknown error text \"" << Narrow(error) << "\"";
+    }
+    if (reader.RootNode().IsValid() || reader.DocumentText() != nullptr) {
+        return ::testing::AssertionFailure() << "failed but kept the document";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult LoadedCleanly(const CXmlReader& reader, bool loaded) {
+    return loaded ? WalkStaysInside(reader) : FailedCleanly(reader);
+}
+
+// Every mutant is read from here, its last byte against a page that faults, so an over-read
+// crashes the run instead of passing unnoticed. The window host keeps reading an archive placed
+// here after a test ends, so the block lives as long as the program.
+GuardedBlock& Block() {
+    static GuardedBlock block(kLargestMutant);
+    return block;
+}
+
+bool LoadGuardedBytes(CXmlReader& reader, const Bytes& bytes) {
+    const uint8_t* placed = Block().Place(bytes);
+    EXPECT_NE(nullptr, placed) << bytes.size() << " bytes do not fit the guarded block";
+    return placed != nullptr && reader.LoadBytes(placed, static_cast<uint32_t>(bytes.size()));
+}
+
+// The archive name changes in between, as the host only replaces a memory archive after that.
+void UseGuardedArchive(const Bytes& zip) {
     CWindowHostUI::UseSkinArchiveFile(L"");
-    CWindowHostUI::UseSkinArchiveMemory(zip.data(), static_cast<unsigned>(zip.size()));
+    const uint8_t* placed = Block().Place(zip);
+    ASSERT_NE(nullptr, placed) << zip.size() << " bytes do not fit the guarded block";
+    CWindowHostUI::UseSkinArchiveMemory(placed, static_cast<unsigned>(zip.size()));
+}
+
+TEST(Fuzz, PlacedBytesEndAgainstAPageThatFaults) {
+    ASSERT_TRUE(Block().IsReady());
+    Bytes bytes = {'<', 'a', '/', '>'};
+    const uint8_t* placed = Block().Place(bytes);
+    ASSERT_EQ(Block().Guard() - bytes.size(), placed);
+    EXPECT_EQ(0, memcmp(placed, bytes.data(), bytes.size()));
+    EXPECT_FALSE(IsBadReadPtr(placed, bytes.size()));
+    EXPECT_TRUE(IsBadReadPtr(placed, bytes.size() + 1));
+    EXPECT_EQ(nullptr, Block().Place(Bytes(kLargestMutant + 1)));
 }
 
 TEST(Fuzz, CorpusLoadsUnmutated) {
     for (const char* file : {"downdlg.xml", "features.xml", "unterminated.xml"}) {
         Bytes bytes = ReadCorpus(file);
         CXmlReader reader;
-        EXPECT_TRUE(reader.LoadBytes(bytes.data(), static_cast<uint32_t>(bytes.size())))
-            << file << " fails to load";
+        EXPECT_TRUE(LoadGuardedBytes(reader, bytes)) << file << " fails to load";
         EXPECT_TRUE(WalkStaysInside(reader)) << file;
     }
-    for (const char* file : {"skin_deflate.zip", "skin_stored.zip"}) {
-        Bytes zip = ReadCorpus(file);
-        UseMemoryArchive(zip);
+    for (const char* file : kArchives) {
+        UseGuardedArchive(ReadCorpus(file));
         CXmlReader reader;
         EXPECT_TRUE(reader.LoadSkinFile(L"downdlg.xml")) << file;
         EXPECT_STREQ(L"Window", reader.RootNode().Tag());
@@ -185,7 +257,7 @@ TEST(Fuzz, MutatedSkinsLoadOrFailCleanly) {
     for (int i = 0; i < kXmlIterations; ++i) {
         Bytes mutant = mutator.Mutate(corpus[i % corpus.size()]);
         CXmlReader reader;
-        bool ok = reader.LoadBytes(mutant.data(), static_cast<uint32_t>(mutant.size()));
+        bool ok = LoadGuardedBytes(reader, mutant);
         loaded += ok ? 1 : 0;
         ASSERT_TRUE(LoadedCleanly(reader, ok)) << "iteration " << i;
     }
@@ -196,12 +268,15 @@ TEST(Fuzz, MutatedSkinsLoadOrFailCleanly) {
 }
 
 TEST(Fuzz, MutatedArchivesLoadOrFailCleanly) {
-    std::vector<Bytes> corpus = {ReadCorpus("skin_deflate.zip"), ReadCorpus("skin_stored.zip")};
+    std::vector<Bytes> corpus;
+    for (const char* file : kArchives) {
+        corpus.push_back(ReadCorpus(file));
+    }
     Mutator mutator(kSeed + 1);
     int loaded = 0;
     for (int i = 0; i < kArchiveIterations; ++i) {
         Bytes mutant = mutator.Mutate(corpus[i % corpus.size()]);
-        UseMemoryArchive(mutant);
+        UseGuardedArchive(mutant);
         CXmlReader reader;
         bool ok = reader.LoadSkinFile(i % 2 == 0 ? L"downdlg.xml" : L"features.xml");
         loaded += ok ? 1 : 0;

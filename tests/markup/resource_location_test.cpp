@@ -41,7 +41,8 @@ TEST(ResourceLocation, ResourceFolderGetsOneTrailingSeparator) {
 }
 
 TEST(ResourceLocation, SecondArchiveInMemoryIsIgnored) {
-    std::vector<uint8_t> first = BuildZip("skin.xml", "<First/>");
+    // The first block stays in use after this test, so it lives as long as the program.
+    const std::vector<uint8_t>& first = KeepForTheProcess(BuildZip("skin.xml", "<First/>"));
     std::vector<uint8_t> second = BuildZip("skin.xml", "<Second/>");
     CWindowHostUI::UseSkinArchiveFile(L"");
     CWindowHostUI::UseSkinArchiveMemory(first.data(), static_cast<unsigned>(first.size()));

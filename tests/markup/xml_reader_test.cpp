@@ -40,7 +40,7 @@ TEST(XmlReader, ByteOrderMarkIsSkippedOnlyWhenComplete) {
     CXmlReader shortInput;
     EXPECT_TRUE(LoadUtf8(shortInput, "\xEF\xBB\xBF"));  // only the mark: an empty document
     EXPECT_FALSE(shortInput.RootNode().IsValid());
-    EXPECT_FALSE(LoadUtf8(shortInput, "\xEF\xBB"));     // too short to be a mark: decoded as text
+    EXPECT_FALSE(LoadUtf8(shortInput, "\xEF\xBB"));  // too short to be a mark: decoded as text
     EXPECT_STREQ(L"Expected start tag", shortInput.ErrorText());
     EXPECT_FALSE(LoadUtf8(shortInput, "<"));
     EXPECT_STREQ(L"Error parsing element name", shortInput.ErrorText());
@@ -48,8 +48,9 @@ TEST(XmlReader, ByteOrderMarkIsSkippedOnlyWhenComplete) {
 
 TEST(XmlReader, Utf8IsDecodedAndNonAsciiNamesAreAccepted) {
     CXmlReader reader;
-    ASSERT_TRUE(LoadUtf8(reader, "<\xE6\x8C\x89\xE9\x92\xAE "
-                                 "text=\"\xE5\x9C\xA8\xE7\xBA\xBF\xE5\x8D\x87\xE7\xBA\xA7\"/>"));
+    ASSERT_TRUE(LoadUtf8(reader,
+                         "<\xE6\x8C\x89\xE9\x92\xAE "
+                         "text=\"\xE5\x9C\xA8\xE7\xBA\xBF\xE5\x8D\x87\xE7\xBA\xA7\"/>"));
     EXPECT_STREQ(L"\x6309\x94AE", reader.RootNode().Tag());
     EXPECT_STREQ(L"\x5728\x7EBF\x5347\x7EA7", reader.RootNode().AttrValue(0));
     ASSERT_TRUE(LoadUtf8(reader, "<a v=\"\xFF\xFE\"/>"));  // ill-formed bytes become U+FFFD
@@ -171,9 +172,9 @@ TEST(XmlReader, ErrorBuffersAreBoundedAndClearedByTheNextLoad) {
 
 TEST(XmlReader, NamedEntitiesAreDecodedAndOthersLeftAlone) {
     CXmlReader reader;
-    ASSERT_TRUE(reader.LoadText(
-        L"<a v=\"&amp;&lt;&gt;&quot;&apos;\" w=\"&#65;&x;&&amp;&amp\" z=\"after\">"
-        L"x &amp; y &#x41; &foo; &&lt;</a>"));
+    ASSERT_TRUE(
+        reader.LoadText(L"<a v=\"&amp;&lt;&gt;&quot;&apos;\" w=\"&#65;&x;&&amp;&amp\" z=\"after\">"
+                        L"x &amp; y &#x41; &foo; &&lt;</a>"));
     CXmlNode a = reader.RootNode();
     EXPECT_STREQ(L"&<>\"'", a.FindAttrValue(L"v"));
     EXPECT_STREQ(L"&#65;&x;&&&amp", a.FindAttrValue(L"w"));
@@ -191,9 +192,9 @@ TEST(XmlReader, ValueBeforeAChildIsCutAtTheChild) {
 
 TEST(XmlReader, DeclarationsAndCommentsAreSkipped) {
     CXmlReader reader;
-    ASSERT_TRUE(reader.LoadText(
-        L"<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!-- skin -->\n"
-        L"<Window><!-- a <fake> tag --><Button/><?pi data?>\n<Label/></Window><!-- end -->"));
+    ASSERT_TRUE(
+        reader.LoadText(L"<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!-- skin -->\n"
+                        L"<Window><!-- a <fake> tag --><Button/><?pi data?>\n<Label/></Window><!-- end -->"));
     EXPECT_STREQ(L"Window", reader.RootNode().Tag());
     EXPECT_EQ((std::vector<std::wstring>{L"Button", L"Label"}), Tags(reader.RootNode().FirstChild()));
 }
@@ -284,14 +285,37 @@ TEST(XmlReader, NestingIsLimitedInsteadOfExhaustingTheStack) {
     EXPECT_STREQ(L"Elements nested too deeply", reader.ErrorText());
 }
 
+// The location is the text of the first element too deep, like any other parse error's.
+TEST(XmlReader, NestingErrorLocatesTheFirstElementTooDeep) {
+    std::wstring text;
+    for (int i = 0; i < 1000; ++i) {
+        text += L"<e>";
+    }
+    CXmlReader reader;
+    ASSERT_FALSE(reader.LoadText((text + L"<deep name=\"too far\"/>").c_str()));
+    EXPECT_STREQ(L"Elements nested too deeply", reader.ErrorText());
+    EXPECT_STREQ(L"deep name=\"too far\"/>", reader.ErrorContext());
+    std::string bytes;
+    for (int i = 0; i < 1001; ++i) {
+        bytes += "<e>";
+    }
+    ASSERT_FALSE(LoadUtf8(reader, bytes));
+    EXPECT_STREQ(L"Elements nested too deeply", reader.ErrorText());
+    EXPECT_STREQ(L"e>", reader.ErrorContext());
+    // A long remainder is cut to 49 characters.
+    ASSERT_FALSE(reader.LoadText((text + L"<x>" + std::wstring(100, L'y')).c_str()));
+    EXPECT_EQ(L"x>" + std::wstring(47, L'y'), std::wstring(reader.ErrorContext()));
+}
+
 TEST(XmlReader, TableGrowsByHalfPlusFiveHundred) {
     struct Case {
         int elements;
         uint32_t growths;
+        size_t previousCapacity;  // held next to the final table while it grew
     };
     // Record 0 is reserved, so 499 elements fill the first 500 records exactly; the table then
     // grows to 1250 and 2375 records.
-    for (Case c : {Case{499, 1}, Case{500, 2}, Case{1249, 2}, Case{1250, 3}}) {
+    for (Case c : {Case{499, 1, 0}, Case{500, 2, 500}, Case{1249, 2, 500}, Case{1250, 3, 1250}}) {
         std::wstring text = L"<r>";
         for (int i = 1; i < c.elements; ++i) {
             text += L"<c/>";
@@ -300,6 +324,8 @@ TEST(XmlReader, TableGrowsByHalfPlusFiveHundred) {
         ASSERT_TRUE(reader.LoadText((text + L"</r>").c_str()));
         EXPECT_EQ(static_cast<uint32_t>(c.elements) + 1, reader.ElementCount());
         EXPECT_EQ(c.growths, reader.TableGrowthCount()) << c.elements << " elements";
+        size_t previousTable = c.previousCapacity * sizeof(XmlElementRecord);
+        EXPECT_EQ(reader.MemoryUsed() + previousTable, reader.PeakMemoryUsed()) << c.elements << " elements";
     }
 }
 

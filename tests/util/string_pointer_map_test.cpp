@@ -4,6 +4,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -62,6 +63,44 @@ TEST(StringPointerMap, CollidingKeysInOneBucketAllStayReachable) {
     EXPECT_EQ(&g_values[2], map.Find(L"c"));
     EXPECT_EQ(&g_values[4], map.Find(L"e"));
     EXPECT_EQ(nullptr, map.GetAt(2));
+}
+
+std::vector<std::wstring> KeysInOrder(const StringPointerMap& map) {
+    std::vector<std::wstring> keys;
+    for (int i = 0; map.GetAt(i) != nullptr; ++i) {
+        keys.push_back(map.GetAt(i));
+    }
+    return keys;
+}
+
+// GetAt walks the buckets in order and each chain from its head, so the order shows which keys
+// share a bucket. Hash % 83: hor, enabled, hotimage -> 10; max, pos -> 28; hscrollbar (hash
+// 3735457036, above 2^31), mouse -> 38; caption, close_btn -> 81. A mask or any other modulus
+// splits or reorders these chains.
+TEST(StringPointerMap, KeysShareABucketByHashModuloTheBucketCount) {
+    StringPointerMap map;
+    const wchar_t* inserted[] = {L"hor",        L"enabled", L"hotimage", L"max",      L"pos",
+                                 L"hscrollbar", L"mouse",   L"caption",  L"close_btn"};
+    for (const wchar_t* key : inserted) {
+        ASSERT_TRUE(map.Insert(key, &g_values[0]));
+    }
+    EXPECT_EQ(10u, StringPointerMap::Hash(L"hor") % 83);
+    EXPECT_EQ(38u, StringPointerMap::Hash(L"hscrollbar") % 83);
+    using Keys = std::vector<std::wstring>;
+    EXPECT_EQ((Keys{L"hotimage", L"enabled", L"hor", L"pos", L"max", L"mouse", L"hscrollbar", L"close_btn",
+                    L"caption"}),
+              KeysInOrder(map));
+    // A hit moves to the head of its own chain only; the other chains keep their order.
+    map.Find(L"hor");
+    map.Find(L"max");
+    map.Find(L"hscrollbar", false);
+    EXPECT_EQ((Keys{L"hor", L"hotimage", L"enabled", L"max", L"pos", L"mouse", L"hscrollbar", L"close_btn",
+                    L"caption"}),
+              KeysInOrder(map));
+    map.Remove(L"hotimage");
+    map.Find(L"enabled");
+    EXPECT_EQ((Keys{L"enabled", L"hor", L"max", L"pos", L"mouse", L"hscrollbar", L"close_btn", L"caption"}),
+              KeysInOrder(map));
 }
 
 TEST(StringPointerMap, GetAtVisitsEveryKeyOnce) {

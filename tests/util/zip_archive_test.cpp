@@ -52,16 +52,19 @@ TEST(ZipArchive, Utf8NamesAreDecoded) {
     EXPECT_EQ("x", Extract(zip, L"\x76AE\x80A4.xml"));
 }
 
-TEST(ZipArchive, ReadsOnlyTheRequestedPrefixAndRefusesShortReads) {
+// A prefix would leave the checksum unchecked, so only the whole entry is ever handed out.
+TEST(ZipArchive, ExtractsTheWholeEntryOrNothing) {
     std::vector<uint8_t> bytes = TwoEntries();
     CZipArchive zip;
     ASSERT_TRUE(zip.OpenMemory(bytes.data(), static_cast<unsigned>(bytes.size())));
-    ASSERT_TRUE(zip.FindEntry(L"downdlg.xml"));
-    char part[4] = {};
-    EXPECT_TRUE(zip.ExtractEntry(part, 3));  // more data pending is fine
-    EXPECT_EQ(std::string("<Wi"), std::string(part, 3));
-    std::vector<char> tooMuch(20, '#');
-    EXPECT_FALSE(zip.ExtractEntry(tooMuch.data(), 20));
+    for (const wchar_t* name : {L"downdlg.xml", L"images/button.png"}) {
+        ASSERT_TRUE(zip.FindEntry(name));
+        unsigned size = static_cast<unsigned>(zip.EntrySize());
+        std::vector<char> buffer(size + 20, '#');
+        EXPECT_FALSE(zip.ExtractEntry(buffer.data(), size - 1)) << "prefix of " << size - 1;
+        EXPECT_FALSE(zip.ExtractEntry(buffer.data(), size + 20)) << "more than the entry holds";
+        EXPECT_TRUE(zip.ExtractEntry(buffer.data(), size));
+    }
     // Re-extracting the same entry works: the entry is reopened each time.
     EXPECT_EQ("<Window/>", Extract(zip, L"downdlg.xml"));
 }
@@ -82,14 +85,56 @@ TEST(ZipArchive, EntryClaimingMoreThanItHoldsFails) {
 }
 
 TEST(ZipArchive, WrongChecksumFails) {
+    for (bool deflate : {true, false}) {
+        ZipTestEntry entry;
+        entry.name = "a.xml";
+        entry.data = "<a>checksummed</a>";
+        entry.deflate = deflate;
+        entry.corruptChecksum = true;
+        std::vector<uint8_t> bytes = BuildZip({entry});
+        CZipArchive zip;
+        ASSERT_TRUE(zip.OpenMemory(bytes.data(), static_cast<unsigned>(bytes.size())));
+        EXPECT_EQ("<failed>", Extract(zip, L"a.xml")) << "deflate=" << deflate;
+    }
+}
+
+// An entry claiming fewer bytes than it holds yields only those; the checksum, taken over the
+// whole data, then no longer matches.
+TEST(ZipArchive, EntryClaimingLessThanItHoldsFails) {
     ZipTestEntry entry;
-    entry.name = "a.xml";
-    entry.data = "<a>checksummed</a>";
-    entry.corruptChecksum = true;
+    entry.name = "short.xml";
+    entry.data = "<a>twelve</a>";
+    entry.declaredSize = 4;
     std::vector<uint8_t> bytes = BuildZip({entry});
     CZipArchive zip;
     ASSERT_TRUE(zip.OpenMemory(bytes.data(), static_cast<unsigned>(bytes.size())));
-    EXPECT_EQ("<failed>", Extract(zip, L"a.xml"));
+    EXPECT_EQ("<failed>", Extract(zip, L"short.xml"));
+}
+
+ZipTestEntry Zip64Entry(const std::string& data, int64_t declaredSize) {
+    ZipTestEntry entry;
+    entry.name = "big.xml";
+    entry.data = data;
+    entry.declaredSize = declaredSize;
+    entry.zip64 = true;
+    return entry;
+}
+
+TEST(ZipArchive, Zip64SizesAreReadInFull) {
+    std::vector<uint8_t> honest = BuildZip({Zip64Entry("<Window/>", -1)});
+    CZipArchive zip;
+    ASSERT_TRUE(zip.OpenMemory(honest.data(), static_cast<unsigned>(honest.size())));
+    EXPECT_EQ("<Window/>", Extract(zip, L"big.xml"));
+
+    const uint64_t fourGiB = 1ull << 32;
+    for (uint64_t declared : {fourGiB + 9, fourGiB}) {
+        std::vector<uint8_t> liar = BuildZip({Zip64Entry("<a>1</a>x", static_cast<int64_t>(declared))});
+        ASSERT_TRUE(zip.OpenMemory(liar.data(), static_cast<unsigned>(liar.size())));
+        ASSERT_TRUE(zip.FindEntry(L"big.xml"));
+        EXPECT_EQ(declared, zip.EntrySize());
+        char buffer[9];
+        EXPECT_FALSE(zip.ExtractEntry(buffer, sizeof(buffer))) << "the low 32 bits of " << declared;
+    }
 }
 
 TEST(ZipArchive, DamagedBlocksNeverOpenOrExtractGarbage) {

@@ -43,7 +43,13 @@ CWideString CControlUI::Name() const {
 }
 
 void CControlUI::SetName(const wchar_t* name) {
+    if (!m_host) {
+        StoreText(&ControlExtras::name, name);
+        return;
+    }
+    CWideString previous = ReadExtras().name;
     StoreText(&ControlExtras::name, name);
+    m_host->RenameControl(this, previous);
 }
 
 const wchar_t* CControlUI::ClassName() const {
@@ -101,19 +107,23 @@ void CControlUI::SetToolTip(const wchar_t* text) {
 }
 
 void CControlUI::SetToolTipWidth(int cx) {
-    m_toolTipWidth = cx;
+    if (cx != ReadExtras().toolTipWidth) {
+        Extras().toolTipWidth = cx;
+    }
 }
 
 int CControlUI::ToolTipWidth() const {
-    return m_toolTipWidth;
+    return ReadExtras().toolTipWidth;
 }
 
 wchar_t CControlUI::Shortcut() const {
-    return m_shortcut;
+    return ReadExtras().shortcut;
 }
 
 void CControlUI::SetShortcut(wchar_t ch) {
-    m_shortcut = ch;
+    if (ch != ReadExtras().shortcut) {
+        Extras().shortcut = ch;
+    }
 }
 
 bool CControlUI::IsMenuEnabled() const {
@@ -133,11 +143,13 @@ void CControlUI::SetUserData(const wchar_t* text) {
 }
 
 UINT_PTR CControlUI::UserTag() const {
-    return m_userTag;
+    return ReadExtras().userTag;
 }
 
 void CControlUI::SetUserTag(UINT_PTR value) {
-    m_userTag = value;
+    if (value != ReadExtras().userTag) {
+        Extras().userTag = value;
+    }
 }
 
 bool CControlUI::IsVisible() const {

@@ -39,10 +39,11 @@ struct RelativeLayoutRecord {
     int zoomYPercent = 0;
 };
 
-// The parts of a control that layout never touches: its texts (each string keeps up to 62
-// characters inline, so the seven of them are large) and the listener lists other than the
-// size listeners. They live in a block of their own, allocated on first use, which keeps the
-// fields that layout and painting walk close together.
+// The parts of a control that layout rarely touches: its texts (each string keeps up to 62
+// characters inline, so the seven of them are large), the listener lists and the settings few
+// controls use. They live in a block of their own, allocated on first use, which keeps the
+// fields that layout and painting walk close together. A placement looks here only when the
+// block exists (size listeners, relative layout of a floating child).
 struct ControlExtras {
     CWideString virtualWindowName;
     CWideString name;
@@ -53,8 +54,13 @@ struct ControlExtras {
     CWideString foreImage;
     CListenerList initListeners;
     CListenerList destroyListeners;
+    CListenerList sizeListeners;
     CListenerList eventListeners;
     CListenerList notifyListeners;
+    RelativeLayoutRecord relative;
+    UINT_PTR userTag = 0;
+    int toolTipWidth = 300;
+    wchar_t shortcut = 0;
 };
 
 class CControlUI {
@@ -187,7 +193,7 @@ public:
     // ---- Listener lists ----
     CListenerList& InitListeners() { return Extras().initListeners; }
     CListenerList& DestroyListeners() { return Extras().destroyListeners; }
-    CListenerList& SizeListeners() { return m_sizeListeners; }
+    CListenerList& SizeListeners() { return Extras().sizeListeners; }
     CListenerList& EventListeners() { return Extras().eventListeners; }
     CListenerList& NotifyListeners() { return Extras().notifyListeners; }
     // Runs the notify listeners (used by the host when it sends a notification about this
@@ -210,10 +216,13 @@ protected:
     // The attribute table of the base; false for a name it does not know.
     bool ApplyBaseAttribute(const wchar_t* name, const wchar_t* value);
 
-    // The fields a layout pass reads and writes come first, so that placing a control touches
-    // as few cache lines as possible. The rest lives in a separate block (see ControlExtras).
+    // The fields a layout pass reads and writes come first (about 90 bytes with the table
+    // pointer), so that placing a control touches as few cache lines as possible: a large tree
+    // does not fit the cache, and its layout time is mostly spent waiting for memory. The rest
+    // lives behind them or in a separate block (see ControlExtras).
     CWindowHostUI* m_host = nullptr;
     CControlUI* m_parent = nullptr;
+    ControlExtras* m_extras = nullptr;  // owned; null until a text or listener is set
     RECT m_rcItem = {0, 0, 0, 0};
     RECT m_padding = {0, 0, 0, 0};
     SIZE m_floatOffset = {0, 0};
@@ -233,11 +242,6 @@ protected:
     bool m_floating = false;
     bool m_inSizeNotification = false;
     bool m_menuEnabled = false;
-    RelativeLayoutRecord m_relative;
-    CListenerList m_sizeListeners;
-    ControlExtras* m_extras = nullptr;  // owned; null until a text or listener is set
-    wchar_t m_shortcut = 0;
-    UINT_PTR m_userTag = 0;
     DWORD m_backColor = 0;
     DWORD m_backColor2 = 0;
     DWORD m_backColor3 = 0;
@@ -246,7 +250,6 @@ protected:
     bool m_colorAdjust = false;
     int m_borderSize = 0;
     int m_borderStyle = 0;
-    int m_toolTipWidth = 300;
     SIZE m_borderRound = {0, 0};
     RECT m_paintRect = {0, 0, 0, 0};
     RECT m_sideBorders = {0, 0, 0, 0};

@@ -1,14 +1,28 @@
 // Geometry of a control: placement, size settings, relative layout, and the repaint and
 // re-layout requests that geometry changes send to the host.
 
+#include <algorithm>
+
 #include "ui/controls/control.h"
 #include "ui/core/window_host.h"
 
 namespace {
 
 RECT BoundingRect(const RECT& a, const RECT& b) {
-    return RECT{a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top,
-                a.right > b.right ? a.right : b.right, a.bottom > b.bottom ? a.bottom : b.bottom};
+    return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                std::max(a.bottom, b.bottom)};
+}
+
+// IntersectRect without the call into the system: every placement clips by each ancestor, so
+// this runs depth times per control. False, with rc untouched, when nothing is left.
+bool ClipTo(RECT& rc, const RECT& clip) {
+    RECT cut = {std::max(rc.left, clip.left), std::max(rc.top, clip.top), std::min(rc.right, clip.right),
+                std::min(rc.bottom, clip.bottom)};
+    if (cut.left >= cut.right || cut.top >= cut.bottom) {
+        return false;
+    }
+    rc = cut;
+    return true;
 }
 
 }  // namespace
@@ -29,9 +43,9 @@ void CControlUI::SetPos(RECT rc) {
     if (!m_host) {
         return;
     }
-    if (!m_inSizeNotification) {
+    if (m_extras && !m_inSizeNotification) {
         m_inSizeNotification = true;
-        m_sizeListeners.Run(this);
+        m_extras->sizeListeners.Run(this);
         m_inSizeNotification = false;
     }
     KeepFloatOffsetRelativeToParent(rc);
@@ -170,23 +184,24 @@ void CControlUI::SetMaxHeight(int cy) {
 }
 
 void CControlUI::SetRelativeLayout(int moveX, int moveY, int zoomX, int zoomY) {
-    m_relative.moveXPercent = moveX;
-    m_relative.moveYPercent = moveY;
-    m_relative.zoomXPercent = zoomX;
-    m_relative.zoomYPercent = zoomY;
-    m_relative.relative = true;
+    RelativeLayoutRecord& relative = Extras().relative;
+    relative.moveXPercent = moveX;
+    relative.moveYPercent = moveY;
+    relative.zoomXPercent = zoomX;
+    relative.zoomYPercent = zoomY;
+    relative.relative = true;
 }
 
 void CControlUI::SetRelativeParentSize(SIZE size) {
-    m_relative.parentSize = size;
+    Extras().relative.parentSize = size;
 }
 
 RelativeLayoutRecord CControlUI::RelativeLayout() const {
-    return m_relative;
+    return ReadExtras().relative;
 }
 
 bool CControlUI::IsRelativeLayout() const {
-    return m_relative.relative;
+    return m_extras && m_extras->relative.relative;
 }
 
 bool CControlUI::IsFloat() const {
@@ -203,11 +218,11 @@ void CControlUI::SetFloat(bool on) {
 
 bool CControlUI::ClipByAncestors(RECT& rc) const {
     for (const CControlUI* ancestor = m_parent; ancestor; ancestor = ancestor->m_parent) {
-        if (!IntersectRect(&rc, &rc, &ancestor->Pos())) {
+        if (!ClipTo(rc, ancestor->m_rcItem)) {
             return false;
         }
     }
-    return !IsRectEmpty(&rc);
+    return rc.left < rc.right && rc.top < rc.bottom;
 }
 
 void CControlUI::Invalidate() {

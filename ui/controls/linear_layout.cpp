@@ -82,7 +82,9 @@ bool CLinearLayoutUI::BeginDrag(const UIEvent& event) {
     m_buttonState |= kDragging;
     m_lastMouse = event.point;
     m_dragged = m_rcItem;
-    if (!m_immediate && m_host) {
+    // A second button-down can arrive without a button-up in between (the capture was lost to
+    // another window). Listing the layout twice would leave a copy behind after the drag ends.
+    if (!m_immediate && m_host && m_host->AfterPaintControls().Find(this) < 0) {
         m_host->AddAfterPaint(this);
     }
     return true;

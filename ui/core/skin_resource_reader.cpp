@@ -1,10 +1,24 @@
 #include "ui/core/skin_resource_reader.h"
 
+#include <new>
+
 #include "ui/core/window_host.h"
 #include "ui/util/file_handle.h"
 #include "ui/util/zip_archive.h"
 
 namespace {
+
+// The buffer is the one allocation of a read; running out of memory is a failed read, not an
+// exception escaping into the caller.
+bool MakeRoom(std::vector<unsigned char>* bytes, size_t size) {
+    try {
+        bytes->resize(size);
+        return true;
+    } catch (const std::bad_alloc&) {
+        bytes->clear();
+        return false;
+    }
+}
 
 SkinReadResult ReadLooseFile(const CWideString& path, unsigned maxSize, std::vector<unsigned char>* bytes) {
     CFileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -23,7 +37,9 @@ SkinReadResult ReadLooseFile(const CWideString& path, unsigned maxSize, std::vec
     if (high != 0 || size > maxSize) {
         return SkinReadResult::FileTooLarge;
     }
-    bytes->resize(size);
+    if (!MakeRoom(bytes, size)) {
+        return SkinReadResult::OutOfMemory;
+    }
     DWORD read = 0;
     if (!ReadFile(file.Get(), bytes->data(), size, &read, nullptr) || read != size) {
         bytes->clear();
@@ -40,15 +56,18 @@ SkinReadResult ReadEntry(CZipArchive* archive, const wchar_t* name, unsigned max
     if (!archive->FindEntry(name)) {
         return SkinReadResult::EntryNotFound;
     }
-    unsigned size = archive->EntrySize();
+    // Compared in 64 bits: a zip64 entry of exactly 4 GiB must read as too large, not as empty.
+    uint64_t size = archive->EntrySize();
     if (size == 0) {
         return SkinReadResult::FileEmpty;
     }
     if (size > maxSize) {
         return SkinReadResult::FileTooLarge;
     }
-    bytes->resize(size);
-    if (!archive->ExtractEntry(bytes->data(), size)) {
+    if (!MakeRoom(bytes, static_cast<size_t>(size))) {
+        return SkinReadResult::OutOfMemory;
+    }
+    if (!archive->ExtractEntry(bytes->data(), static_cast<unsigned>(size))) {
         bytes->clear();
         return SkinReadResult::UnzipFailed;
     }

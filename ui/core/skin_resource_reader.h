@@ -13,7 +13,8 @@ enum class SkinReadResult {
     FileReadFailed,     // fewer bytes read than the file's size
     ArchiveOpenFailed,  // no usable archive
     EntryNotFound,
-    UnzipFailed,        // corrupt, truncated or shorter than declared
+    UnzipFailed,  // corrupt, truncated or shorter than declared
+    OutOfMemory,  // no buffer for the file's bytes
 };
 
 // Fills `bytes` with the whole file on success and leaves it empty otherwise.

@@ -97,6 +97,20 @@ CControlUI* CWindowHostUI::FindControlByName(const wchar_t* name) {
     return name ? static_cast<CControlUI*>(m_controlsByName.Find(name)) : nullptr;
 }
 
+void CWindowHostUI::RenameControl(CControlUI* control, const wchar_t* previousName) {
+    if (!control || !previousName || !*previousName) {
+        return;
+    }
+    if (m_controlsByName.Find(previousName, false) != control) {
+        return;
+    }
+    m_controlsByName.Remove(previousName);
+    CWideString name = control->Name();
+    if (!name.IsEmpty()) {
+        m_controlsByName.Set(name, control);
+    }
+}
+
 CControlUI* CWindowHostUI::FindControlAt(POINT point) const {
     if (!m_root) {
         return nullptr;
@@ -136,8 +150,10 @@ void CWindowHostUI::ForgetControl(CControlUI* control) {
             *reference = nullptr;
         }
     }
-    // A layout that dies while dragging its separator would otherwise be painted after death.
-    m_afterPaint.RemoveValue(control);
+    // A layout that dies while dragging its separator would otherwise be painted after death;
+    // every copy goes, however it got listed.
+    while (m_afterPaint.RemoveValue(control)) {
+    }
     StopTimersOf(control);
     CWideString name = control->Name();
     if (!name.IsEmpty() && m_controlsByName.Find(name, false) == control) {

@@ -60,6 +60,9 @@ public:
     // Maps every non-empty name of the subtree to its control; the last one searched wins.
     void RegisterNames(CControlUI* subtree);
     CControlUI* FindControlByName(const wchar_t* name);
+    // Moves a registered control to its new name. Nothing when the map does not hold the old
+    // name for this control (never registered, or another control registered later won it).
+    void RenameControl(CControlUI* control, const wchar_t* previousName);
     // Top-most visible, mouse-enabled control under the point (client coordinates).
     CControlUI* FindControlAt(POINT point) const;
     // Detaches the control and deletes it when the posted kDeferredDeleteMessage arrives.

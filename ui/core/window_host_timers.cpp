@@ -43,8 +43,10 @@ bool CWindowHostUI::NextNativeTimerId(UINT& id) {
 }
 
 bool CWindowHostUI::StartTimer(CControlUI* control, UINT localId, UINT elapse) {
-    // A timer without a window could never be routed back, nor killed by its id.
-    if (!m_window || !control) {
+    // A timer without a window could never be routed back, nor killed by its id. A control of
+    // no host, or of another one, would not forget its timers here when it dies, and the next
+    // WM_TIMER would reach freed memory.
+    if (!m_window || !control || control->Host() != this) {
         return false;
     }
     if (TimerEntry* entry = FindTimer(control, localId)) {

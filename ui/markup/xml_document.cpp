@@ -48,6 +48,17 @@ void XmlDocument::Release() {
 void XmlDocument::ResetElements() {
     elementCount = 0;
     tableGrowths = 0;
+    peakBytes = 0;
+    NoteHeld(elementCapacity);
+}
+
+void XmlDocument::NoteHeld(uint64_t records) {
+    uint64_t held = static_cast<uint64_t>(textCapacity) * sizeof(wchar_t);
+    held += records * sizeof(XmlElementRecord);
+    size_t bytes = held < SIZE_MAX ? static_cast<size_t>(held) : SIZE_MAX;
+    if (bytes > peakBytes) {
+        peakBytes = bytes;
+    }
 }
 
 // Grows by half plus 500 records, so small skins need one allocation and big documents a
@@ -58,6 +69,7 @@ uint32_t XmlDocument::AppendElement() {
         if (grown > UINT32_MAX / sizeof(XmlElementRecord)) {
             return 0;
         }
+        NoteHeld(elementCapacity + grown);  // a realloc that moves holds both blocks for a moment
         void* table = realloc(elements, static_cast<size_t>(grown) * sizeof(XmlElementRecord));
         if (table == nullptr) {
             return 0;

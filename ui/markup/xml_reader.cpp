@@ -20,6 +20,7 @@ const wchar_t* MessageFor(SkinReadResult result) {
         case SkinReadResult::ArchiveOpenFailed: return L"Error opening zip file";
         case SkinReadResult::EntryNotFound: return L"Could not find ziped file";
         case SkinReadResult::UnzipFailed: return L"Could not unzip file";
+        case SkinReadResult::OutOfMemory: return L"Out of memory";
     }
     return L"Could not read file";
 }

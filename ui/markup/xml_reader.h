@@ -81,10 +81,12 @@ public:
     uint32_t DocumentLength() const { return m_doc.textLength; }
 
     // Measurements: records in use (including the reserved record 0), how often the table was
-    // reallocated by the last parse, and the bytes the document holds (text plus table).
+    // reallocated by the last parse, the bytes the document holds (text plus table), and the
+    // most it held at once while parsing (a growing table counted twice, old and new block).
     uint32_t ElementCount() const { return m_doc.elementCount; }
     uint32_t TableGrowthCount() const { return m_doc.tableGrowths; }
     size_t MemoryUsed() const;
+    size_t PeakMemoryUsed() const { return m_doc.peakBytes; }
 
 private:
     bool ParseDecoded(const DecodedText& decoded);

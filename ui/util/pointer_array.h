@@ -14,20 +14,20 @@ public:
     bool IsEmpty() const { return m_count == 0; }
     int GetSize() const { return m_count; }
 
-    bool Add(void* item);
+    bool Add(void* item);                  // false, nothing added, when memory runs out
     bool InsertAt(int index, void* item);  // index may equal the size (appends)
     bool SetAt(int index, void* item);
-    bool Remove(int index);                // shifts later items down
-    bool RemoveValue(void* item);          // the first occurrence
-    int Find(void* item) const;            // -1 when absent
+    bool Remove(int index);        // shifts later items down
+    bool RemoveValue(void* item);  // the first occurrence
+    int Find(void* item) const;    // -1 when absent
 
-    void* GetAt(int index) const;          // null out of range
+    void* GetAt(int index) const;  // null out of range
     void* operator[](int index) const { return GetAt(index); }
     void** GetData() { return m_items; }
     int Capacity() const { return m_capacity; }
 
 private:
-    void GrowForOneMore();
+    bool GrowForOneMore();
 
     void** m_items = nullptr;
     int m_count = 0;

@@ -1,5 +1,7 @@
 #include "ui/util/string_pointer_map.h"
 
+#include <new>
+
 StringPointerMap::StringPointerMap(int buckets) {
     Resize(buckets);
 }
@@ -23,10 +25,12 @@ void StringPointerMap::Clear() {
     m_count = 0;
 }
 
+// Without memory for the buckets the map stays empty and refuses every insertion.
 void StringPointerMap::Resize(int buckets) {
     Clear();
-    m_bucketCount = buckets > 0 ? buckets : 1;
-    m_buckets = new Entry*[m_bucketCount]();
+    int count = buckets > 0 ? buckets : 1;
+    m_buckets = new (std::nothrow) Entry*[count]();
+    m_bucketCount = m_buckets != nullptr ? count : 0;
 }
 
 // hash := hash * 33 + character, from the last character to the first, in unsigned 32-bit.
@@ -44,6 +48,10 @@ unsigned StringPointerMap::Hash(const wchar_t* key) {
 }
 
 StringPointerMap::Entry* StringPointerMap::Lookup(const wchar_t* key, int* bucket) const {
+    if (m_bucketCount == 0) {
+        *bucket = -1;
+        return nullptr;
+    }
     *bucket = static_cast<int>(Hash(key) % static_cast<unsigned>(m_bucketCount));
     for (Entry* entry = m_buckets[*bucket]; entry != nullptr; entry = entry->next) {
         if (entry->key == key) {
@@ -95,10 +103,16 @@ bool StringPointerMap::Insert(const wchar_t* key, void* value) {
         return false;
     }
     int bucket = 0;
-    if (Lookup(key, &bucket) != nullptr) {
+    if (Lookup(key, &bucket) != nullptr || bucket < 0) {
         return false;
     }
-    PushFront(new Entry{CWideString(key), value, nullptr, nullptr}, bucket);
+    Entry* entry = new (std::nothrow) Entry{CWideString(key), value, nullptr, nullptr};
+    // A long key that found no memory for its copy would be stored as an empty one.
+    if (entry == nullptr || entry->key != key) {
+        delete entry;
+        return false;
+    }
+    PushFront(entry, bucket);
     ++m_count;
     return true;
 }

@@ -14,11 +14,11 @@ public:
 
     void Resize(int buckets = 83);  // drops every entry
     void* Find(const wchar_t* key, bool moveToFront = true);
-    bool Insert(const wchar_t* key, void* value);  // refuses an existing key
+    bool Insert(const wchar_t* key, void* value);  // refuses an existing key; false without memory
     void* Set(const wchar_t* key, void* value);    // returns the previous value or null
     bool Remove(const wchar_t* key);
     int GetSize() const { return m_count; }
-    const wchar_t* GetAt(int index) const;         // key by position; null past the end
+    const wchar_t* GetAt(int index) const;  // key by position; null past the end
 
     // The bucket a key falls into; exposed so the hash can be checked against its definition.
     static unsigned Hash(const wchar_t* key);

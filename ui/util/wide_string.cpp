@@ -5,9 +5,12 @@
 #include <cstring>
 #include <cwchar>
 #include <cwctype>
-#include <vector>
+#include <memory>
+#include <new>
 
 namespace {
+
+constexpr size_t kMaxFormatBuffer = 1u << 24;
 
 // Length of `text`, reading at most `limit` characters when limit >= 0 (so a caller's count can
 // never make us read past an earlier terminator).
@@ -95,20 +98,28 @@ void CWideString::ReleaseHeap() {
     }
 }
 
-// Makes room for `length` characters plus the terminator, keeping the current contents.
-void CWideString::Reserve(int length) {
+// Makes room for `length` characters plus the terminator, keeping the current contents. False,
+// with nothing changed, when the memory is not there: strings never throw.
+bool CWideString::Reserve(int length) {
     if (length <= m_capacity) {
-        return;
+        return true;
+    }
+    if (length > kMaxLength) {
+        return false;
     }
     int capacity = m_capacity;
     while (capacity < length) {
-        capacity = capacity * 2 + 1;
+        capacity = capacity < kMaxLength / 2 ? capacity * 2 + 1 : kMaxLength;
     }
-    wchar_t* grown = new wchar_t[capacity + 1];
+    wchar_t* grown = new (std::nothrow) wchar_t[capacity + 1];
+    if (grown == nullptr) {
+        return false;
+    }
     wmemcpy(grown, m_data, m_length + 1);
     ReleaseHeap();
     m_data = grown;
     m_capacity = capacity;
+    return true;
 }
 
 void CWideString::Empty() {
@@ -133,9 +144,9 @@ void CWideString::Assign(const wchar_t* text, int length) {
         // Assigning a piece of ourselves: the source stays valid because we never shrink storage here.
         wmemmove(m_data, text, n);
     } else {
-        m_length = 0;
-        m_data[0] = L'\0';
-        Reserve(n);
+        if (!Reserve(n)) {
+            return;
+        }
         wmemcpy(m_data, text, n);
     }
     m_length = n;
@@ -152,7 +163,9 @@ void CWideString::Append(const wchar_t* text, int length) {
         Append(copy.m_data, n);
         return;
     }
-    Reserve(m_length + n);
+    if (n > kMaxLength - m_length || !Reserve(m_length + n)) {
+        return;
+    }
     wmemcpy(m_data + m_length, text, n);
     m_length += n;
     m_data[m_length] = L'\0';
@@ -254,10 +267,15 @@ int CWideString::Replace(const wchar_t* from, const wchar_t* to) {
         pos = hit + fromLength;
         ++count;
     }
-    if (count > 0) {
-        result.Append(m_data + pos, m_length - pos);
-        *this = static_cast<CWideString&&>(result);
+    if (count == 0) {
+        return 0;
     }
+    result.Append(m_data + pos, m_length - pos);
+    long long expected = m_length + static_cast<long long>(count) * (toLength - fromLength);
+    if (result.m_length != expected) {
+        return 0;  // ran out of memory on the way: keep the string as it was
+    }
+    *this = static_cast<CWideString&&>(result);
     return count;
 }
 
@@ -277,26 +295,26 @@ void CWideString::MakeLower() {
 // this code base expects (the C99 wide printf would want a narrow one). It returns -1 when the
 // buffer is too small, so the buffer grows until the text fits.
 int CWideString::Format(const wchar_t* format, ...) {
-    if (format == nullptr) {
-        Empty();
-        return 0;
-    }
-    std::vector<wchar_t> buffer(256);
-    for (;;) {
+    size_t size = format != nullptr ? 256 : 0;
+    for (; size > 0 && size <= kMaxFormatBuffer; size *= 2) {
+        std::unique_ptr<wchar_t[]> buffer(new (std::nothrow) wchar_t[size]);
+        if (buffer == nullptr) {
+            break;
+        }
         va_list args;
         va_start(args, format);
-        int written = _vsnwprintf(buffer.data(), buffer.size() - 1, format, args);
+        int written = _vsnwprintf(buffer.get(), size - 1, format, args);
         va_end(args);
-        if (written >= 0 && static_cast<size_t>(written) < buffer.size() - 1) {
-            Assign(buffer.data(), written);
-            return m_length;
+        if (written >= 0 && static_cast<size_t>(written) < size - 1) {
+            Assign(buffer.get(), written);
+            if (m_length == written) {
+                return m_length;
+            }
+            break;
         }
-        if (buffer.size() >= (1u << 24)) {
-            Empty();
-            return 0;
-        }
-        buffer.resize(buffer.size() * 2);
     }
+    Empty();  // no format, a text too long or no memory for it
+    return 0;
 }
 
 CWideString operator+(const CWideString& a, const CWideString& b) {

@@ -2,12 +2,16 @@
 // CWideString: the UTF-16 string used throughout the UI. Short texts (up to 62 characters, which
 // covers nearly every control name, attribute value and class name) live inside the object so
 // that building a skin does not hit the heap for each of them; longer ones are heap-allocated.
+// Nothing here throws: when memory runs out, an operation that would grow a string leaves it as
+// it was.
 
 #include <cstddef>
 
 class CWideString {
 public:
     static constexpr int kInlineCapacity = 62;
+    // Longer texts are refused; the bound keeps every size computation inside an int.
+    static constexpr int kMaxLength = 0x3FFFFFFF;
 
     CWideString();
     CWideString(const wchar_t* text, int length = -1);
@@ -63,12 +67,13 @@ public:
     void MakeUpper();
     void MakeLower();
 
-    // printf-style; %s takes a wide string. Returns the new length.
+    // printf-style; %s takes a wide string. Returns the new length. A text that cannot be
+    // built (over 16 M characters, or no memory for it) leaves the string empty and gives 0.
     int Format(const wchar_t* format, ...);
 
 private:
     bool IsInline() const { return m_data == m_inline; }
-    void Reserve(int length);
+    bool Reserve(int length);
     void ReleaseHeap();
 
     wchar_t* m_data;

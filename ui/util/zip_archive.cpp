@@ -1,8 +1,10 @@
 #include "ui/util/zip_archive.h"
 
 #include <windows.h>
+
 #include <minizip/unzip.h>
-#include <minizip/iowin32.h>
+
+#include <minizip/iowin32.h>  // needs the ioapi declarations that unzip.h brings in
 
 #include <vector>
 
@@ -85,6 +87,10 @@ bool CZipArchive::OpenFile(const wchar_t* path) {
     return OpenWith(unzOpen2_64(path, &table));
 }
 
+// The 64-bit information call is used even though minizip is built with IOAPI_NO_64: that switch
+// only narrows its stdio file functions, which are not used here. Entry sizes come from the
+// zip64 extra field whenever a header holds 0xFFFFFFFF, and the 32-bit call would silently
+// keep only their low half (4 GiB + 9 bytes would read as 9).
 bool CZipArchive::FindEntry(const wchar_t* name) {
     m_hasEntry = false;
     m_entrySize = 0;
@@ -93,10 +99,10 @@ bool CZipArchive::FindEntry(const wchar_t* name) {
     }
     std::vector<wchar_t> wanted = WithForwardSlashes(name);
     char entryName[1024];
-    unz_file_info info;
+    unz_file_info64 info;
     for (int rc = unzGoToFirstFile(Handle(m_handle)); rc == UNZ_OK; rc = unzGoToNextFile(Handle(m_handle))) {
-        if (unzGetCurrentFileInfo(Handle(m_handle), &info, entryName, sizeof(entryName), nullptr, 0,
-                                  nullptr, 0) != UNZ_OK) {
+        if (unzGetCurrentFileInfo64(Handle(m_handle), &info, entryName, sizeof(entryName), nullptr, 0,
+                                    nullptr, 0) != UNZ_OK) {
             return false;
         }
         if (info.size_filename >= sizeof(entryName)) {
@@ -106,11 +112,25 @@ bool CZipArchive::FindEntry(const wchar_t* name) {
             DecodeEntryName(entryName, static_cast<int>(info.size_filename), info.flag);
         if (SameNameIgnoringCase(candidate, wanted)) {
             m_hasEntry = true;
-            m_entrySize = static_cast<unsigned>(info.uncompressed_size);
+            m_entrySize = info.uncompressed_size;
             return true;
         }
     }
     return false;
+}
+
+// Reads until `size` bytes arrived or the entry stops; false on a decompression error.
+bool CZipArchive::ReadCurrent(unsigned char* out, unsigned size, unsigned* total) {
+    *total = 0;
+    while (*total < size) {
+        unsigned want = size - *total < kReadChunk ? size - *total : kReadChunk;
+        int got = unzReadCurrentFile(Handle(m_handle), out + *total, want);
+        if (got <= 0) {
+            return got == 0;
+        }
+        *total += static_cast<unsigned>(got);
+    }
+    return true;
 }
 
 bool CZipArchive::ExtractEntry(void* buffer, unsigned size) {
@@ -120,20 +140,11 @@ bool CZipArchive::ExtractEntry(void* buffer, unsigned size) {
     if (unzOpenCurrentFile(Handle(m_handle)) != UNZ_OK) {
         return false;
     }
-    unsigned char* out = static_cast<unsigned char*>(buffer);
     unsigned total = 0;
-    bool failed = false;
-    while (total < size) {
-        unsigned want = size - total < kReadChunk ? size - total : kReadChunk;
-        int got = unzReadCurrentFile(Handle(m_handle), out + total, want);
-        if (got <= 0) {
-            failed = got < 0;
-            break;
-        }
-        total += static_cast<unsigned>(got);
-    }
-    // Closing verifies the checksum when the whole entry was read; with data still pending
-    // (the caller asked for less than the entry holds) there is nothing to verify.
+    bool read = ReadCurrent(static_cast<unsigned char*>(buffer), size, &total);
+    // minizip checks the checksum on closing only when nothing of the declared size is left
+    // unread; otherwise closing reports success, so a short buffer must be refused here.
+    bool consumedAll = unzeof(Handle(m_handle)) == 1;
     int closed = unzCloseCurrentFile(Handle(m_handle));
-    return !failed && total == size && closed == UNZ_OK;
+    return read && total == size && consumedAll && closed == UNZ_OK;
 }

@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
-"""Writes a .reg file (UTF-16, as regedit wants for non-ASCII names) that lets Wine draw Chinese
-text: the skin's font names are replaced by the CJK font from Debian's fonts-wqy-microhei, and
-Wine's default UI fonts link to it for glyphs they lack."""
+"""Writes the .reg file (UTF-16, as regedit wants for non-ASCII names) that prepares the project's
+Wine prefix:
+- Chinese text: the skin's font names are replaced by the CJK font from Debian's
+  fonts-wqy-microhei, and Wine's default UI fonts link to it for glyphs they lack.
+- Crashes: no debugger is started for an unhandled exception. With a display, Wine's crash
+  dialog would wait for a click forever and a crashing test would hang the run."""
 import sys
 
 CJK = "WenQuanYi Micro Hei"
@@ -21,5 +24,7 @@ lines = ["Windows Registry Editor Version 5.00", "",
 lines += ['"%s"="%s"' % (name, CJK) for name in REPLACED]
 lines += ["", r"[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink]"]
 lines += ['"%s"=%s' % (name, multi_sz(CJK_FILE + "," + CJK)) for name in LINKED]
+lines += ["", r"[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]",
+          '"Debugger"=""', '"Auto"="0"']
 with open(sys.argv[1], "w", encoding="utf-16", newline="\r\n") as f:
     f.write("\n".join(lines) + "\n")
