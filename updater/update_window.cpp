@@ -3,6 +3,7 @@
 #include <cwchar>
 #include <utility>
 
+#include "ui/controls/gdi_objects.h"
 #include "updater/install.h"
 #include "updater/paths.h"
 
@@ -35,9 +36,8 @@ bool RegisterWindowClass(HINSTANCE instance) {
 }
 
 void FillRectColor(HDC dc, const RECT& rect, COLORREF color) {
-    HBRUSH brush = CreateSolidBrush(color);
-    FillRect(dc, &rect, brush);
-    DeleteObject(brush);
+    CGdiObject<HBRUSH> brush(CreateSolidBrush(color));
+    FillRect(dc, &rect, brush.Get());
 }
 
 }  // namespace
