@@ -10,6 +10,13 @@
 #include "updater/command_line.h"
 #include "updater/update_window.h"
 
+namespace {
+
+constexpr int kUpdateWindowWidth = 300;
+constexpr int kUpdateWindowHeight = 160;
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     UpdateRequest request;
     if (!ParseCommandLine(GetCommandLineW(), request)) return 0;
@@ -23,11 +30,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         CoUninitialize();
         return 0;
     }
-    // The window owns itself from here on and is deleted when its native window is destroyed.
-    HWND window = updateWindow->Create(instance);
-    if (window == nullptr) delete updateWindow;
-    else updateWindow->CenterOnWorkArea();
-    CUpdateWnd::RunMessageLoop(window);
+    // From here the window object owns itself: it is deleted once its native window is gone,
+    // so after ShowModal it must not be touched. A window that could not be created is simply
+    // not shown, and the loop returns at once.
+    const DWORD style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU |
+                        WS_MINIMIZEBOX;
+    if (updateWindow->Create(nullptr, L"在线升级", style, WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE, CW_USEDEFAULT,
+                             CW_USEDEFAULT, kUpdateWindowWidth, kUpdateWindowHeight) != nullptr) {
+        updateWindow->CenterWindow();
+        updateWindow->ShowModal();
+    }
     CoUninitialize();
     return 1;
 }

@@ -19,11 +19,13 @@ public:
     // another updater runs (it is brought to the front) or the record cannot be created.
     bool TryAcquire(HWND ownWindow);
 
+    // Brings the window that the running updater published to the front, if there is one.
+    void BringOtherToFront() const;
+
     const std::wstring& MutexName() const { return mutexName; }
     const std::wstring& MappingName() const { return mappingName; }
 
 private:
-    void BringOtherToFront() const;
     bool PublishWindow(HWND ownWindow);
     void ReleaseMutexIfHeld();
 

@@ -9,30 +9,13 @@
 
 namespace {
 
-const wchar_t kClassName[] = L"UIUpdateWnd";
-const wchar_t kTitle[] = L"在线升级";
 const wchar_t kTrayTip[] = L"程序更新中";
 const wchar_t kFailureBalloon[] = L"下载错误，升级失败！";
-constexpr int kWidth = 300;
-constexpr int kHeight = 160;
 constexpr int kIconResourceId = 107;
 
 void CopyTruncated(wchar_t* field, size_t fieldChars, const wchar_t* text) {
     wcsncpy(field, text, fieldChars - 1);
     field[fieldChars - 1] = L'\0';
-}
-
-bool RegisterWindowClass(HINSTANCE instance) {
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    if (GetClassInfoExW(instance, kClassName, &wc)) return true;
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = kClassName;
-    return RegisterClassExW(&wc) != 0;
 }
 
 void FillRectColor(HDC dc, const RECT& rect, COLORREF color) {
@@ -52,61 +35,13 @@ CUpdateWnd::~CUpdateWnd() {
     if (trayIcon != nullptr) DestroyIcon(trayIcon);
 }
 
-HWND CUpdateWnd::Create(HINSTANCE instance) {
-    if (!RegisterWindowClass(instance)) return nullptr;
-    const DWORD style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU |
-                        WS_MINIMIZEBOX;
-    HWND created = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE, kClassName, kTitle, style,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, kWidth, kHeight, nullptr, nullptr, instance,
-                                   nullptr);
-    if (created == nullptr) return nullptr;
-    window = created;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WindowProc));
-    OnCreated();
-    return window;
-}
+const wchar_t* CUpdateWnd::WindowClassName() const { return L"UIUpdateWnd"; }
 
-void CUpdateWnd::CenterOnWorkArea() {
-    if (window == nullptr || !IsWindow(window)) return;
-    RECT rect;
-    GetWindowRect(window, &rect);
-    MONITORINFO monitor = {};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
-    const RECT& work = monitor.rcWork;
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    SetWindowPos(window, nullptr, work.left + (work.right - work.left - width) / 2,
-                 work.top + (work.bottom - work.top - height) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-int CUpdateWnd::RunMessageLoop(HWND window) {
-    int closeCode = 0;
-    MSG msg;
-    while (window != nullptr && IsWindow(window) && GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (msg.hwnd == window && msg.message == WM_CLOSE) closeCode = static_cast<int>(msg.wParam);
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return closeCode;
-}
-
-LRESULT CALLBACK CUpdateWnd::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<CUpdateWnd*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->window = nullptr;
-        delete self;
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    return self->HandleMessage(message, wParam, lParam);
-}
+void CUpdateWnd::OnFinalMessage(HWND) { delete this; }
 
 LRESULT CUpdateWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_CREATE: OnCreated(); return 0;
     case WM_PAINT: OnPaint(); return 0;
     case WM_DOWNLOAD_PROGRESS: OnProgress(wParam); return 0;
     case WM_DOWNLOAD_FINISHED: OnDownloadFinished(wParam != 0); return 0;
@@ -114,16 +49,25 @@ LRESULT CUpdateWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam == TIMER_AUTO_CLOSE) OnAutoCloseTimer();
         return 0;
     case WM_TRAY_NOTIFY: OnTrayNotify(wParam, lParam); return 0;
+    case WM_CLOSE:
+        // This window was shown (and so activated) after the hand-over in WM_CREATE; give the
+        // front back to the running updater before going.
+        if (handedOver) singleInstance.BringOtherToFront();
+        break;
     case WM_DESTROY: RemoveTrayIcon(); break;
     default: break;
     }
-    return DefWindowProcW(window, message, wParam, lParam);
+    return CWindowWnd::HandleMessage(message, wParam, lParam);
 }
 
 void CUpdateWnd::OnCreated() {
+    const HWND window = WindowHandle();
     // A second updater hands over to the first. The posted close is handled before the first
     // paint, so such a window never starts a download.
-    if (!singleInstance.TryAcquire(window)) PostMessageW(window, WM_CLOSE, 2, 0);
+    if (!singleInstance.TryAcquire(window)) {
+        handedOver = true;
+        PostMessageW(window, WM_CLOSE, 2, 0);
+    }
     trayIcon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kIconResourceId),
                                              IMAGE_ICON, GetSystemMetrics(SM_CXICON),
                                              GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
@@ -131,6 +75,7 @@ void CUpdateWnd::OnCreated() {
 }
 
 void CUpdateWnd::OnPaint() {
+    const HWND window = WindowHandle();
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(window, &ps);
     RECT client;
@@ -157,12 +102,14 @@ void CUpdateWnd::OnPaint() {
 }
 
 void CUpdateWnd::OnProgress(WPARAM value) {
+    const HWND window = WindowHandle();
     if (value > 100) return;
     percent = static_cast<int>(value);
     InvalidateRect(window, nullptr, FALSE);
 }
 
 void CUpdateWnd::OnDownloadFinished(bool succeeded) {
+    const HWND window = WindowHandle();
     if (succeeded) {
         InstallUpdate(targetPath);
     } else {
@@ -173,13 +120,15 @@ void CUpdateWnd::OnDownloadFinished(bool succeeded) {
 }
 
 void CUpdateWnd::OnAutoCloseTimer() {
+    const HWND window = WindowHandle();
     KillTimer(window, TIMER_AUTO_CLOSE);
     RemoveTrayIcon();
     PostMessageW(window, WM_CLOSE, 1, 0);
 }
 
 void CUpdateWnd::OnTrayNotify(WPARAM id, LPARAM event) {
-    if (id != TRAY_ICON_ID || event != WM_LBUTTONDBLCLK) return;
+    const HWND window = WindowHandle();
+    if (id != TRAY_ICON_ID || event != WM_LBUTTONDBLCLK || window == nullptr) return;
     if (!IsWindowVisible(window)) {
         ShowWindow(window, SW_SHOW);
         SetForegroundWindow(window);
@@ -187,6 +136,7 @@ void CUpdateWnd::OnTrayNotify(WPARAM id, LPARAM event) {
 }
 
 void CUpdateWnd::AddTrayIcon() {
+    const HWND window = WindowHandle();
     trayData.hWnd = window;
     trayData.uID = TRAY_ICON_ID;
     trayData.uCallbackMessage = WM_TRAY_NOTIFY;

@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "ui/core/window_wnd.h"
 #include "updater/download.h"
 #include "updater/single_instance.h"
 
@@ -19,22 +20,17 @@ constexpr UINT TRAY_ICON_ID = 128;
 constexpr UINT_PTR TIMER_AUTO_CLOSE = 510;
 constexpr UINT kAutoCloseDelayMs = 3000;
 
-class CUpdateWnd {
+// Allocated with new; deletes itself once its native window is destroyed.
+class CUpdateWnd final : public CWindowWnd {
 public:
     CUpdateWnd(std::wstring url, std::wstring targetPath);
-    ~CUpdateWnd();
-    CUpdateWnd(const CUpdateWnd&) = delete;
-    CUpdateWnd& operator=(const CUpdateWnd&) = delete;
 
-    // Creates the native window; the object deletes itself once that window is destroyed.
-    HWND Create(HINSTANCE instance);
-    void CenterOnWorkArea();
-    // Pumps messages until the window is gone; returns the wParam of the last WM_CLOSE.
-    static int RunMessageLoop(HWND window);
+    const wchar_t* WindowClassName() const override;
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnFinalMessage(HWND window) override;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    ~CUpdateWnd();
 
     void OnCreated();
     void OnPaint();
@@ -50,11 +46,11 @@ private:
     std::wstring targetPath;
     std::wstring downloadUrl;
     DownloadJob job;
-    HWND window = nullptr;
     HICON trayIcon = nullptr;
     NOTIFYICONDATAW trayData;
     bool trayAdded = false;
     bool downloadStarted = false;
+    bool handedOver = false;  // another updater runs; this window only closes again
     int percent = 0;
     CSingleInst singleInstance;
 };
