@@ -3,7 +3,7 @@
 #include <cwchar>
 #include <utility>
 
-#include "ui/controls/gdi_objects.h"
+#include "ui/draw/gdi_objects.h"
 #include "updater/install.h"
 #include "updater/paths.h"
 

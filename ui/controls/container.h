@@ -6,7 +6,7 @@
 // child in the flow the same rectangle; the layouts replace only that placement.
 
 #include "ui/controls/control.h"
-#include "ui/controls/gdi_objects.h"
+#include "ui/draw/gdi_objects.h"
 #include "ui/util/pointer_array.h"
 
 class CScrollBarUI;

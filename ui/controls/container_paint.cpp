@@ -2,7 +2,7 @@
 // children only to its item rectangle), then its scroll bars.
 
 #include "ui/controls/container.h"
-#include "ui/controls/gdi_objects.h"
+#include "ui/draw/gdi_objects.h"
 #include "ui/controls/scroll_bar.h"
 
 namespace {

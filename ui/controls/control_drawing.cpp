@@ -2,7 +2,7 @@
 
 #include <gdiplus.h>
 
-#include "ui/controls/gdi_objects.h"
+#include "ui/draw/gdi_objects.h"
 
 namespace controldraw {
 

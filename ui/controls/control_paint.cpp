@@ -3,7 +3,7 @@
 
 #include "ui/controls/control.h"
 #include "ui/controls/control_drawing.h"
-#include "ui/controls/gdi_objects.h"
+#include "ui/draw/gdi_objects.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "ui/controls/gdi_objects.h"
+#include "ui/draw/gdi_objects.h"
 #include "ui/core/window_host_types.h"
 #include "ui/util/pointer_array.h"
 #include "ui/util/string_pointer_map.h"

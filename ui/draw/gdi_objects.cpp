@@ -1,4 +1,4 @@
-#include "ui/controls/gdi_objects.h"
+#include "ui/draw/gdi_objects.h"
 
 #include <gdiplus.h>
 
