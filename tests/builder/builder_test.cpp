@@ -245,4 +245,25 @@ TEST_F(IncludeFiles, SelfIncludeStopsAtSixteenLevels) {
     EXPECT_EQ(CSkinBuilder::kMaxIncludeDepth, built.parent.Count());
 }
 
+// Includes inside deep elements stack documents; the tree stops at the depth one document may
+// reach, and such a tree can still be laid out and painted without exhausting the stack.
+TEST_F(IncludeFiles, NestingThroughIncludesIsBounded) {
+    std::string open;
+    std::string close;
+    for (int i = 0; i < 600; ++i) {
+        open += "<VerticalLayout>";
+        close += "</VerticalLayout>";
+    }
+    Write(L"deep.xml", ("<Window>" + open + "<Include source=\"deep.xml\"/>" + close + "</Window>").c_str());
+    HostScope scope;
+    CControlUI* root = CSkinBuilder().Build(L"deep.xml", nullptr, nullptr, &scope.Host());
+    scope.Host().AttachRoot(root);
+    int depth = 0;
+    for (CControlUI* c = root; c; c = static_cast<CContainerUI*>(c)->ItemAt(0)) ++depth;
+    EXPECT_EQ(CSkinBuilder::kMaxControlNesting, depth);
+    root->SetPos(RECT{0, 0, 300, 160});
+    TestCanvas canvas(300, 160);
+    root->Paint(canvas.DC(), RECT{0, 0, 300, 160});
+}
+
 }  // namespace
