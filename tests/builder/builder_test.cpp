@@ -74,7 +74,6 @@ TEST(SkinBuilder, UpdaterSkinGivesWindowSettingsFontsAndRectangles) {
     EXPECT_TRUE(host.FontInfoAt(1).bold);
     EXPECT_EQ(12, host.FontInfoAt(1).size);
     EXPECT_EQ(CWideString(L"微软雅黑"), host.DefaultFontInfo().faceName);
-    EXPECT_NE(host.FontAt(0), host.DefaultFontInfo().font);  // a font of its own, same request
 
     // Every control, parents first, after laying the tree out in 300 x 160.
     host.AttachRoot(root);
@@ -138,6 +137,7 @@ TEST(SkinBuilder, DeclarationsWithMissingOrOddValues) {
     EXPECT_FALSE(host.FontInfoAt(2).bold);
     EXPECT_NE(CWideString(L""), host.DefaultFontInfo().faceName);  // the nameless default was not applied
     EXPECT_EQ(1, decodes);
+    EXPECT_EQ(nullptr, host.ClassDefaults(L""));
 }
 
 TEST(SkinBuilder, ElementListsBuildWhatTheyCan) {

@@ -174,7 +174,7 @@ public:
     bool AddToGroup(const wchar_t* group, CControlUI* control);
     // An emptied group disappears.
     void RemoveFromGroup(const wchar_t* group, CControlUI* control);
-    const PointerArray* GroupMembers(const wchar_t* group);
+    PointerArray* GroupMembers(const wchar_t* group);
     void ClearGroups();
 
     // ---- Window-level settings (window_host_settings.cpp) ----

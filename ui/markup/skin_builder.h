@@ -40,10 +40,11 @@ public:
     // `source` is an integer resource identifier (MAKEINTRESOURCEW) of resource type `type`,
     // markup when it starts with "<", else a skin file name. Returns the first top-level
     // control, or null (load failure, or nothing could be built). `host` and `parent` may be null.
-    CControlUI* Build(const wchar_t* source, const wchar_t* type, IDialogBuilderCallback* callback,
-                      CWindowHostUI* host, CControlUI* parent = nullptr);
+    CControlUI* Build(const wchar_t* source, const wchar_t* type = nullptr,
+                      IDialogBuilderCallback* callback = nullptr, CWindowHostUI* host = nullptr,
+                      CControlUI* parent = nullptr);
     // Builds from the document already loaded.
-    CControlUI* BuildLoaded(IDialogBuilderCallback* callback, CWindowHostUI* host,
+    CControlUI* BuildLoaded(IDialogBuilderCallback* callback = nullptr, CWindowHostUI* host = nullptr,
                             CControlUI* parent = nullptr);
 
     CXmlReader& Document() { return m_document; }
