@@ -11,6 +11,7 @@
 #include "tests/controls/test_window.h"
 #include "tests/fuzz/guarded_block.h"
 #include "tests/fuzz/mutator.h"
+#include "tests/support/updater_skin.h"
 #include "ui/controls/container.h"
 #include "ui/markup/skin_builder.h"
 
@@ -128,6 +129,13 @@ bool ParentsAreSound(CControlUI* control) {
     return true;
 }
 
+Bytes Utf8(const wchar_t* text) {
+    int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string bytes(size > 0 ? size - 1 : 0, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes.data(), size, nullptr, nullptr);
+    return Bytes(bytes.begin(), bytes.end());
+}
+
 struct Outcome {
     bool built = false;
     bool sound = true;
@@ -171,7 +179,7 @@ TEST(BuilderFuzz, MutatedSkinsBuildLayOutAndPaint) {
     TestWindow window(640, 480);
     TestCanvas canvas(1280, 960);
 
-    std::vector<Bytes> corpus = {ReadCorpus("updater_skin.xml"), ReadCorpus("everything_skin.xml")};
+    std::vector<Bytes> corpus = {Utf8(kUpdaterSkin), ReadCorpus("everything_skin.xml")};
     for (const Bytes& skin : corpus) {
         ASSERT_TRUE(BuildLayOutAndPaint(skin, block, window.Handle(), canvas).built);
     }

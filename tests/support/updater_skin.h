@@ -1,6 +1,6 @@
 #pragma once
-// The update window's skin text, as shipped (tests/fuzz/corpus/updater_skin.xml holds the same
-// document for the fuzz run). Used by the builder tests and the builder benchmark.
+// The update window's skin text, as shipped. Used by the builder tests, the fuzz run and the
+// builder benchmark.
 
 inline constexpr wchar_t kUpdaterSkin[] =
     LR"(<?xml version="1.0" encoding="utf-8"?>
