@@ -9,21 +9,24 @@ struct MoveCase {
     Log expected;
 };
 
-// a covers x 0..49, b 50..99; 250 lies on the bare root, which takes the hover itself.
+constexpr int kLeaveWindow = -1000;  // WM_MOUSELEAVE instead of a move
+
+// a covers x 0..49, b 50..99.
 TEST(HostMouseTest, HoverChangesDeliverLeaveEnterMoveInOrder) {
     InstallRow({new Probe(L"a"), new Probe(L"b")});
     const MoveCase cases[] = {
         {10, {L"a:enter", L"a:move"}},
         {20, {L"a:move"}},
         {60, {L"a:leave", L"b:enter", L"b:move"}},
-        {-5, {L"b:leave"}},
+        {kLeaveWindow, {L"b:leave"}},
     };
     for (const MoveCase& c : cases) {
         g_log.clear();
-        SendMouse(WM_MOUSEMOVE, c.x, 10);
+        c.x == kLeaveWindow ? Send(WM_MOUSELEAVE) : SendMouse(WM_MOUSEMOVE, c.x, 10);
         EXPECT_EQ(c.expected, g_log) << "x " << c.x;
     }
     EXPECT_EQ(nullptr, SharedWindow().Host().HoverControl());
+    EXPECT_EQ(-1, SharedWindow().Host().LastMousePoint().y);
 }
 
 TEST(HostMouseTest, PressedControlGetsEveryMoveAndTheRelease) {
