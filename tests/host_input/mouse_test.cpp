@@ -119,16 +119,4 @@ TEST(HostMouseTest, SetCursorReachesOnlyControlsThatAskForIt) {
     host.ReleaseMouse();
 }
 
-TEST(HostMouseTest, ControlsOfAnotherHostAreIgnored) {
-    CWindowHostUI other;
-    auto* a = new Probe(L"a");
-    InstallRow({a});
-    a->AttachHost(&other, a->ParentControl(), false);
-    SendMouse(WM_MOUSEMOVE, 10, 10);
-    SendMouse(WM_LBUTTONDOWN, 10, 10);
-    EXPECT_TRUE(g_log.empty());
-    EXPECT_EQ(nullptr, SharedWindow().Host().PressedControl());
-    a->AttachHost(&SharedWindow().Host(), a->ParentControl(), false);
-}
-
 }  // namespace
