@@ -4,8 +4,9 @@
 // focus and shared resources for that window. The class is implemented across several files
 // of ui/core/ by concern (window_host*.cpp).
 
-#include <commctrl.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 #include "ui/core/owned_window.h"
 #include "ui/core/window_host_types.h"
