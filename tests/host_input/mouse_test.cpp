@@ -9,24 +9,21 @@ struct MoveCase {
     Log expected;
 };
 
-constexpr int kLeaveWindow = -1000;  // WM_MOUSELEAVE instead of a move
-
-// a covers x 0..49, b 50..99.
+// a covers x 0..49, b 50..99; 250 lies on the bare root, which takes the hover itself.
 TEST(HostMouseTest, HoverChangesDeliverLeaveEnterMoveInOrder) {
     InstallRow({new Probe(L"a"), new Probe(L"b")});
     const MoveCase cases[] = {
         {10, {L"a:enter", L"a:move"}},
         {20, {L"a:move"}},
         {60, {L"a:leave", L"b:enter", L"b:move"}},
-        {kLeaveWindow, {L"b:leave"}},
+        {-5, {L"b:leave"}},
     };
     for (const MoveCase& c : cases) {
         g_log.clear();
-        c.x == kLeaveWindow ? Send(WM_MOUSELEAVE) : SendMouse(WM_MOUSEMOVE, c.x, 10);
+        SendMouse(WM_MOUSEMOVE, c.x, 10);
         EXPECT_EQ(c.expected, g_log) << "x " << c.x;
     }
     EXPECT_EQ(nullptr, SharedWindow().Host().HoverControl());
-    EXPECT_EQ(-1, SharedWindow().Host().LastMousePoint().y);
 }
 
 TEST(HostMouseTest, PressedControlGetsEveryMoveAndTheRelease) {
@@ -117,6 +114,18 @@ TEST(HostMouseTest, SetCursorReachesOnlyControlsThatAskForIt) {
     EXPECT_TRUE(host.ProcessMessage(WM_SETCURSOR, 0, MAKELPARAM(HTCLIENT, 0), result));
     EXPECT_TRUE(g_log.empty());
     host.ReleaseMouse();
+}
+
+TEST(HostMouseTest, ControlsOfAnotherHostAreIgnored) {
+    CWindowHostUI other;
+    auto* a = new Probe(L"a");
+    InstallRow({a});
+    a->AttachHost(&other, a->ParentControl(), false);
+    SendMouse(WM_MOUSEMOVE, 10, 10);
+    SendMouse(WM_LBUTTONDOWN, 10, 10);
+    EXPECT_TRUE(g_log.empty());
+    EXPECT_EQ(nullptr, SharedWindow().Host().PressedControl());
+    a->AttachHost(&SharedWindow().Host(), a->ParentControl(), false);
 }
 
 }  // namespace

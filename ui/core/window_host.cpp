@@ -27,6 +27,7 @@ CControlUI* HitVisitor(CControlUI* control, void* data) {
 }  // namespace
 
 CWindowHostUI::CWindowHostUI() {
+    PreparePaintingOnce();
     CreateDefaultFont();
 }
 
@@ -153,7 +154,7 @@ void CWindowHostUI::ForgetControl(CControlUI* control) {
     if (!control) {
         return;
     }
-    CControlUI** references[] = {&m_keyTarget, &m_hover, &m_pressed, &m_focus};
+    CControlUI** references[] = {&m_keyTarget, &m_hover, &m_pressed, &m_focus, &m_caretOwner};
     for (CControlUI** reference : references) {
         if (*reference == control) {
             *reference = nullptr;
@@ -175,11 +176,6 @@ void CWindowHostUI::ForgetControl(CControlUI* control) {
     }
 }
 
-void CWindowHostUI::InvalidateArea(const RECT& rc) {
-    if (m_window) {
-        InvalidateRect(m_window, &rc, FALSE);
-    }
-}
 
 bool CWindowHostUI::AddAfterPaint(CControlUI* control) {
     return m_afterPaint.Add(control);
