@@ -41,9 +41,11 @@ int CContainerUI::ItemIndex(CControlUI* control) const {
     return m_items.Find(control);
 }
 
+// The target index is checked before the child leaves the list: a failed insertion would
+// otherwise drop the child from its container while it stays attached to it.
 bool CContainerUI::SetItemIndex(CControlUI* control, int index) {
     int current = m_items.Find(control);
-    if (current < 0) {
+    if (current < 0 || index < 0 || index >= m_items.GetSize()) {
         return false;
     }
     if (IsVisible()) {

@@ -3,9 +3,12 @@
 #include <cwchar>
 #include <new>
 
+#include "ui/controls/child_layout.h"
 #include "ui/controls/container.h"
 #include "ui/controls/control.h"
 #include "ui/controls/layouts.h"
+#include "ui/controls/tab_layout.h"
+#include "ui/controls/tile_layout.h"
 
 namespace {
 
@@ -26,6 +29,9 @@ const FactoryEntry kFactory[] = {
     {L"Container", &Make<CContainerUI>},
     {L"VerticalLayout", &Make<CVerticalLayoutUI>},
     {L"HorizontalLayout", &Make<CHorizontalLayoutUI>},
+    {L"TabLayout", &Make<CTabLayoutUI>},
+    {L"TileLayout", &Make<CTileLayoutUI>},
+    {L"ChildLayout", &Make<CChildLayoutUI>},
 };
 
 }  // namespace

@@ -1,0 +1,28 @@
+#pragma once
+// Notices that a control was deleted while a listener it called ran. The control keeps a
+// `bool*` slot that its destructor sets when it is not null; a watch hands the slot a flag of
+// its own for its lifetime. Watches nest (a notification inside another one), and a deletion
+// is passed on to every outer watch.
+
+class CDeletionWatch {
+public:
+    explicit CDeletionWatch(bool*& slot) : m_slot(slot), m_outer(slot) { slot = &m_deleted; }
+    ~CDeletionWatch() {
+        if (m_deleted) {
+            // The slot died with the control; only an outer watch is left to tell.
+            if (m_outer) {
+                *m_outer = true;
+            }
+        } else {
+            m_slot = m_outer;
+        }
+    }
+    CDeletionWatch(const CDeletionWatch&) = delete;
+    CDeletionWatch& operator=(const CDeletionWatch&) = delete;
+    bool Deleted() const { return m_deleted; }
+
+private:
+    bool*& m_slot;
+    bool* m_outer;
+    bool m_deleted = false;
+};
