@@ -1,6 +1,6 @@
 #pragma once
-// Shared pieces of the layout tests: a tab stop, a notification log and building markup into a
-// fresh host of the program's one window.
+// Shared pieces of the layout tests: a tab stop, a log of "tabselect" and building markup into
+// a fresh host of the program's one window.
 
 #include <windows.h>
 
@@ -10,33 +10,27 @@
 #include "ui/controls/container.h"
 #include "ui/markup/skin_builder.h"
 
-// A control the Tab order stops at.
 class TabStop : public CControlUI {
 public:
     explicit TabStop(const wchar_t* name) { SetName(name); }
     UINT ControlFlags() const override { return ControlFlagTabStop; }
 };
 
-// Records notifications as "type sender wParam,lParam;" (the sender by name).
+// "new,old;" for each "tabselect"; every notification also goes to `onNote`.
 class NoteLog : public INotifyUI {
 public:
     void HandleNotification(NotifyMsg& msg) override {
-        if (msg.type == L"tabselect" || !onlyTabSelect) {
-            text += std::wstring(msg.type.GetData()) + L" " +
-                    (msg.sender ? msg.sender->Name().GetData() : L"-") + L" " +
-                    std::to_wstring(static_cast<int>(msg.wParam)) + L"," +
-                    std::to_wstring(static_cast<int>(msg.lParam)) + L";";
+        if (msg.type == L"tabselect") {
+            text += std::to_wstring(msg.wParam) + L"," + std::to_wstring(static_cast<int>(msg.lParam)) + L";";
         }
         if (onNote) {
             onNote(msg);
         }
     }
     std::wstring text;
-    bool onlyTabSelect = true;
     void (*onNote)(NotifyMsg& msg) = nullptr;
 };
 
-// Builds the markup into the host and installs the result as its root.
 inline CControlUI* InstallSkin(CWindowHostUI& host, const wchar_t* markup) {
     CSkinBuilder builder;
     CControlUI* root = builder.Build(markup, nullptr, nullptr, &host);
