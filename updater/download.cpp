@@ -10,6 +10,7 @@
 #include <cstring>
 #include <memory>
 
+#include "updater/delivery_checks.h"
 #include "updater/paths.h"
 #include "updater/win_handles.h"
 
@@ -26,7 +27,9 @@ constexpr long kChunkBytes = 100 * 1024;
 // costly call (a server round trip under Wine), and an append-mode write also seeks first.
 constexpr size_t kFileBufferBytes = 512 * 1024;
 
-bool IsSuccessStatus(long status) { return status >= 200 && status <= 299; }
+bool IsSuccessStatus(long status) {
+    return status >= 200 && status <= 299;
+}
 
 struct FileCloser {
     void operator()(FILE* file) const { std::fclose(file); }
@@ -38,9 +41,12 @@ struct TransferContext {
     FILE* file;
     HWND window;
     int lastPercent;
+    DeliveryChecks* checks;
 };
 
-size_t OnHeaderLine(char*, size_t size, size_t count, void*) { return size * count; }
+size_t OnHeaderLine(char*, size_t size, size_t count, void*) {
+    return size * count;
+}
 
 // Only the body of the final, successful answer is stored: an error page or the body of a
 // redirect must never become the program that gets installed.
@@ -50,12 +56,15 @@ size_t OnBodyChunk(char* data, size_t size, size_t count, void* userdata) {
     curl_easy_getinfo(context->curl, CURLINFO_RESPONSE_CODE, &status);
     const size_t bytes = size * count;
     if (!IsSuccessStatus(status) || ContainsErrorPageMarker(data, bytes)) return 0;
-    return std::fwrite(data, size, count, context->file);
+    const size_t written = std::fwrite(data, size, count, context->file);
+    if (written == count) context->checks->Received(data, bytes);
+    return written;
 }
 
 // libcurl reports progress many times per percent; only a new percentage is worth a message,
 // each of which costs the UI thread a wake-up and a repaint.
-int OnTransferProgress(void* userdata, curl_off_t downloadTotal, curl_off_t downloadNow, curl_off_t, curl_off_t) {
+int OnTransferProgress(void* userdata, curl_off_t downloadTotal, curl_off_t downloadNow, curl_off_t,
+                       curl_off_t) {
     auto* context = static_cast<TransferContext*>(userdata);
     const int percent = ProgressPercent(static_cast<double>(downloadTotal), static_cast<double>(downloadNow));
     if (percent >= 0 && percent != context->lastPercent) {
@@ -72,8 +81,8 @@ long long ExistingFileSize(const std::wstring& path) {
     return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-void SetTransferOptions(CURL* curl, const std::string& url, long long resumeFrom, const TransferLimits& limits,
-                        TransferContext* context) {
+void SetTransferOptions(CURL* curl, const std::string& url, long long resumeFrom,
+                        const TransferLimits& limits, TransferContext* context) {
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, limits.connectTimeoutSeconds);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
@@ -146,20 +155,23 @@ int ProgressPercent(double downloadTotal, double downloadNow) {
 bool DownloadToFile(void* curlHandle, HWND window, const std::string& url, const std::wstring& path,
                     const TransferLimits& limits) {
     CURL* curl = static_cast<CURL*>(curlHandle);
+    DeliveryChecks checks(url);
+    if (checks.Refused()) return false;
     const long long resumeFrom = ExistingFileSize(path);
     UniqueFile file(_wfopen(path.c_str(), L"ab+"));
     if (!file) return false;
 
     std::setvbuf(file.get(), nullptr, _IOFBF, kFileBufferBytes);
-    TransferContext context{curl, file.get(), window, -1};
+    TransferContext context{curl, file.get(), window, -1, &checks};
     SetTransferOptions(curl, url, resumeFrom, limits, &context);
+    checks.Apply(curl);
     const CURLcode result = curl_easy_perform(curl);
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     const bool flushed = std::fflush(file.get()) == 0;
     file.reset();
     // An empty error answer writes no chunk, so the status is checked once more at the end.
-    return result == CURLE_OK && IsSuccessStatus(status) && flushed;
+    return checks.Verdict(curl, result, result == CURLE_OK && IsSuccessStatus(status) && flushed);
 }
 
 bool StartDownload(HWND ownerWindow, const std::wstring& url, const std::wstring& targetPath,
