@@ -27,9 +27,7 @@ constexpr long kChunkBytes = 100 * 1024;
 // costly call (a server round trip under Wine), and an append-mode write also seeks first.
 constexpr size_t kFileBufferBytes = 512 * 1024;
 
-bool IsSuccessStatus(long status) {
-    return status >= 200 && status <= 299;
-}
+bool IsSuccessStatus(long status) { return status >= 200 && status <= 299; }
 
 struct FileCloser {
     void operator()(FILE* file) const { std::fclose(file); }
@@ -44,9 +42,7 @@ struct TransferContext {
     DeliveryChecks* checks;
 };
 
-size_t OnHeaderLine(char*, size_t size, size_t count, void*) {
-    return size * count;
-}
+size_t OnHeaderLine(char*, size_t size, size_t count, void*) { return size * count; }
 
 // Only the body of the final, successful answer is stored: an error page or the body of a
 // redirect must never become the program that gets installed.
@@ -63,8 +59,7 @@ size_t OnBodyChunk(char* data, size_t size, size_t count, void* userdata) {
 
 // libcurl reports progress many times per percent; only a new percentage is worth a message,
 // each of which costs the UI thread a wake-up and a repaint.
-int OnTransferProgress(void* userdata, curl_off_t downloadTotal, curl_off_t downloadNow, curl_off_t,
-                       curl_off_t) {
+int OnTransferProgress(void* userdata, curl_off_t downloadTotal, curl_off_t downloadNow, curl_off_t, curl_off_t) {
     auto* context = static_cast<TransferContext*>(userdata);
     const int percent = ProgressPercent(static_cast<double>(downloadTotal), static_cast<double>(downloadNow));
     if (percent >= 0 && percent != context->lastPercent) {
@@ -81,8 +76,8 @@ long long ExistingFileSize(const std::wstring& path) {
     return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-void SetTransferOptions(CURL* curl, const std::string& url, long long resumeFrom,
-                        const TransferLimits& limits, TransferContext* context) {
+void SetTransferOptions(CURL* curl, const std::string& url, long long resumeFrom, const TransferLimits& limits,
+                        TransferContext* context) {
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, limits.connectTimeoutSeconds);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);

@@ -4,8 +4,9 @@
 // never sent to the server, so servers and older updaters are unaffected. The digest is computed
 // by the platform (CNG) as the bytes arrive.
 
-#include <bcrypt.h>
 #include <windows.h>
+// bcrypt.h needs windows.h first.
+#include <bcrypt.h>
 
 #include <array>
 #include <cstddef>

@@ -1,8 +1,8 @@
 // The updater's entry point: a host application starts it with the URL of a new version of one
 // of its program files and the full path of the file it replaces.
 
-#include <objbase.h>
 #include <windows.h>
+#include <objbase.h>
 
 #include <new>
 
@@ -35,8 +35,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // From here the window object owns itself: it is deleted once its native window is gone,
     // so after ShowModal it must not be touched. A window that could not be created is simply
     // not shown, and the loop returns at once.
-    const DWORD style =
-        WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    const DWORD style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU |
+                        WS_MINIMIZEBOX;
     if (updateWindow->Create(nullptr, L"在线升级", style, WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE, CW_USEDEFAULT,
                              CW_USEDEFAULT, kUpdateWindowWidth, kUpdateWindowHeight) != nullptr) {
         updateWindow->CenterWindow();

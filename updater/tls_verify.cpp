@@ -6,8 +6,9 @@
 #include "updater/tls_verify.h"
 
 #define SECURITY_WIN32
-#include <schannel.h>
 #include <security.h>
+// schannel.h needs security.h first.
+#include <schannel.h>
 
 #include <cstring>
 #include <memory>

@@ -6,8 +6,9 @@
 // trusted roots and checked with the SSL policy for the host name; a refused certificate aborts
 // the transfer before a single byte of the answer is received.
 
-#include <wincrypt.h>
 #include <windows.h>
+// wincrypt.h needs windows.h first.
+#include <wincrypt.h>
 
 #include <string>
 

@@ -5,8 +5,8 @@
 // Options for tests: --hang (stops answering messages once asked to close), --ignore-close
 // (refuses to close), --exit-delay=MS (takes that long to shut down after the request).
 
-#include <shellapi.h>
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -49,8 +49,7 @@ Options ParseOptions() {
     for (int i = 1; argv != nullptr && i < count; ++i) {
         if (wcscmp(argv[i], L"--hang") == 0) options.hang = true;
         if (wcscmp(argv[i], L"--ignore-close") == 0) options.ignoreClose = true;
-        if (wcsncmp(argv[i], L"--exit-delay=", 13) == 0)
-            options.exitDelayMs = wcstoul(argv[i] + 13, nullptr, 10);
+        if (wcsncmp(argv[i], L"--exit-delay=", 13) == 0) options.exitDelayMs = wcstoul(argv[i] + 13, nullptr, 10);
     }
     LocalFree(argv);
     return options;
@@ -93,8 +92,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = kClassName;
     RegisterClassW(&wc);
-    HWND window = CreateWindowExW(0, kClassName, L"Sample host " HOST_APP_WVERSION, WS_OVERLAPPEDWINDOW, 40,
-                                  40, 360, 140, nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowExW(0, kClassName, L"Sample host " HOST_APP_WVERSION, WS_OVERLAPPEDWINDOW, 40, 40,
+                                  360, 140, nullptr, nullptr, instance, nullptr);
     if (window == nullptr) return 2;
     updater_client::HostWindowRecord record;
     record.Publish(window);

@@ -4,8 +4,9 @@
 // absolute form as well as CONNECT tunnels, and counts what it relayed. Or, when asked, it answers
 // every request with 407 and an NTLM/Negotiate challenge that it never accepts.
 
-#include <windows.h>
 #include <winsock2.h>
+// winsock2.h must come before windows.h.
+#include <windows.h>
 
 #include <mutex>
 #include <string>

@@ -8,8 +8,9 @@
 // revocation list), "offline" (its revocation list cannot be reached), "wronghost" (for another
 // host name), "unknown" (from an authority nobody trusts), "selfsigned".
 
-#include <wincrypt.h>
 #include <windows.h>
+// wincrypt.h needs windows.h first.
+#include <wincrypt.h>
 
 #include <map>
 #include <string>
