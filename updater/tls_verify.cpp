@@ -89,10 +89,12 @@ int OnBeforeRequest(void* userdata, char*, char*, int, int) {
     return CURL_PREREQFUNC_ABORT;
 }
 
+}  // namespace
+
 // The chain's own verdict, beyond the policy's: Wine's SSL policy passes a chain that ends at an
 // issuer nobody trusts, and a revoked certificate must never pass. Only an unknown revocation
 // status (no server reachable) is forgiven.
-DWORD ChainError(DWORD status) {
+DWORD ChainTrustError(DWORD status) {
     const DWORD forgiven = CERT_TRUST_REVOCATION_STATUS_UNKNOWN | CERT_TRUST_IS_OFFLINE_REVOCATION;
     status &= ~forgiven;
     if (status == 0) return 0;
@@ -103,8 +105,6 @@ DWORD ChainError(DWORD status) {
     if (status & CERT_TRUST_IS_NOT_VALID_FOR_USAGE) return static_cast<DWORD>(CERT_E_WRONG_USAGE);
     return static_cast<DWORD>(TRUST_E_FAIL);
 }
-
-}  // namespace
 
 bool IsHttpsUrl(const std::string& url) {
     return _strnicmp(url.c_str(), "https://", 8) == 0;
@@ -141,7 +141,7 @@ DWORD CheckServerCertificate(PCCERT_CONTEXT certificate, const std::wstring& hos
     if (!CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain.get(), &policy, &status)) {
         return static_cast<DWORD>(CERT_E_CHAINING);
     }
-    const DWORD chainError = ChainError(chain->TrustStatus.dwErrorStatus);
+    const DWORD chainError = ChainTrustError(chain->TrustStatus.dwErrorStatus);
     // Wine's SSL policy reports an unknown revocation status although told to ignore it.
     const bool onlyRevocationUnknown =
         status.dwError == static_cast<DWORD>(CERT_E_REVOCATION_FAILURE) && chainError == 0;

@@ -18,6 +18,10 @@
 // cannot be reached does not count as revoked: behind firewalls that would block every update.
 DWORD CheckServerCertificate(PCCERT_CONTEXT certificate, const std::wstring& hostName);
 
+// The error a chain's trust status (CERT_TRUST_* bits) stands for, 0 when the chain may be trusted.
+// Only an unknown revocation status (no revocation server reachable) is forgiven.
+DWORD ChainTrustError(DWORD chainStatus);
+
 // What the check saw during one transfer.
 struct TlsCheckState {
     void* curl = nullptr;
