@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "updater/paths.h"
+#include "updater/update_log.h"
 #include "updater/win_handles.h"
 #include "updater/window_record.h"
 
@@ -53,13 +54,21 @@ bool MoveOverTarget(const std::wstring& staged, const std::wstring& targetPath, 
 
 void CloseHostApplication(const InstallTimings& timings) {
     HWND host = ReadWindowRecord(kHostRecordName);
-    if (host == nullptr) return;
+    if (host == nullptr) {
+        LogLine("host: no window published, nothing to close");
+        return;
+    }
     UniqueHandle process = OpenProcessOf(host);
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(host, WM_SYSCOMMAND, SC_CLOSE, 1, SMTO_ABORTIFHUNG, timings.closeRequestTimeoutMs,
-                        &ignored);
+    const bool answered = SendMessageTimeoutW(host, WM_SYSCOMMAND, SC_CLOSE, 1, SMTO_ABORTIFHUNG,
+                                              timings.closeRequestTimeoutMs, &ignored) != 0;
+    LogLine("host: close request to window %ld %s", static_cast<long>(reinterpret_cast<INT_PTR>(host)),
+            answered ? "answered" : "not answered");
     if (process) {
-        WaitForSingleObject(process.Get(), timings.hostExitTimeoutMs);
+        const DWORD start = GetTickCount();
+        const bool ended = WaitForSingleObject(process.Get(), timings.hostExitTimeoutMs) == WAIT_OBJECT_0;
+        LogLine("host: process %s after %lu ms", ended ? "ended" : "still running",
+                static_cast<unsigned long>(GetTickCount() - start));
     } else {
         // The process cannot be watched: give it the short grace it always had.
         Sleep(kUnwatchedHostGraceMs);
@@ -68,19 +77,24 @@ void CloseHostApplication(const InstallTimings& timings) {
 
 InstallResult ReplaceTarget(const std::wstring& downloadPath, const std::wstring& targetPath,
                             const InstallTimings& timings) {
-    if (!FileExists(targetPath)) return InstallResult::NoTarget;
+    if (!FileExists(targetPath)) {
+        LogLine("replace: no target \"%s\", nothing installed", Utf8(targetPath).c_str());
+        return InstallResult::NoTarget;
+    }
     Sleep(timings.settleMs);
 
     const std::wstring staged = CreateStagingFile(targetPath);
-    if (staged.empty()) return InstallResult::StagingFailed;
-    if (!CopyFileW(downloadPath.c_str(), staged.c_str(), FALSE)) {
-        DeleteFileW(staged.c_str());
+    if (staged.empty() || !CopyFileW(downloadPath.c_str(), staged.c_str(), FALSE)) {
+        LogLine("replace: cannot stage the download beside the target, error %lu", GetLastError());
+        if (!staged.empty()) DeleteFileW(staged.c_str());
         return InstallResult::StagingFailed;
     }
     if (!MoveOverTarget(staged, targetPath, timings.replaceRetryMs)) {
+        LogLine("replace: target kept, error %lu", GetLastError());
         DeleteFileW(staged.c_str());
         return InstallResult::ReplaceFailed;
     }
+    LogLine("replace: \"%s\" replaced", Utf8(targetPath).c_str());
     DeleteFileW(downloadPath.c_str());
     return InstallResult::Installed;
 }
@@ -90,6 +104,9 @@ InstallResult InstallUpdate(const std::wstring& targetPath, const InstallTimings
     const InstallResult result = ReplaceTarget(TempDownloadPath(targetPath), targetPath, timings);
     if (result != InstallResult::Installed) return result;
     Sleep(timings.settleMs);
-    ShellExecuteW(nullptr, L"open", targetPath.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    const INT_PTR started =
+        reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, L"open", targetPath.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    // ShellExecute reports success as a value above 32.
+    LogLine("relaunch: %s (result %ld)", started > 32 ? "started" : "failed", static_cast<long>(started));
     return InstallResult::Installed;
 }

@@ -17,6 +17,7 @@
 #include "tests/support/tls_server.h"
 #include "updater/integrity.h"
 #include "updater/paths.h"
+#include "updater/window_record.h"
 
 namespace {
 
@@ -152,11 +153,15 @@ TestTlsServer* DeliveryProgramTest::tls = nullptr;
 
 TEST_F(DeliveryProgramTest, TrustedHttpsWithMatchingHashInstallsAndLogsEveryStep) {
     const std::wstring target = OldTarget(L"https_good.exe");
+    ChildProcess host;
+    ASSERT_TRUE(host.Start(target, L""));
+    ASSERT_TRUE(WaitUntil([] { return ReadWindowRecord(kHostRecordName) != nullptr; }, 10000));
     const std::string log = Update(tls->WideUrl("good", "/new.exe"), target, Wide(Sha256Of(newProgram)));
     ExpectInstalled(target, log);
     for (const char* line :
          {"start: url \"https://localhost:", "proxy: direct", "tls localhost: certificate trusted",
-          "transfer: HTTP status 200", "hash: match", "0 redirects"}) {
+          "transfer: HTTP status 200", "hash: match", "0 redirects", "host: close request to window",
+          "host: process ended", "replace: \"", "relaunch: started"}) {
         EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
     }
 }
@@ -177,6 +182,7 @@ TEST_F(DeliveryProgramTest, RefusedCertificatesRedirectsAndHashesInstallNothing)
          "certificate refused, error 0x800B010A", false},
         {"other host", tls->WideUrl("wronghost", "/new.exe"), L"", "certificate refused, error 0x800B010F",
          false},
+        {"revoked", tls->WideUrl("revoked", "/new.exe"), L"", "certificate refused, error 0x800B010C", false},
         {"downgrade", tls->WideUrl("good", "/to-plain"), L"", "curl result 1 ", false},
         {"proxy wants credentials", L"http://updates.example.test/new.exe", L"", "HTTP status 407", true},
         {"hash mismatch", server->WideUrl("/new.exe"), wrongHash, "hash: MISMATCH", false},

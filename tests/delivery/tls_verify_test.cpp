@@ -1,5 +1,5 @@
-// What a chain's trust status means for the updater. (The checks against real certificates are
-// the end-to-end cases; Wine consults no revocation server, so the revoked case is shown here.)
+// What a chain's trust status means for the updater, including the states the end-to-end cases
+// cannot produce on purpose (expired, wrong usage, a bad signature).
 
 #include <gtest/gtest.h>
 
