@@ -39,14 +39,14 @@ std::wstring Wide(const std::string& text) {
 // The proxy of Internet Options, as the user's settings in this prefix hold it, for one scope.
 class ScopedSystemProxy {
 public:
-    ScopedSystemProxy(const std::string& proxy, const std::string& bypass) {
+    ScopedSystemProxy(const std::string& proxy, const std::string& bypass, const std::string& script = "") {
         std::string blob;
         AppendDword(blob, 0x46);  // the settings' version mark
         AppendDword(blob, 1);
-        AppendDword(blob, 1 | 2);  // direct, plus the named proxy
+        AppendDword(blob, script.empty() ? 1 | 2 : 1 | 4);  // direct, plus the named proxy or the script
         AppendText(blob, proxy);
         AppendText(blob, bypass);
-        AppendText(blob, "");
+        AppendText(blob, script);
         blob.append(32, '\0');
         HKEY key = nullptr;
         RegCreateKeyExW(HKEY_CURRENT_USER, kConnections, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
@@ -223,10 +223,19 @@ TEST_F(DeliveryProgramTest, SystemProxyCarriesTheUpdateUnlessTheHostIsBypassed) 
     EXPECT_EQ(proxy.Requests()[0], "GET http://updates.example.test/new.exe HTTP/1.1");
     CloseRunningHost();
 
+    // HTTPS goes through a tunnel, and the certificate is still checked at its far end.
+    const std::wstring tunnelled = OldTarget(L"tunnelled.exe");
+    log = Update(tls->WideUrl("good", "/new.exe"), tunnelled);
+    ExpectInstalled(tunnelled, log);
+    EXPECT_NE(log.find("tls localhost: certificate trusted"), std::string::npos) << log;
+    ASSERT_EQ(proxy.Requests().size(), 2u);
+    EXPECT_EQ(proxy.Requests()[1].compare(0, 18, "CONNECT localhost:"), 0) << proxy.Requests()[1];
+    CloseRunningHost();
+
     const std::wstring bypassed = OldTarget(L"bypassed.exe");
     log = Update(server->WideUrl("/new.exe"), bypassed);
     ExpectInstalled(bypassed, log);
-    EXPECT_EQ(proxy.Requests().size(), 1u) << log;
+    EXPECT_EQ(proxy.Requests().size(), 2u) << log;
 }
 
 TEST_F(DeliveryProgramTest, EnvironmentProxyWinsOverTheSystemProxy) {
@@ -239,4 +248,16 @@ TEST_F(DeliveryProgramTest, EnvironmentProxyWinsOverTheSystemProxy) {
     ExpectInstalled(target, log);
     EXPECT_EQ(environmentProxy.Requests().size(), 1u) << log;
     EXPECT_TRUE(systemProxy.Requests().empty()) << log;
+}
+
+TEST_F(DeliveryProgramTest, ProxyScriptChoosesTheProxy) {
+    TestProxyServer proxy(server->Port());
+    server->Route("/proxy.pac", HttpResponse::Ok("function FindProxyForURL(url, host) { return \"PROXY " +
+                                                 proxy.Address() + "\"; }"));
+    ScopedSystemProxy settings("", "", server->Url("/proxy.pac"));
+    const std::wstring target = OldTarget(L"scripted.exe");
+    const std::string log = Update(L"http://updates.example.test/new.exe", target);
+    ExpectInstalled(target, log);
+    EXPECT_NE(log.find("(script)"), std::string::npos) << log;
+    EXPECT_EQ(proxy.Requests().size(), 1u) << log;
 }

@@ -3,6 +3,7 @@
 #include <ws2tcpip.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -57,6 +58,15 @@ std::string OriginForm(const std::string& head) {
     if (authority == std::string::npos || authority > lineEnd) return head;
     const size_t path = head.find('/', authority + 3);
     return head.substr(0, target) + head.substr(std::min(path, head.find(' ', authority)));
+}
+
+// The port of "CONNECT host:port HTTP/1.1", or 0.
+unsigned short TunnelPort(const std::string& head) {
+    if (head.compare(0, 8, "CONNECT ") != 0) return 0;
+    const size_t colon = head.find(':', 8);
+    const size_t space = head.find(' ', 8);
+    if (colon == std::string::npos || colon > space) return 0;
+    return static_cast<unsigned short>(std::atoi(head.c_str() + colon + 1));
 }
 
 const char kChallenge[] =
@@ -117,11 +127,13 @@ void TestProxyServer::Serve(SOCKET client) {
         std::lock_guard<std::mutex> lock(mutex_);
         requests_.push_back(head.substr(0, head.find("\r\n")));
     }
-    SOCKET upstream = requireAuthentication_ ? INVALID_SOCKET : ConnectLoopback(upstreamPort_);
+    const unsigned short tunnelPort = TunnelPort(head);
+    const bool tunnel = tunnelPort != 0;
+    SOCKET upstream =
+        requireAuthentication_ ? INVALID_SOCKET : ConnectLoopback(tunnel ? tunnelPort : upstreamPort_);
     if (upstream == INVALID_SOCKET) {
         SendText(client, requireAuthentication_ ? kChallenge : "HTTP/1.1 502 Bad Gateway\r\n\r\n");
     } else {
-        const bool tunnel = head.compare(0, 8, "CONNECT ") == 0;
         const bool ready = tunnel ? SendText(client, "HTTP/1.1 200 Connection established\r\n\r\n")
                                   : SendText(upstream, OriginForm(head));
         if (ready) {

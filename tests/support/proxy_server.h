@@ -1,8 +1,8 @@
 #pragma once
-// A forward HTTP proxy on 127.0.0.1 for tests. Whatever host a request names, it relays it to one
-// upstream port on 127.0.0.1 (so test URLs may name hosts that do not exist), plain requests in
-// absolute form as well as CONNECT tunnels, and counts what it relayed. Or, when asked, it answers
-// every request with 407 and an NTLM/Negotiate challenge that it never accepts.
+// A forward HTTP proxy on 127.0.0.1 for tests. Whatever host a request names, it relays it to
+// 127.0.0.1 (so test URLs may name hosts that do not exist): a plain request in absolute form to
+// the upstream port, a CONNECT tunnel to the port it names. It counts what it relayed. Or, when asked, it
+// answers every request with 407 and an NTLM/Negotiate challenge that it never accepts.
 
 #include <winsock2.h>
 // winsock2.h must come before windows.h.
