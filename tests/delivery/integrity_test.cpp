@@ -53,10 +53,3 @@ TEST(Sha256, MatchesKnownDigestsWhateverThePieces) {
     EXPECT_EQ(whole, "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
     EXPECT_EQ(DigestOf(large, 4099), whole);
 }
-
-TEST(Sha256, AFinishedHashCannotBeFinishedAgain) {
-    Sha256 hasher;
-    Sha256Digest digest = {};
-    ASSERT_TRUE(hasher.Finish(digest));
-    EXPECT_FALSE(hasher.Finish(digest));
-}

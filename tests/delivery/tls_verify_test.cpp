@@ -23,10 +23,3 @@ TEST(TlsVerify, OnlyAnUnknownRevocationStatusIsForgiven) {
     for (const Case& c : cases)
         EXPECT_EQ(ChainTrustError(c.status), static_cast<DWORD>(c.expected)) << c.status;
 }
-
-TEST(TlsVerify, HttpsSchemeInAnyCase) {
-    EXPECT_TRUE(IsHttpsUrl("https://a.test/x"));
-    EXPECT_TRUE(IsHttpsUrl("HTTPS://a.test/x"));
-    EXPECT_FALSE(IsHttpsUrl("http://a.test/x"));
-    EXPECT_FALSE(IsHttpsUrl("httpsx://a.test"));
-}
