@@ -1,5 +1,5 @@
-// CWindowHostUI: binding to the window, the control tree (root, names, hit testing, deferred
-// deletion) and the message rows these need.
+// CWindowHostUI: binding to the window and the control tree (root, names, hit testing,
+// deferred deletion).
 
 #include "ui/core/window_host.h"
 
@@ -27,10 +27,17 @@ CControlUI* HitVisitor(CControlUI* control, void* data) {
 }  // namespace
 
 CWindowHostUI::CWindowHostUI() {
+    PreparePaintingOnce();
     CreateDefaultFont();
 }
 
 CWindowHostUI::~CWindowHostUI() {
+    // Deliveries still on the stack (the window was closed from inside an event or a
+    // notification) must not touch this host when they resume.
+    for (DeliveryGuard* guard = m_guards; guard; guard = guard->m_outer) {
+        guard->m_host = nullptr;
+    }
+    m_guards = nullptr;
     DeleteDeferredControls();
     m_controlsByName.Resize(83);
     if (m_ownsRoot && m_root) {
@@ -38,8 +45,11 @@ CWindowHostUI::~CWindowHostUI() {
         m_root = nullptr;
         delete root;
     }
-    StopAllTimers();
+    ClearFonts();
+    ClearImages();
     ClearClassDefaults();
+    ClearGroups();
+    StopAllTimers();
     HostList().RemoveValue(this);
 }
 
@@ -144,10 +154,15 @@ void CWindowHostUI::ForgetControl(CControlUI* control) {
     if (!control) {
         return;
     }
-    CControlUI** references[] = {&m_keyTarget, &m_hover, &m_pressed, &m_focus};
+    CControlUI** references[] = {&m_keyTarget, &m_hover, &m_pressed, &m_focus, &m_caretOwner};
     for (CControlUI** reference : references) {
         if (*reference == control) {
             *reference = nullptr;
+        }
+    }
+    for (DeliveryGuard* guard = m_guards; guard; guard = guard->m_outer) {
+        if (guard->m_control == control) {
+            guard->m_control = nullptr;
         }
     }
     // A layout that dies while dragging its separator would otherwise be painted after death;
@@ -161,23 +176,6 @@ void CWindowHostUI::ForgetControl(CControlUI* control) {
     }
 }
 
-bool CWindowHostUI::ProcessMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/, LRESULT& /*result*/) {
-    if (!m_window) {
-        return false;
-    }
-    switch (message) {
-        case WM_TIMER: RouteTimer(wParam); break;
-        case kDeferredDeleteMessage: DeleteDeferredControls(); break;
-        default: break;
-    }
-    return false;
-}
-
-void CWindowHostUI::InvalidateArea(const RECT& rc) {
-    if (m_window) {
-        InvalidateRect(m_window, &rc, FALSE);
-    }
-}
 
 bool CWindowHostUI::AddAfterPaint(CControlUI* control) {
     return m_afterPaint.Add(control);
