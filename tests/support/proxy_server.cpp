@@ -2,6 +2,8 @@
 
 #include <ws2tcpip.h>
 
+#include "tests/support/http_server.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -77,22 +79,8 @@ const char kChallenge[] =
 }  // namespace
 
 TestProxyServer::TestProxyServer(unsigned short upstreamPort) : upstreamPort_(upstreamPort) {
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
-    SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (listener == INVALID_SOCKET ||
-        bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        listen(listener, 16) != 0) {
-        if (listener != INVALID_SOCKET) closesocket(listener);
-        return;
-    }
-    int length = sizeof address;
-    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-    listener_ = listener;
+    listener_ = static_cast<SOCKET>(ListenOnLoopback(port_));
+    if (listener_ == INVALID_SOCKET) return;
     acceptThread_ = std::thread([this] { AcceptLoop(); });
 }
 
