@@ -38,8 +38,11 @@ CWindowHostUI::~CWindowHostUI() {
         m_root = nullptr;
         delete root;
     }
-    StopAllTimers();
+    ClearFonts();
+    ClearImages();
     ClearClassDefaults();
+    ClearGroups();
+    StopAllTimers();
     HostList().RemoveValue(this);
 }
 
@@ -161,12 +164,13 @@ void CWindowHostUI::ForgetControl(CControlUI* control) {
     }
 }
 
-bool CWindowHostUI::ProcessMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/, LRESULT& /*result*/) {
+bool CWindowHostUI::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& /*result*/) {
     if (!m_window) {
         return false;
     }
     switch (message) {
         case WM_TIMER: RouteTimer(wParam); break;
+        case WM_GETMINMAXINFO: ApplyTrackSizes(reinterpret_cast<MINMAXINFO*>(lParam)); break;
         case kDeferredDeleteMessage: DeleteDeferredControls(); break;
         default: break;
     }

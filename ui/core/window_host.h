@@ -6,8 +6,9 @@
 
 #include <windows.h>
 
-#include "ui/draw/gdi_objects.h"
 #include "ui/core/window_host_types.h"
+#include "ui/draw/gdi_objects.h"
+#include "ui/draw/loaded_image.h"
 #include "ui/util/pointer_array.h"
 #include "ui/util/string_pointer_map.h"
 #include "ui/util/wide_string.h"
@@ -24,6 +25,19 @@ struct FontRecord {
     bool underline = false;
     bool italic = false;
     TEXTMETRICW metrics = {};  // tmHeight 0: not computed yet
+};
+
+// Settings of the drop-shadow window, read from the skin's Window element. The shadow window
+// itself is not part of this framework yet; the host only keeps what the skin asked for.
+struct DropShadowSettings {
+    int size = 0;
+    int sharpness = 0;
+    int darkness = 0;
+    POINT position = {0, 0};
+    DWORD color = 0;
+    RECT corner = {0, 0, 0, 0};
+    CWideString image;
+    bool show = false;
 };
 
 // A control timer multiplexed onto a native timer of the host's window.
@@ -102,22 +116,97 @@ public:
     void StopAllTimers();
 
     // ---- Shared resources: default colours, default font, class defaults ----
-    DWORD DisabledFontColor() const { return m_disabledFontColor; }
-    DWORD DefaultFontColor() const { return m_defaultFontColor; }
-    DWORD LinkFontColor() const { return m_linkFontColor; }
-    DWORD LinkHoverFontColor() const { return m_linkHoverFontColor; }
-    DWORD SelectedColor() const { return m_selectedColor; }
+    // The colours are those of the top host of the resource chain.
+    DWORD DisabledFontColor() const { return TopHost()->m_disabledFontColor; }
+    DWORD DefaultFontColor() const { return TopHost()->m_defaultFontColor; }
+    DWORD LinkFontColor() const { return TopHost()->m_linkFontColor; }
+    DWORD LinkHoverFontColor() const { return TopHost()->m_linkHoverFontColor; }
+    DWORD SelectedColor() const { return TopHost()->m_selectedColor; }
     void SetDisabledFontColor(DWORD color) { m_disabledFontColor = color; }
     void SetDefaultFontColor(DWORD color) { m_defaultFontColor = color; }
     void SetLinkFontColor(DWORD color) { m_linkFontColor = color; }
     void SetLinkHoverFontColor(DWORD color) { m_linkHoverFontColor = color; }
     void SetSelectedColor(DWORD color) { m_selectedColor = color; }
-    // The default font with its metrics (computed on first use through the window DC).
-    const FontRecord& DefaultFontInfo();
-    // The first list stored for a class name wins; later ones are dropped.
+    // The first list stored for a class name wins; later ones are dropped. Lookups search up
+    // the resource chain.
     void SetClassDefaults(const wchar_t* className, const wchar_t* list);
     const wchar_t* ClassDefaults(const wchar_t* className);
     void ClearClassDefaults();
+
+    // ---- Resource chain (window_host_resources.cpp) ----
+    // A host whose fonts, class defaults and colours this one falls back to. A parent that
+    // would close a loop is refused (false).
+    bool SetResourceParent(CWindowHostUI* parent);
+    CWindowHostUI* ResourceParent() const { return m_resourceParent; }
+
+    // ---- Fonts (window_host_fonts.cpp) ----
+    // Bold adds 700 to the stock GUI font's weight. Face names longer than 31 characters are cut.
+    // A font that cannot be created leaves the default font as it was.
+    void ReplaceDefaultFont(const wchar_t* name, int size, bool bold, bool underline, bool italic);
+    // Appends a font to the indexed table; its index is its position. Null on failure.
+    HFONT AddCustomFont(const wchar_t* name, int size, bool bold, bool underline, bool italic);
+    // Out-of-range indexes select the default font.
+    HFONT FontAt(int index);
+    // Exact match of face name (case-sensitive), size and flags, searched up the chain.
+    HFONT FindFont(const wchar_t* name, int size, bool bold, bool underline, bool italic);
+    // Records come with their metrics, computed on first use.
+    const FontRecord& FontInfoAt(int index);
+    const FontRecord& FontInfoOf(HFONT font);
+    // The top host's default font.
+    const FontRecord& DefaultFontInfo();
+    int CustomFontCount() const { return m_customFonts.GetSize(); }
+    void ClearFonts();
+
+    // ---- Image cache (window_host_images.cpp) ----
+    // The decoder the cache calls on a miss; without one nothing can be cached.
+    void SetImageLoader(SkinImageLoader loader) { m_imageLoader = loader; }
+    // The cached image under the name, decoding and caching it on a miss. Only this host's cache
+    // is consulted; the type and mask of later requests are ignored once a name is cached.
+    LoadedImage* ImageFor(const wchar_t* name, const wchar_t* resourceType, DWORD mask);
+    // Decodes and caches; null when decoding fails (nothing is remembered, the next request
+    // tries again) or the name is cached already. With a resource type the name must start
+    // with a decimal digit: its value's low 16 bits are the resource identifier.
+    LoadedImage* CacheImage(const wchar_t* name, const wchar_t* resourceType, DWORD mask);
+    void ClearImages();
+
+    // ---- Groups (window_host_groups.cpp) ----
+    // False when the control is a member already or memory runs out.
+    bool AddToGroup(const wchar_t* group, CControlUI* control);
+    // An emptied group disappears.
+    void RemoveFromGroup(const wchar_t* group, CControlUI* control);
+    const PointerArray* GroupMembers(const wchar_t* group);
+    void ClearGroups();
+
+    // ---- Window-level settings (window_host_settings.cpp) ----
+    SIZE StartSize() const { return m_startSize; }
+    RECT SizeBox() const { return m_sizeBox; }
+    RECT CaptionRect() const { return m_captionRect; }
+    SIZE RoundCorner() const { return m_roundCorner; }
+    SIZE MinTrackSize() const { return m_minTrackSize; }
+    SIZE MaxTrackSize() const { return m_maxTrackSize; }
+    bool UsesGdiplusText() const { return m_gdiplusText; }
+    // Resizes the window at once while no root is attached, so it takes the skin's size before
+    // it is first shown; afterwards only records the size.
+    void SetStartSize(int cx, int cy);
+    void SetSizeBox(const RECT& rc) { m_sizeBox = rc; }
+    void SetCaptionRect(const RECT& rc) { m_captionRect = rc; }
+    void SetRoundCorner(int cx, int cy) { m_roundCorner = {cx, cy}; }
+    void SetMinTrackSize(int cx, int cy) { m_minTrackSize = {cx, cy}; }
+    void SetMaxTrackSize(int cx, int cy) { m_maxTrackSize = {cx, cy}; }
+    void SetGdiplusText(bool on) { m_gdiplusText = on; }
+    // WM_GETMINMAXINFO: the positive track sizes replace Windows' limits.
+    void ApplyTrackSizes(MINMAXINFO* info) const;
+    DropShadowSettings& DropShadow() { return m_dropShadow; }
+
+    // ---- Painting settings: store-only until the painting code lands ----
+    // BEGIN store-only painting setters (the painting work replaces this block)
+    void SetShowDirty(bool on) { m_showDirty = on; }
+    bool ShowsDirtyRects() const { return m_showDirty; }
+    void SetLayeredPaint(bool on) { m_layeredPaint = on; }
+    bool IsLayeredPaint() const { return m_layeredPaint; }
+    void SetTransparency(int alpha) { m_transparency = alpha; }
+    int Transparency() const { return m_transparency; }
+    // END store-only painting setters
 
     // ---- Process-wide resource location (shared by every host of the process) ----
     static void SetModuleInstance(HINSTANCE instance);
@@ -142,6 +231,12 @@ private:
     TimerEntry* FindTimer(CControlUI* control, UINT localId) const;
     bool NextNativeTimerId(UINT& id);
     void CreateDefaultFont();
+    // The end of the resource chain (this host when it has no parent).
+    const CWindowHostUI* TopHost() const;
+    CWindowHostUI* TopHost();
+    void ComputeMetrics(FontRecord& record) const;
+    FontRecord* OwnFontRecord(HFONT font) const;
+    FontRecord* OwnFontRecord(const wchar_t* name, int size, bool bold, bool underline, bool italic) const;
 
     HWND m_window = nullptr;
     CWindowDC m_paintDC;
@@ -171,5 +266,28 @@ private:
     FontRecord m_defaultFont;
     CGdiObject<HFONT> m_defaultFontOwner;
     StringPointerMap m_classDefaults{83};
+
+    // ---- Shared resources: resource chain, fonts, images, groups ----
+    CWindowHostUI* m_resourceParent = nullptr;
+    PointerArray m_customFonts;     // FontRecord*, owned
+    StringPointerMap m_images{83};  // LoadedImage*, owned
+    SkinImageLoader m_imageLoader = nullptr;
+    StringPointerMap m_groups{83};  // PointerArray*, owned
+
+    // ---- Window-level settings ----
+    SIZE m_startSize = {0, 0};
+    RECT m_sizeBox = {0, 0, 0, 0};
+    RECT m_captionRect = {0, 0, 0, 0};
+    SIZE m_roundCorner = {0, 0};
+    SIZE m_minTrackSize = {0, 0};
+    SIZE m_maxTrackSize = {0, 0};
+    bool m_gdiplusText = false;
+    DropShadowSettings m_dropShadow;
+
+    // BEGIN store-only painting settings (the painting work replaces this block)
+    bool m_showDirty = false;
+    bool m_layeredPaint = false;
+    int m_transparency = 255;
+    // END store-only painting settings
     CGdiplusSession m_gdiplus;
 };

@@ -1,42 +1,52 @@
-// CWindowHostUI: the default font and the default attribute lists per control class.
+// CWindowHostUI: the resource chain and the default attribute lists per control class.
 
 #include "ui/core/window_host.h"
 
-void CWindowHostUI::CreateDefaultFont() {
-    LOGFONTW logFont = {};
-    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(logFont), &logFont);
-    logFont.lfCharSet = DEFAULT_CHARSET;
-    m_defaultFontOwner.Reset(CreateFontIndirectW(&logFont));
-    m_defaultFont.font = m_defaultFontOwner.Get();
-    m_defaultFont.faceName = logFont.lfFaceName;
-    m_defaultFont.size = -logFont.lfHeight;
-    m_defaultFont.bold = logFont.lfWeight >= FW_BOLD;
-    m_defaultFont.underline = logFont.lfUnderline == 1;
-    m_defaultFont.italic = logFont.lfItalic == 1;
-    m_defaultFont.metrics = TEXTMETRICW{};
+#include <new>
+
+bool CWindowHostUI::SetResourceParent(CWindowHostUI* parent) {
+    // Every lookup walks the chain to its end, so a loop would never end.
+    for (const CWindowHostUI* host = parent; host; host = host->m_resourceParent) {
+        if (host == this) {
+            return false;
+        }
+    }
+    m_resourceParent = parent;
+    return true;
 }
 
-const FontRecord& CWindowHostUI::DefaultFontInfo() {
-    if (m_defaultFont.metrics.tmHeight == 0 && m_paintDC.Get() && m_defaultFont.font) {
-        CSelectScope select(m_paintDC.Get(), m_defaultFont.font);
-        GetTextMetricsW(m_paintDC.Get(), &m_defaultFont.metrics);
+const CWindowHostUI* CWindowHostUI::TopHost() const {
+    const CWindowHostUI* host = this;
+    while (host->m_resourceParent) {
+        host = host->m_resourceParent;
     }
-    return m_defaultFont;
+    return host;
+}
+
+CWindowHostUI* CWindowHostUI::TopHost() {
+    return const_cast<CWindowHostUI*>(static_cast<const CWindowHostUI*>(this)->TopHost());
 }
 
 void CWindowHostUI::SetClassDefaults(const wchar_t* className, const wchar_t* list) {
     if (!className || m_classDefaults.Find(className, false)) {
         return;
     }
-    auto* copy = new CWideString(list ? list : L"");
-    if (!m_classDefaults.Insert(className, copy)) {
+    auto* copy = new (std::nothrow) CWideString(list ? list : L"");
+    if (copy && !m_classDefaults.Insert(className, copy)) {
         delete copy;
     }
 }
 
 const wchar_t* CWindowHostUI::ClassDefaults(const wchar_t* className) {
-    auto* list = className ? static_cast<CWideString*>(m_classDefaults.Find(className)) : nullptr;
-    return list ? list->GetData() : nullptr;
+    if (!className) {
+        return nullptr;
+    }
+    for (CWindowHostUI* host = this; host; host = host->m_resourceParent) {
+        if (auto* list = static_cast<CWideString*>(host->m_classDefaults.Find(className))) {
+            return list->GetData();
+        }
+    }
+    return nullptr;
 }
 
 void CWindowHostUI::ClearClassDefaults() {

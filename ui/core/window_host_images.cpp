@@ -1,0 +1,65 @@
+// CWindowHostUI: the image cache. Each image is decoded once per host and name; failures are not
+// remembered, so an image that appears later (a file copied into place) is found on the next try.
+
+#include <cwchar>
+#include <cwctype>
+
+#include "ui/core/window_host.h"
+
+namespace {
+
+void DestroyImage(LoadedImage* image) {
+    if (image) {
+        if (image->bitmap) {
+            DeleteObject(image->bitmap);
+        }
+        delete image;
+    }
+}
+
+}  // namespace
+
+LoadedImage* CWindowHostUI::ImageFor(const wchar_t* name, const wchar_t* resourceType, DWORD mask) {
+    if (!name) {
+        return nullptr;
+    }
+    if (auto* image = static_cast<LoadedImage*>(m_images.Find(name))) {
+        return image;
+    }
+    return CacheImage(name, resourceType, mask);
+}
+
+LoadedImage* CWindowHostUI::CacheImage(const wchar_t* name, const wchar_t* resourceType, DWORD mask) {
+    if (!name || !m_imageLoader) {
+        return nullptr;
+    }
+    LoadedImage* image = nullptr;
+    if (resourceType) {
+        if (!iswdigit(name[0])) {
+            return nullptr;
+        }
+        WORD id = static_cast<WORD>(wcstol(name, nullptr, 10));
+        image = m_imageLoader(MAKEINTRESOURCEW(id), resourceType, mask);
+    } else {
+        image = m_imageLoader(name, nullptr, mask);
+    }
+    if (!image) {
+        return nullptr;
+    }
+    if (resourceType) {
+        image->resourceType = resourceType;
+    }
+    image->mask = mask;
+    if (!m_images.Insert(name, image)) {
+        DestroyImage(image);
+        return nullptr;
+    }
+    return image;
+}
+
+void CWindowHostUI::ClearImages() {
+    for (int i = 0; i < m_images.GetSize(); ++i) {
+        DestroyImage(static_cast<LoadedImage*>(m_images.Find(m_images.GetAt(i), false)));
+    }
+    m_images.Resize(83);
+}

@@ -1,0 +1,22 @@
+#pragma once
+// LoadedImage: one decoded skin image, converted once into a premultiplied 32-bit bitmap. The
+// window host's image cache owns these records; the decoder that makes them is handed to the
+// cache as a function, so the cache does not depend on how images are decoded.
+
+#include <windows.h>
+
+#include "ui/util/wide_string.h"
+
+struct LoadedImage {
+    HBITMAP bitmap = nullptr;  // owned by whoever owns the record (the host's cache)
+    int width = 0;
+    int height = 0;
+    bool hasAlpha = false;
+    CWideString resourceType;  // empty for files and archive items
+    DWORD mask = 0;            // the colour key the image was loaded with
+};
+
+// Decodes one image. `source` is a file or archive item name, or, with a resource type, an
+// integer resource identifier in the pointer's place (MAKEINTRESOURCEW). Returns a record made
+// with new (nothrow) or null.
+using SkinImageLoader = LoadedImage* (*)(const wchar_t* source, const wchar_t* resourceType, DWORD mask);

@@ -1,0 +1,43 @@
+#include "ui/markup/control_factory.h"
+
+#include <cwchar>
+#include <new>
+
+#include "ui/controls/container.h"
+#include "ui/controls/control.h"
+#include "ui/controls/layouts.h"
+
+namespace {
+
+struct FactoryEntry {
+    const wchar_t* element;
+    CControlUI* (*create)();
+};
+
+template <typename Control>
+CControlUI* Make() {
+    return new (std::nothrow) Control;
+}
+
+// One row per element name. Names the skin vocabulary knows but this build has no class for
+// yet (Label, Text, Progress, Button, ...) are absent, so they reach the builder's callback.
+const FactoryEntry kFactory[] = {
+    {L"Control", &Make<CControlUI>},
+    {L"Container", &Make<CContainerUI>},
+    {L"VerticalLayout", &Make<CVerticalLayoutUI>},
+    {L"HorizontalLayout", &Make<CHorizontalLayoutUI>},
+};
+
+}  // namespace
+
+CControlUI* CreateControlForElement(const wchar_t* elementName) {
+    if (!elementName) {
+        return nullptr;
+    }
+    for (const FactoryEntry& entry : kFactory) {
+        if (wcscmp(entry.element, elementName) == 0) {
+            return entry.create();
+        }
+    }
+    return nullptr;
+}

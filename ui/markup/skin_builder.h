@@ -1,0 +1,64 @@
+#pragma once
+// CSkinBuilder turns a skin document into a tree of controls for one window host: it hands the
+// document's fonts, images and class defaults and its Window element's settings to the host,
+// creates one control per element through the factory table (or the application's callback),
+// nests them as the elements nest and expands Include elements into further documents.
+// Nothing that a skin says can make it fail loudly: what cannot be built is skipped.
+
+#include "ui/markup/xml_reader.h"
+
+class CControlUI;
+class CWindowHostUI;
+
+// Asked for element names the factory table does not know.
+class IDialogBuilderCallback {
+public:
+    // A new control (created with new) or null to skip the element and its subtree.
+    virtual CControlUI* CreateCustomControl(const wchar_t* className) = 0;
+
+protected:
+    ~IDialogBuilderCallback() = default;
+};
+
+class CSkinBuilder {
+public:
+    // Includes nested deeper than this are skipped: a document that includes itself, directly or
+    // through others, would otherwise recurse until the stack overflows.
+    static constexpr int kMaxIncludeDepth = 16;
+    // Include expansions tried per top-level build, successful or not: "count" multiplies at
+    // every level, so a few self-includes with a large count would otherwise never finish.
+    static constexpr int kMaxIncludeExpansions = 1000;
+
+    CSkinBuilder();
+    CSkinBuilder(const CSkinBuilder&) = delete;
+    CSkinBuilder& operator=(const CSkinBuilder&) = delete;
+
+    // `source` is an integer resource identifier (MAKEINTRESOURCEW) of resource type `type`,
+    // markup when it starts with "<", else a skin file name. Returns the first top-level
+    // control, or null (load failure, or nothing could be built). `host` and `parent` may be null.
+    CControlUI* Build(const wchar_t* source, const wchar_t* type, IDialogBuilderCallback* callback,
+                      CWindowHostUI* host, CControlUI* parent = nullptr);
+    // Builds from the document already loaded.
+    CControlUI* BuildLoaded(IDialogBuilderCallback* callback, CWindowHostUI* host,
+                            CControlUI* parent = nullptr);
+
+    CXmlReader& Document() { return m_document; }
+
+private:
+    CSkinBuilder(int includeDepth, int* includeBudget);
+
+    bool LoadSource(const wchar_t* source, const wchar_t* type);
+    bool LoadResource(const wchar_t* id, const wchar_t* type);
+    void ApplyDeclarations(const CXmlNode& root, CWindowHostUI& host);
+    CControlUI* ParseChildren(const CXmlNode& node, CControlUI* parent, CWindowHostUI* host);
+    CControlUI* CreateControl(const wchar_t* element);
+    void ApplyAttributes(CControlUI* control, const CXmlNode& element, CWindowHostUI* host);
+    void ExpandInclude(const CXmlNode& include, CControlUI* parent, CWindowHostUI* host);
+
+    CXmlReader m_document;
+    IDialogBuilderCallback* m_callback = nullptr;
+    const wchar_t* m_resourceType = nullptr;  // not owned
+    int m_includeDepth = 0;
+    int m_ownBudget = kMaxIncludeExpansions;
+    int* m_includeBudget = &m_ownBudget;  // shared by every builder of one top-level build
+};
