@@ -164,13 +164,13 @@ void CWindowHostUI::ForgetControl(CControlUI* control) {
     }
 }
 
-bool CWindowHostUI::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& /*result*/) {
+bool CWindowHostUI::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (!m_window) {
         return false;
     }
     switch (message) {
         case WM_TIMER: RouteTimer(wParam); break;
-        case WM_GETMINMAXINFO: ApplyTrackSizes(reinterpret_cast<MINMAXINFO*>(lParam)); break;
+        case WM_GETMINMAXINFO: return OnGetMinMaxInfo(wParam, lParam, result);
         case kDeferredDeleteMessage: DeleteDeferredControls(); break;
         default: break;
     }

@@ -174,7 +174,7 @@ public:
     bool AddToGroup(const wchar_t* group, CControlUI* control);
     // An emptied group disappears.
     void RemoveFromGroup(const wchar_t* group, CControlUI* control);
-    const PointerArray* GroupMembers(const wchar_t* group);
+    PointerArray* GroupMembers(const wchar_t* group);
     void ClearGroups();
 
     // ---- Window-level settings (window_host_settings.cpp) ----
@@ -237,6 +237,8 @@ private:
     void ComputeMetrics(FontRecord& record) const;
     FontRecord* OwnFontRecord(HFONT font) const;
     FontRecord* OwnFontRecord(const wchar_t* name, int size, bool bold, bool underline, bool italic) const;
+    // The WM_GETMINMAXINFO row of the message table (never consumes the message).
+    bool OnGetMinMaxInfo(WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     HWND m_window = nullptr;
     CWindowDC m_paintDC;

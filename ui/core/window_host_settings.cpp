@@ -20,3 +20,8 @@ void CWindowHostUI::ApplyTrackSizes(MINMAXINFO* info) const {
     if (m_maxTrackSize.cx > 0) info->ptMaxTrackSize.x = m_maxTrackSize.cx;
     if (m_maxTrackSize.cy > 0) info->ptMaxTrackSize.y = m_maxTrackSize.cy;
 }
+
+bool CWindowHostUI::OnGetMinMaxInfo(WPARAM /*wParam*/, LPARAM lParam, LRESULT& /*result*/) {
+    ApplyTrackSizes(reinterpret_cast<MINMAXINFO*>(lParam));
+    return false;
+}
