@@ -16,11 +16,14 @@ public:
     UINT ControlFlags() const override { return ControlFlagTabStop; }
 };
 
-// "new,old;" for each "tabselect"; every notification also goes to `onNote`.
+// "new,old;" for each "tabselect" and "click;" for each click; every notification also goes to
+// `onNote`.
 class NoteLog : public INotifyUI {
 public:
     void HandleNotification(NotifyMsg& msg) override {
-        if (msg.type == L"tabselect") {
+        if (msg.type == L"click") {
+            text += L"click;";
+        } else if (msg.type == L"tabselect") {
             text += std::to_wstring(msg.wParam) + L"," + std::to_wstring(static_cast<int>(msg.lParam)) + L";";
         }
         if (onNote) {

@@ -104,6 +104,25 @@ TEST(TabLayout, MarkupSelectsAPageAnchoredInTheInnerAreaLessItsPadding) {
     EXPECT_EQ((RECT{14, 14, 206, 106}), tab->ItemAt(0)->Pos());
 }
 
+// A click on a button bound to the layout by name selects the bound page after "click".
+TEST(TabLayout, BoundButtonSelectsItsPage) {
+    HostScope scope;
+    SetWindowPos(scope.Window(), nullptr, 0, 0, 200, 100, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+    NoteLog log;
+    scope.Host().AddNotifyListener(&log);
+    CControlUI* root =
+        InstallSkin(scope.Host(),
+                    L"<Window><VerticalLayout><Button height=\"20\" "
+                    L"bindtablayoutname=\"tabs\" bindtabindex=\"1\"/><TabLayout "
+                    L"name=\"tabs\"><Control/><Control/></TabLayout></VerticalLayout></Window>");
+    PaintNow(scope.Window());
+    SendMessageW(scope.Window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    SendMessageW(scope.Window(), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    scope.Host().RemoveNotifyListener(&log);
+    EXPECT_EQ(L"click;1,0;", log.text);
+    EXPECT_EQ(L"01", Shown(*static_cast<CTabLayoutUI*>(ContainerOf(root)->ItemAt(1)->CastTo(L"TabLayout"))));
+}
+
 // Pages selected while a skin is built leave the focus alone: that tree may never be installed.
 TEST(TabLayout, SelectingInABuildingTreeKeepsTheFocus) {
     HostScope scope;
