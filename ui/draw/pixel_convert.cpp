@@ -1,7 +1,5 @@
 #include "ui/draw/pixel_convert.h"
 
-#include "ui/draw/gdi_painter.h"
-
 namespace {
 
 uint32_t Channel(uint32_t pixel, int shift) {
