@@ -187,8 +187,9 @@ void CSliderUI::OnButtonDown(const UIEvent& event) {
 void CSliderUI::OnButtonUp(const UIEvent& event) {
     m_state &= ~SliderCaptured;
     CProgressUI::SetValue(SliderValueAt(Track(), event.point));
-    Notify(L"valuechanged");
     Invalidate();
+    // Last: a listener may delete the slider.
+    Notify(L"valuechanged");
 }
 
 void CSliderUI::OnWheel(UIEvent& event) {
@@ -201,12 +202,9 @@ void CSliderUI::OnWheel(UIEvent& event) {
 }
 
 void CSliderUI::OnMouseMove(const UIEvent& event) {
-    if (m_state & SliderCaptured) {
+    const bool dragged = (m_state & SliderCaptured) != 0;
+    if (dragged) {
         CProgressUI::SetValue(SliderValueAt(Track(), event.point));
-        if (m_sendMove) {
-            Notify(L"movevaluechanged");
-        }
-        Invalidate();
     }
     RECT thumb = ThumbRect();
     if (IsEnabled() && PtInRect(&thumb, event.point)) {
@@ -215,6 +213,10 @@ void CSliderUI::OnMouseMove(const UIEvent& event) {
         m_state &= ~SliderHot;
     }
     Invalidate();
+    // Last: a listener may delete the slider.
+    if (dragged && m_sendMove) {
+        Notify(L"movevaluechanged");
+    }
 }
 
 // ---- Painting ----
