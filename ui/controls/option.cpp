@@ -136,7 +136,7 @@ void COptionUI::SetChecked(bool on) {
 
 void COptionUI::UncheckOtherMembers() {
     // A group the host does not know yet (the tree is not initialised) has no other members.
-    PointerArray* members = m_groupHost ? m_groupHost->GroupMembers(m_group) : nullptr;
+    PointerArray* members = m_host ? m_host->GroupMembers(m_group) : nullptr;
     for (int i = 0; members && i < members->GetSize(); ++i) {
         auto* member = static_cast<COptionUI*>(members->GetAt(i));
         if (member != this) {
