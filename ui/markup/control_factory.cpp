@@ -9,7 +9,9 @@
 #include "ui/controls/control.h"
 #include "ui/controls/label.h"
 #include "ui/controls/layouts.h"
+#include "ui/controls/option.h"
 #include "ui/controls/progress.h"
+#include "ui/controls/slider.h"
 #include "ui/controls/tab_layout.h"
 #include "ui/controls/tile_layout.h"
 
@@ -26,7 +28,7 @@ CControlUI* Make() {
 }
 
 // One row per element name. Names the skin vocabulary knows but this build has no class for
-// yet (Option, Slider, Edit, ...) are absent, so they reach the builder's callback.
+// yet (Edit, ScrollBar, ...) are absent, so they reach the builder's callback.
 const FactoryEntry kFactory[] = {
     {L"Control", &Make<CControlUI>},
     {L"Container", &Make<CContainerUI>},
@@ -36,6 +38,9 @@ const FactoryEntry kFactory[] = {
     {L"Text", &Make<CTextUI>},
     {L"Progress", &Make<CProgressUI>},
     {L"Button", &Make<CButtonUI>},
+    {L"Option", &Make<COptionUI>},
+    {L"CheckBox", &Make<CCheckBoxUI>},
+    {L"Slider", &Make<CSliderUI>},
     {L"TabLayout", &Make<CTabLayoutUI>},
     {L"TileLayout", &Make<CTileLayoutUI>},
     {L"ChildLayout", &Make<CChildLayoutUI>},
