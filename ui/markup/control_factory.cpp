@@ -6,6 +6,7 @@
 #include "ui/controls/container.h"
 #include "ui/controls/control.h"
 #include "ui/controls/layouts.h"
+#include "ui/controls/scroll_bar.h"
 
 namespace {
 
@@ -26,6 +27,7 @@ const FactoryEntry kFactory[] = {
     {L"Container", &Make<CContainerUI>},
     {L"VerticalLayout", &Make<CVerticalLayoutUI>},
     {L"HorizontalLayout", &Make<CHorizontalLayoutUI>},
+    {L"ScrollBar", &Make<CScrollBarUI>},
 };
 
 }  // namespace
