@@ -11,6 +11,7 @@
 
 #include <cstdio>
 
+#include "bench/bench_window.h"
 #include "ui/controls/layouts.h"
 #include "ui/controls/scroll_bar.h"
 #include "ui/core/window_host.h"
@@ -27,21 +28,6 @@ public:
         Base::SetPos(rc);
     }
 };
-
-LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* host = reinterpret_cast<CWindowHostUI*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    LRESULT result = 0;
-    if (host && host->ProcessMessage(message, wParam, lParam, result)) {
-        return result;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart);
-}
 
 constexpr int kWidth = 400;
 constexpr int kHeight = 600;
@@ -86,7 +72,7 @@ StepResult Measure(HWND window, CVerticalLayoutUI* list, int steps, bool repaint
         }
     }
     QueryPerformanceCounter(&end);
-    return {Seconds(start, end) * 1e6 / steps, double(g_setPosCalls) / steps, list->ScrollPos().cy};
+    return {BenchSeconds(start, end) * 1e6 / steps, double(g_setPosCalls) / steps, list->ScrollPos().cy};
 }
 
 void Print(const char* what, const StepResult& r) {
@@ -135,7 +121,7 @@ void Run(HWND window, CWindowHostUI& host) {
 
 int wmain() {
     WNDCLASSW wc = {};
-    wc.lpfnWndProc = HostProc;
+    wc.lpfnWndProc = BenchHostProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"ScrollBench";
     RegisterClassW(&wc);
