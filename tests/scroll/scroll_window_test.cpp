@@ -128,6 +128,34 @@ TEST(ScrollBarInputTest, ABarDisabledWhileHeldStopsRepeating) {
     SharedWindow().Host().RemoveNotifyListener(&recorder);
 }
 
+// Freed storage is poisoned, so a bar that touched itself after its own deletion would crash.
+class PoisonedBar : public CScrollBarUI {
+public:
+    static void* operator new(std::size_t size) { return std::malloc(size); }
+    static void operator delete(void* p, std::size_t size) { std::memset(p, 0x5A, size); }
+};
+
+TEST(ScrollBarInputTest, AScrollListenerMayDestroyTheDraggedBar) {
+    auto* bar = new PoisonedBar;
+    bar->SetName(L"bar");
+    CHorizontalLayoutUI* row = InstallRow({bar});
+    row->SetDelayedDestroy(false);
+    NotifyRecorder recorder;
+    recorder.onNotify = [row, bar](NotifyMsg& msg) {
+        if (msg.type == L"scroll") {
+            row->Remove(bar);
+        }
+    };
+    SharedWindow().Host().AddNotifyListener(&recorder);
+    SendMouse(WM_LBUTTONDOWN, 8, 30, MK_LBUTTON);  // on the thumb: no scroll yet
+    SendMouse(WM_MOUSEMOVE, 8, 60, MK_LBUTTON);
+    ASSERT_TRUE(DispatchNextTick());
+    EXPECT_EQ(0, row->Count());
+    SendMouse(WM_LBUTTONUP, 8, 60);
+    EXPECT_FALSE(DispatchNextTick(300));
+    SharedWindow().Host().RemoveNotifyListener(&recorder);
+}
+
 TEST(ScrollBarInputTest, DraggingTheThumbScrollsTheContainerAtTimerTicks) {
     CVerticalLayoutUI* list = InstallList(10);
     CScrollBarUI* bar = list->VerticalScrollBar();

@@ -168,8 +168,9 @@ void CScrollBarUI::OnRepeatTick() {
     }
     ++m_repeatTicks;
     if (m_thumbState & ScrollStateCaptured) {
-        ApplyDrag();
+        // Repaint first: a "scroll" listener may destroy the bar.
         Invalidate();
+        ApplyDrag();
         return;
     }
     if (m_repeatTicks < kRepeatDelayTicks) {
