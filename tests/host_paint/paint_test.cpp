@@ -1,6 +1,6 @@
-// Painting through a real window under Wine: one window for every case, shown without
-// activation (Wine keeps no update region for hidden windows). Pixels are read from the host's
-// off-screen bitmap or from the layered window's DIB.
+// Painting through a real window under Wine: one window for the cases, shown without activation
+// on the test's own display (Wine keeps no update region for hidden windows and clips painting
+// to the part on the screen). Pixels come from the off-screen bitmap or the layered DIB.
 
 #include <gtest/gtest.h>
 
@@ -19,166 +19,139 @@ namespace {
 
 constexpr int kWidth = 200;
 constexpr int kHeight = 100;
-constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-// Pixels read back are 0xRRGGBB (0xAARRGGBB in the DIB), the reverse of a COLORREF.
+constexpr RECT kClient = {0, 0, kWidth, kHeight};
+// Read back as 0xRRGGBB (0xAARRGGBB in the DIB), the reverse of a COLORREF.
 constexpr DWORD kRedPixel = 0xFF0000;
-constexpr DWORD kOpaqueRed = 0xFFFF0000;  // kRed in the DIB after the alpha repair
+constexpr DWORD kOpaqueRed = 0xFFFF0000;
 
-// Fills its rectangle with a GDI brush, which leaves alpha 0 behind, and records what it was
-// asked to paint.
+// Fills its rectangle through GDI, which leaves alpha 0 behind, and records its paint rectangles.
 class Probe : public CControlUI {
 public:
     explicit Probe(COLORREF fill) : m_fill(fill) {}
-    // Changes the colour without asking for a repaint.
-    void SetFillQuietly(COLORREF fill) { m_fill = fill; }
+    void SetFillQuietly(COLORREF fill) { m_fill = fill; }  // no repaint request
     void Paint(HDC dc, const RECT& dirty) override {
         painted.push_back(dirty);
-        if (duringPaint) {
-            std::function<void()> once = std::move(duringPaint);
-            duringPaint = nullptr;
+        std::function<void()> once = std::move(duringPaint);
+        duringPaint = nullptr;
+        if (once) {
             once();
         }
         CControlUI::Paint(dc, dirty);
     }
-    void PaintText(HDC dc) override {
-        CGdiObject<HBRUSH> brush(CreateSolidBrush(m_fill));
-        FillRect(dc, &m_rcItem, brush.Get());
-    }
-    void PaintAfter(HDC dc, const RECT& /*dirty*/) override {
-        CGdiObject<HBRUSH> brush(CreateSolidBrush(afterFill));
-        FillRect(dc, &m_rcItem, brush.Get());
-    }
-
+    void PaintText(HDC dc) override { Fill(dc, m_fill); }
+    void PaintAfter(HDC dc, const RECT& /*dirty*/) override { Fill(dc, RGB(0, 0, 255)); }
     RECT LastPainted() const { return painted.empty() ? RECT{0, 0, 0, 0} : painted.back(); }
 
     std::vector<RECT> painted;
     std::function<void()> duringPaint;
-    COLORREF afterFill = RGB(0, 0, 255);
 
 private:
+    void Fill(HDC dc, COLORREF color) {
+        CGdiObject<HBRUSH> brush(CreateSolidBrush(color));
+        FillRect(dc, &m_rcItem, brush.Get());
+    }
     COLORREF m_fill;
 };
 
-// A root with two probes side by side: a (red) and b (black), 100 x 100 each at 200 x 100.
+// Two probes side by side: a (red) and b (pure black), 100 x 100 each at 200 x 100.
 struct Tree {
     CHorizontalLayoutUI* root;
     Probe* a;
     Probe* b;
 };
 
-// Adds a listener for the scope of a test; the window and its host outlive every test.
-class ScopedListener {
-public:
-    ScopedListener(CWindowHostUI& host, INotifyUI* listener) : m_host(host), m_listener(listener) {
-        host.AddNotifyListener(listener);
-    }
-    ~ScopedListener() { m_host.RemoveNotifyListener(m_listener); }
-    ScopedListener(const ScopedListener&) = delete;
-    ScopedListener& operator=(const ScopedListener&) = delete;
+Tree MakeTree() {
+    Tree tree = {new CHorizontalLayoutUI, new Probe(RGB(255, 0, 0)), new Probe(RGB(0, 0, 0))};
+    tree.root->Add(tree.a);
+    tree.root->Add(tree.b);
+    return tree;
+}
 
-private:
-    CWindowHostUI& m_host;
-    INotifyUI* m_listener;
+// The senders of "windowinit" and where the sender's first child was at that moment.
+class InitLog : public INotifyUI {
+public:
+    void HandleNotification(NotifyMsg& msg) override {
+        if (msg.type == L"windowinit") {
+            senders.push_back(msg.sender);
+            firstChildPos.push_back(static_cast<CContainerUI*>(msg.sender)->ItemAt(0)->Pos());
+        }
+    }
+    std::vector<CControlUI*> senders;
+    std::vector<RECT> firstChildPos;
 };
 
 class HostPaintTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         s_window = new TestWindow(kWidth, kHeight);
-        // Wine clips BeginPaint to the part of the window on the screen, so a window off-screen
-        // would be asked to paint nothing; the tests run on a display of their own.
         SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    static void TearDownTestSuite() {
-        delete s_window;
-        s_window = nullptr;
-    }
+    static void TearDownTestSuite() { delete s_window; }
     void SetUp() override {
         Host().SetLayeredPaint(false);
         Host().SetTransparency(-1);  // drops the layered style a case may have left
-        SetWindowPos(Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        Resize(kWidth, kHeight);
         s_window->Validate();
     }
+    void TearDown() override {
+        for (INotifyUI* listener : m_listeners) {
+            Host().RemoveNotifyListener(listener);
+        }
+    }
 
+    void Listen(INotifyUI* listener) {
+        Host().AddNotifyListener(listener);
+        m_listeners.push_back(listener);
+    }
     static CWindowHostUI& Host() { return s_window->Host(); }
     static HWND Handle() { return s_window->Handle(); }
-
+    static void Resize(int width, int height) {
+        SetWindowPos(Handle(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     static Tree Install() {
-        Tree tree = {new CHorizontalLayoutUI, new Probe(kRed), new Probe(kBlack)};
-        tree.root->Add(tree.a);
-        tree.root->Add(tree.b);
+        Tree tree = MakeTree();
         Host().AttachRoot(tree.root);
         s_window->Pump();  // deletes the previous case's tree
         return tree;
     }
-
     // Invalidates (the whole window by default) and has the window paint at once.
     static void Paint(const RECT* area = nullptr) {
         InvalidateRect(Handle(), area, FALSE);
         UpdateWindow(Handle());
     }
-
     static DWORD OffscreenPixel(int x, int y) {
         std::vector<DWORD> pixels(kWidth * kHeight);
         BITMAPINFO info = {};
         info.bmiHeader = {sizeof(BITMAPINFOHEADER), kWidth, -kHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        HDC screen = GetDC(nullptr);
-        GetDIBits(screen, Host().OffscreenBitmap(), 0, kHeight, pixels.data(), &info, DIB_RGB_COLORS);
-        ReleaseDC(nullptr, screen);
+        CWindowDC screen;
+        screen.Acquire(GetDesktopWindow());
+        GetDIBits(screen.Get(), Host().OffscreenBitmap(), 0, kHeight, pixels.data(), &info, DIB_RGB_COLORS);
         return pixels[y * kWidth + x] & 0xFFFFFF;
     }
-
     static DWORD LayerPixel(int x, int y) {
         GdiFlush();
         return Host().LayerBits()[y * Host().LayerSize().cx + x];
     }
 
     static TestWindow* s_window;
+    std::vector<INotifyUI*> m_listeners;
 };
 
 TestWindow* HostPaintTest::s_window = nullptr;
 
-// What a "windowinit" listener saw: the sender and where the first probe was at that moment.
-class InitLog : public INotifyUI {
-public:
-    explicit InitLog(Probe*& probe) : m_probe(probe) {}
-    void HandleNotification(NotifyMsg& msg) override {
-        if (msg.type == L"windowinit") {
-            senders.push_back(msg.sender);
-            probePos.push_back(m_probe->Pos());
-        }
-    }
-    std::vector<CControlUI*> senders;
-    std::vector<RECT> probePos;
-
-private:
-    Probe*& m_probe;
-};
-
 TEST_F(HostPaintTest, WindowInitFollowsTheFirstLayoutOncePerRoot) {
-    Probe* watched = nullptr;
-    InitLog log(watched);
-    ScopedListener listening(Host(), &log);
+    InitLog log;
+    Listen(&log);
     Tree first = Install();
-    watched = first.a;
     Paint();
     Paint();
-    ASSERT_EQ(1u, log.senders.size());
-    EXPECT_EQ(first.root, log.senders[0]);
-    EXPECT_EQ((RECT{0, 0, 100, 100}), log.probePos[0]);
-
-    // A size change lays out again before the next paint, without another "windowinit".
-    first.a->SetFixedWidth(40);
+    first.a->SetFixedWidth(40);  // laid out again before the next paint, without "windowinit"
     Paint();
-    EXPECT_EQ(0x000000u, OffscreenPixel(60, 50));  // b, painted at its new place
-    EXPECT_EQ(1u, log.senders.size());
-
+    EXPECT_EQ(0x000000u, OffscreenPixel(60, 50));
     Tree second = Install();
-    watched = second.a;
     Paint();
-    ASSERT_EQ(2u, log.senders.size());
-    EXPECT_EQ(second.root, log.senders[1]);
+    EXPECT_EQ((std::vector<CControlUI*>{first.root, second.root}), log.senders);
+    EXPECT_EQ((std::vector<RECT>{{0, 0, 100, 100}, {0, 0, 100, 100}}), log.firstChildPos);
 }
 
 TEST_F(HostPaintTest, NothingToUpdateOrNoClientAreaPaintsNothing) {
@@ -190,24 +163,20 @@ TEST_F(HostPaintTest, NothingToUpdateOrNoClientAreaPaintsNothing) {
     EXPECT_TRUE(Host().ProcessMessage(WM_PAINT, 0, 0, result));
     EXPECT_TRUE(tree.a->painted.empty());
 
-    // A window of 0 x 0 neither lays out nor sends "windowinit" until it gets a size.
-    Probe* watched = nullptr;
-    InitLog log(watched);
-    ScopedListener listening(Host(), &log);
-    SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InitLog log;
+    Listen(&log);
+    Resize(0, 0);
     tree = Install();
-    watched = tree.a;
     TestCanvas canvas(kWidth, kHeight);
     SendMessageW(Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.DC()), PRF_CLIENT);
     EXPECT_TRUE(log.senders.empty());
-    EXPECT_TRUE(IsEmpty(tree.root->Pos()));
-    SetWindowPos(Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Resize(kWidth, kHeight);  // the first size brings the layout and "windowinit"
     Paint();
     EXPECT_EQ(1u, log.senders.size());
-    EXPECT_EQ((RECT{0, 0, kWidth, kHeight}), tree.root->Pos());
+    EXPECT_EQ(kClient, tree.root->Pos());
 }
 
-TEST_F(HostPaintTest, OnlyTheDirtyRectangleIsRepainted) {
+TEST_F(HostPaintTest, OnlyTheDirtyRectangleIsRepaintedAndAfterPaintComesLast) {
     Tree tree = Install();
     Paint();
     EXPECT_EQ(kRedPixel, OffscreenPixel(50, 50));
@@ -215,17 +184,12 @@ TEST_F(HostPaintTest, OnlyTheDirtyRectangleIsRepainted) {
     tree.b->SetFillQuietly(RGB(0, 255, 0));
     RECT left = {0, 0, 100, 100};
     Paint(&left);
-    EXPECT_EQ(0x00FF00u, OffscreenPixel(50, 50));
-    EXPECT_EQ(0x000000u, OffscreenPixel(150, 50));  // b was not repainted: the bitmap kept it
     EXPECT_EQ(left, tree.a->LastPainted());
-}
-
-TEST_F(HostPaintTest, AfterPaintControlsPaintOverTheTree) {
-    Tree tree = Install();
+    EXPECT_EQ(0x00FF00u, OffscreenPixel(50, 50));
+    EXPECT_EQ(0x000000u, OffscreenPixel(150, 50));  // outside the dirty rectangle: kept
     Host().AddAfterPaint(tree.b);
     Paint();
-    EXPECT_EQ(0x0000FFu, OffscreenPixel(150, 50));  // the after-paint blue over b's black
-    EXPECT_EQ(kRedPixel, OffscreenPixel(50, 50));
+    EXPECT_EQ(0x0000FFu, OffscreenPixel(150, 50));  // the after-paint blue over the tree
 }
 
 TEST_F(HostPaintTest, LayoutAskedForWhilePaintingBringsOneMoreFullPaintOnlyInTheNormalPath) {
@@ -237,13 +201,12 @@ TEST_F(HostPaintTest, LayoutAskedForWhilePaintingBringsOneMoreFullPaintOnlyInThe
         s_window->Validate();
         tree.a->duringPaint = [&tree] { tree.a->MarkDirty(); };
         Paint(&tree.a->Pos());
-        RECT expected = layered ? tree.a->Pos() : RECT{0, 0, kWidth, kHeight};
-        EXPECT_EQ(expected, s_window->UpdateRect());
+        EXPECT_EQ(layered ? tree.a->Pos() : kClient, s_window->UpdateRect());
         s_window->Validate();
     }
 }
 
-TEST_F(HostPaintTest, LayeredWindowGetsItsAlphaRepaired) {
+TEST_F(HostPaintTest, LayeredDibIsAlphaRepairedFollowsTheClientSizeAndIsRebuiltOnRestore) {
     Host().SetLayeredPaint(true);
     Tree tree = Install();
     tree.b->SetFixedWidth(50);  // leaves 50 pixels at the right that nothing paints
@@ -251,49 +214,34 @@ TEST_F(HostPaintTest, LayeredWindowGetsItsAlphaRepaired) {
     EXPECT_NE(0, GetWindowLongW(Handle(), GWL_EXSTYLE) & WS_EX_LAYERED);
     ASSERT_NE(nullptr, Host().LayerBits());
     EXPECT_EQ(kOpaqueRed, LayerPixel(10, 10));    // drawn by GDI: made opaque
-    EXPECT_EQ(0x00000000u, LayerPixel(170, 10));  // drawn in pure black by GDI: stays transparent
+    EXPECT_EQ(0x00000000u, LayerPixel(170, 10));  // GDI's pure black stays transparent
     EXPECT_EQ(0x00000000u, LayerPixel(190, 10));  // drawn by nothing
-}
 
-TEST_F(HostPaintTest, LayeredDibFollowsTheClientSize) {
-    Host().SetLayeredPaint(true);
-    Install();
-    Paint();
-    SetWindowPos(Handle(), nullptr, 0, 0, kWidth + 40, kHeight + 20,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Resize(kWidth + 40, kHeight + 20);
     Paint();
     EXPECT_EQ(kWidth + 40, Host().LayerSize().cx);
     EXPECT_EQ(kHeight + 20, Host().LayerSize().cy);
-    EXPECT_EQ(kOpaqueRed, LayerPixel(10, 10));  // the new DIB is painted whole
-}
+    EXPECT_EQ(kOpaqueRed, LayerPixel(10, 10));  // a new DIB is painted whole
 
-TEST_F(HostPaintTest, RestoringALayeredWindowRepaintsAllOfItOnce) {
-    Host().SetLayeredPaint(true);
-    Tree tree = Install();
-    Paint();
     LRESULT result = 0;
     EXPECT_FALSE(Host().ProcessMessage(WM_SYSCOMMAND, SC_RESTORE, 0, result));
-    RECT corner = {150, 0, 160, 10};
-    Paint(&corner);
-    EXPECT_EQ((RECT{0, 0, kWidth, kHeight}), tree.a->LastPainted());
-    tree.a->painted.clear();
-    Paint(&corner);
-    EXPECT_TRUE(tree.a->painted.empty());
+    RECT corner = {195, 0, 200, 10};  // inside b however the root follows the new size
+    for (RECT expected : {RECT{0, 0, kWidth + 40, kHeight + 20}, RECT{0, 0, 0, 0}}) {
+        tree.a->painted.clear();
+        Paint(&corner);  // restored: all of it once; then only the corner, which misses a
+        EXPECT_EQ(expected, tree.a->LastPainted());
+    }
 }
 
 TEST_F(HostPaintTest, TransparencyOutsideTheByteRangeRemovesTheLayeredStyle) {
-    struct Case {
-        int alpha;
-        bool layered;
-    };
-    for (Case c : {Case{128, true}, Case{300, false}, Case{0, true}, Case{-1, false}}) {
-        SCOPED_TRACE(c.alpha);
-        Host().SetTransparency(c.alpha);
-        EXPECT_EQ(c.layered, (GetWindowLongW(Handle(), GWL_EXSTYLE) & WS_EX_LAYERED) != 0);
-        BYTE alpha = 0;
-        DWORD flags = 0;
-        if (c.layered && GetLayeredWindowAttributes(Handle(), nullptr, &alpha, &flags)) {
-            EXPECT_EQ(c.alpha, alpha);
+    for (int alpha : {128, 300, 0, -1}) {
+        SCOPED_TRACE(alpha);
+        Host().SetTransparency(alpha);
+        BYTE applied = 0;
+        bool layered = (GetWindowLongW(Handle(), GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
+        EXPECT_EQ(alpha >= 0 && alpha <= 255, layered);
+        if (layered && GetLayeredWindowAttributes(Handle(), nullptr, &applied, nullptr)) {
+            EXPECT_EQ(alpha, applied);
         }
     }
 }
@@ -310,44 +258,20 @@ TEST_F(HostPaintTest, DrawnCaretBlinksInItsOwnersFocusAndDiesWithIt) {
     Paint();
     EXPECT_EQ(0x000001u, OffscreenPixel(21, 35));  // the default text colour
     EXPECT_EQ(kRedPixel, OffscreenPixel(22, 35));
-
     LRESULT result = 0;
     Host().ProcessMessage(WM_TIMER, CWindowHostUI::kCaretTimerId, 0, result);  // blink: hidden
     UpdateWindow(Handle());
     EXPECT_EQ(kRedPixel, OffscreenPixel(21, 35));
     Host().ProcessMessage(WM_TIMER, CWindowHostUI::kCaretTimerId, 0, result);  // shown again
     tree.root->SetDelayedDestroy(false);
-    tree.root->Remove(tree.a);  // the owner dies: its caret must never be painted again
+    tree.root->Remove(tree.a);  // the owner dies: its caret is never painted again
     Paint();
     EXPECT_NE(0x000001u, OffscreenPixel(21, 35));
     Host().ShowDrawnCaret(false);
     DestroyCaret();
 }
 
-TEST_F(HostPaintTest, TooltipShowsTheControlsTextAndSetsTheHoverTime) {
-    Tree tree = Install();
-    Paint();
-    EXPECT_FALSE(Host().ShowToolTip(tree.a));
-    tree.a->SetToolTip(L"first line<n>second");
-    ASSERT_TRUE(Host().ShowToolTip(tree.a));
-    HWND tip = Host().ToolTipWindow();
-    ASSERT_NE(nullptr, tip);
-    wchar_t text[64] = {};
-    TOOLINFOW info = {};
-    info.cbSize = sizeof(info);
-    info.hwnd = Handle();
-    info.uId = reinterpret_cast<UINT_PTR>(Handle());
-    info.lpszText = text;
-    SendMessageW(tip, TTM_GETTEXTW, 64, reinterpret_cast<LPARAM>(&info));
-    EXPECT_STREQ(L"first line\r\nsecond", text);
-    EXPECT_EQ(static_cast<DWORD>(SendMessageW(tip, TTM_GETDELAYTIME, TTDT_INITIAL, 0)),
-              Host().ToolTipHoverTime());
-    Host().HideToolTip();
-}
-
 TEST_F(HostPaintTest, LayoutPassHandsTheWindowOneRectangleWhenItEnds) {
-    Install();
-    Paint();
     {
         CWindowHostUI::LayoutPass outer(&Host());
         {
@@ -361,9 +285,8 @@ TEST_F(HostPaintTest, LayoutPassHandsTheWindowOneRectangleWhenItEnds) {
 }
 
 TEST_F(HostPaintTest, WindowInitListenerMayReplaceTheRoot) {
-    Probe* watched = nullptr;
-    InitLog log(watched);
-    ScopedListener listening(Host(), &log);
+    InitLog log;
+    Listen(&log);
     Tree first = Install();
     Tree second = {};
     class Replacer : public INotifyUI {
@@ -371,9 +294,7 @@ TEST_F(HostPaintTest, WindowInitListenerMayReplaceTheRoot) {
         explicit Replacer(Tree& tree) : m_tree(tree) {}
         void HandleNotification(NotifyMsg& msg) override {
             if (msg.type == L"windowinit" && !m_tree.root) {
-                m_tree = {new CHorizontalLayoutUI, new Probe(kRed), new Probe(kBlack)};
-                m_tree.root->Add(m_tree.a);
-                m_tree.root->Add(m_tree.b);
+                m_tree = MakeTree();
                 msg.sender->Host()->AttachRoot(m_tree.root);
             }
         }
@@ -381,19 +302,15 @@ TEST_F(HostPaintTest, WindowInitListenerMayReplaceTheRoot) {
     private:
         Tree& m_tree;
     } replacer(second);
-    ScopedListener replacing(Host(), &replacer);
-    watched = first.a;
+    Listen(&replacer);
     Paint();
-    watched = second.a;
     UpdateWindow(Handle());  // the new root asked for a layout: one more paint follows
     s_window->Pump();        // the old tree goes
-    ASSERT_EQ(2u, log.senders.size());
-    EXPECT_EQ(first.root, log.senders[0]);
-    EXPECT_EQ(second.root, log.senders[1]);
-    EXPECT_EQ((RECT{0, 0, 100, 100}), log.probePos[1]);
+    EXPECT_EQ((std::vector<CControlUI*>{first.root, second.root}), log.senders);
+    EXPECT_EQ((RECT{0, 0, 100, 100}), log.firstChildPos.back());
 }
 
-// A host in storage that is poisoned when its window ends, as the window object that holds it
+// A host in storage that is poisoned when its window ends, as the window object holding it
 // deletes itself then: code still writing to the host afterwards shows in the bytes.
 struct PoisonedHost {
     static constexpr unsigned char kPoison = 0x5A;
@@ -426,9 +343,7 @@ TEST(HostPaintEndTest, WindowClosedByTheWindowInitListenerIsNotTouchedAgain) {
     class Closer : public INotifyUI {
     public:
         void HandleNotification(NotifyMsg& msg) override {
-            if (msg.type == L"windowinit") {
-                DestroyWindow(msg.sender->Host()->WindowHandle());
-            }
+            DestroyWindow(msg.sender->Host()->WindowHandle());
         }
     } closer;
     for (bool layered : {false, true}) {
@@ -450,33 +365,20 @@ TEST(HostPaintEndTest, WindowClosedByTheWindowInitListenerIsNotTouchedAgain) {
     }
 }
 
-TEST(LayerPixelsTest, AlphaRepairMakesOnlyWhatGdiDrewOpaque) {
-    struct Case {
-        DWORD before;
-        DWORD after;
-    };
-    const Case cases[] = {
-        {0x00000000, 0x00000000},  // untouched
-        {0x00000001, 0xFF000001},  // GDI's nearly black default text colour
-        {0x00FF0000, 0xFFFF0000},  // GDI red
-        {0x80401020, 0x80401020},  // drawn with alpha: kept
-    };
-    for (const Case& c : cases) {
-        DWORD pixel = c.before;
+TEST(LayerPixelsTest, AlphaRepairMakesOnlyWhatGdiDrewOpaqueAndStaysInsideTheRows) {
+    // before -> after: untouched, GDI's nearly black default text colour, GDI red, drawn with alpha.
+    const DWORD cases[][2] = {{0, 0}, {0x1, 0xFF000001}, {0xFF0000, 0xFFFF0000}, {0x80401020, 0x80401020}};
+    for (const auto& c : cases) {
+        DWORD pixel = c[0];
         CGdiPainter::RestoreAlphaRect(&pixel, 1, RECT{0, 0, 1, 1});
-        EXPECT_EQ(c.after, pixel);
+        EXPECT_EQ(c[1], pixel);
     }
-}
-
-TEST(LayerPixelsTest, RectanglesReachingOutOfTheRowsTouchNothingOutside) {
-    // Two rows of three pixels inside guards; the rectangle reaches past both sides.
-    DWORD buffer[8] = {7, 0x00FF0000, 0x00FF0000, 0x00FF0000, 0x00FF0000, 0x00FF0000, 0x00FF0000, 7};
-    CGdiPainter::RestoreAlphaRect(buffer + 1, 3, RECT{-5, -1, 9, 2});
-    for (int i = 1; i < 7; ++i) {
-        EXPECT_EQ(0xFFFF0000u, buffer[i]);
-    }
-    CGdiPainter::ClearAlphaRect(buffer + 1, 3, RECT{-5, 0, 9, 2});
-    EXPECT_EQ((std::vector<DWORD>{7, 0, 0, 0, 0, 0, 0, 7}), std::vector<DWORD>(buffer, buffer + 8));
+    // Two rows of three pixels between guards; the rectangles reach past both sides.
+    std::vector<DWORD> buffer = {7, 0xFF0000, 0xFF0000, 0xFF0000, 0xFF0000, 0xFF0000, 0xFF0000, 7};
+    CGdiPainter::RestoreAlphaRect(buffer.data() + 1, 3, RECT{-5, -1, 9, 2});
+    EXPECT_EQ(std::vector<DWORD>(6, 0xFFFF0000), std::vector<DWORD>(buffer.begin() + 1, buffer.end() - 1));
+    CGdiPainter::ClearAlphaRect(buffer.data() + 1, 3, RECT{-5, 0, 9, 2});
+    EXPECT_EQ((std::vector<DWORD>{7, 0, 0, 0, 0, 0, 0, 7}), buffer);
 }
 
 }  // namespace
