@@ -10,10 +10,6 @@
 #include "ui/controls/container.h"
 #include "ui/core/window_host.h"
 
-struct CScrollBarUI::Images {
-    CWideString texts[5][4];  // [ScrollBarPart][ScrollBarImageState]
-};
-
 CScrollBarUI::CScrollBarUI() {
     m_fixedWidth = 16;
 }

@@ -46,6 +46,7 @@ public:
     void SetPos(RECT rc) override;
     void HandleEvent(UIEvent& event) override;
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
+    void Paint(HDC dc, const RECT& dirty) override;
 
     void SetOwner(CContainerUI* owner) { m_owner = owner; }
     CContainerUI* Owner() const { return m_owner; }
@@ -104,7 +105,9 @@ public:
 private:
     // Twenty image strings are large and most bars of a skin share a class default or have
     // none, so they live in a block made on the first image set.
-    struct Images;
+    struct Images {
+        CWideString texts[5][4];  // [ScrollBarPart][ScrollBarImageState]
+    };
 
     // The side of the square buttons: the bar's thickness.
     int Side() const { return m_horizontal ? m_fixedHeight : m_fixedWidth; }
@@ -129,6 +132,9 @@ private:
     void OnRepeatTick();
     void OnHover(const UIEvent& event, bool entered);
     void PassOn(UIEvent& event);
+
+    // ---- Painting (scroll_bar_paint.cpp) ----
+    void PaintPart(HDC dc, ScrollBarPart part, UINT& state, const RECT* dest);
 
     bool m_horizontal = false;
     bool m_showButton1 = true;
