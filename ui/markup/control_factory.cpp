@@ -26,7 +26,7 @@ CControlUI* Make() {
 }
 
 // One row per element name. Names the skin vocabulary knows but this build has no class for
-// yet (Edit, ScrollBar, ...) are absent, so they reach the builder's callback.
+// yet (Edit, GifAnim, ...) are absent, so they reach the builder's callback.
 const FactoryEntry kFactory[] = {
     {L"Control", &Make<CControlUI>},
     {L"Container", &Make<CContainerUI>},
