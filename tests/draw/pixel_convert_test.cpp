@@ -46,8 +46,8 @@ TEST(PixelConvert, BlendOfPremultipliedSourceIsNotDarkenedTwice) {
 }
 
 TEST(PixelConvert, LayeredBufferAlphaClearAndRestore) {
-    uint32_t pixels[3 * 4] = {};
-    for (uint32_t& p : pixels) p = 0x00102030;  // GDI text leaves alpha 0
+    DWORD pixels[3 * 4] = {};
+    for (DWORD& p : pixels) p = 0x00102030;  // GDI text leaves alpha 0
     pixels[5] = 0;
     CGdiPainter::RestoreAlphaRect(pixels, 3, RECT{1, 1, 99, 3});  // cut to the row length
     EXPECT_EQ(0x00102030u, pixels[0]);

@@ -13,6 +13,7 @@ constexpr uintptr_t kNoSocket = ~static_cast<uintptr_t>(0);
 const char* ReasonPhrase(int status) {
     switch (status) {
     case 200: return "OK";
+    case 204: return "No Content";
     case 206: return "Partial Content";
     case 301: return "Moved Permanently";
     case 302: return "Found";

@@ -1,5 +1,5 @@
-// CWindowHostUI: binding to the window, the control tree (root, names, hit testing, deferred
-// deletion) and the message rows these need.
+// CWindowHostUI: binding to the window and the control tree (root, names, hit testing,
+// deferred deletion).
 
 #include "ui/core/window_host.h"
 
@@ -29,10 +29,17 @@ CControlUI* HitVisitor(CControlUI* control, void* data) {
 
 // Images decode with the drawing routines' loader unless a caller hands the cache another one.
 CWindowHostUI::CWindowHostUI() : m_imageLoader(&CGdiPainter::LoadSkinImage) {
+    PreparePaintingOnce();
     CreateDefaultFont();
 }
 
 CWindowHostUI::~CWindowHostUI() {
+    // Deliveries still on the stack (the window was closed from inside an event or a
+    // notification) must not touch this host when they resume.
+    for (DeliveryGuard* guard = m_guards; guard; guard = guard->m_outer) {
+        guard->m_host = nullptr;
+    }
+    m_guards = nullptr;
     DeleteDeferredControls();
     m_controlsByName.Resize(83);
     if (m_ownsRoot && m_root) {
@@ -149,10 +156,15 @@ void CWindowHostUI::ForgetControl(CControlUI* control) {
     if (!control) {
         return;
     }
-    CControlUI** references[] = {&m_keyTarget, &m_hover, &m_pressed, &m_focus};
+    CControlUI** references[] = {&m_keyTarget, &m_hover, &m_pressed, &m_focus, &m_caretOwner};
     for (CControlUI** reference : references) {
         if (*reference == control) {
             *reference = nullptr;
+        }
+    }
+    for (DeliveryGuard* guard = m_guards; guard; guard = guard->m_outer) {
+        if (guard->m_control == control) {
+            guard->m_control = nullptr;
         }
     }
     // A layout that dies while dragging its separator would otherwise be painted after death;
@@ -166,24 +178,6 @@ void CWindowHostUI::ForgetControl(CControlUI* control) {
     }
 }
 
-bool CWindowHostUI::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (!m_window) {
-        return false;
-    }
-    switch (message) {
-        case WM_TIMER: RouteTimer(wParam); break;
-        case WM_GETMINMAXINFO: return OnGetMinMaxInfo(wParam, lParam, result);
-        case kDeferredDeleteMessage: DeleteDeferredControls(); break;
-        default: break;
-    }
-    return false;
-}
-
-void CWindowHostUI::InvalidateArea(const RECT& rc) {
-    if (m_window) {
-        InvalidateRect(m_window, &rc, FALSE);
-    }
-}
 
 bool CWindowHostUI::AddAfterPaint(CControlUI* control) {
     return m_afterPaint.Add(control);

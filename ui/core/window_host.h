@@ -6,9 +6,13 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include "ui/core/owned_window.h"
 #include "ui/core/window_host_types.h"
 #include "ui/draw/gdi_objects.h"
 #include "ui/draw/loaded_image.h"
+#include "ui/draw/paint_buffer.h"
 #include "ui/util/pointer_array.h"
 #include "ui/util/string_pointer_map.h"
 #include "ui/util/wide_string.h"
@@ -199,14 +203,6 @@ public:
     DropShadowSettings& DropShadow() { return m_dropShadow; }
 
     // ---- Painting settings: store-only until the painting code lands ----
-    // BEGIN store-only painting setters (the painting work replaces this block)
-    void SetShowDirty(bool on) { m_showDirty = on; }
-    bool ShowsDirtyRects() const { return m_showDirty; }
-    void SetLayeredPaint(bool on) { m_layeredPaint = on; }
-    bool IsLayeredPaint() const { return m_layeredPaint; }
-    void SetTransparency(int alpha) { m_transparency = alpha; }
-    int Transparency() const { return m_transparency; }
-    // END store-only painting setters
 
     // ---- Process-wide resource location (shared by every host of the process) ----
     static void SetModuleInstance(HINSTANCE instance);
@@ -220,6 +216,88 @@ public:
     static const CWideString& SkinArchiveName();
     static bool IsSkinArchiveKept();
     static CZipArchive* KeptSkinArchive();
+
+    // ---- Input: mouse capture and message filters ----
+    // SetCapture/ReleaseCapture on the window, remembered so WM_SETCURSOR leaves the cursor alone.
+    void CaptureMouse();
+    void ReleaseMouse();
+    bool IsMouseCaptured() const { return m_mouseCaptured; }
+    // Consulted by ProcessMessage, in order of adding; one that sets `handled` consumes the message.
+    bool AddFilter(IMessageFilterUI* filter);
+    bool RemoveFilter(IMessageFilterUI* filter);
+    CControlUI* HoverControl() const { return m_hover; }
+    CControlUI* PressedControl() const { return m_pressed; }
+
+    // ---- Keyboard navigation ----
+    // Chooses the focus after the next layout, starting from the control (see the focus step).
+    void FocusAfterLayout(CControlUI* control);
+    // Moves the focus to the next (or previous) tab stop, wrapping around. Always true.
+    bool TabToNext(bool forward);
+    // A focus is to be chosen once layout has run; the paint pass asks for it with RunFocusStep.
+    bool IsFocusNeeded() const { return m_focusNeeded; }
+    // The pending focus choice, run by the paint pass right after layout.
+    void RunFocusStep();
+    // The message-loop stage of this host's window: pre-filters, Tab, system keys, Alt shortcuts.
+    bool PreTranslate(UINT message, WPARAM wParam, LPARAM lParam);
+    bool AddPreFilter(IMessageFilterUI* filter);
+    bool RemovePreFilter(IMessageFilterUI* filter);
+    bool AddShortcutTranslator(ITranslateAccelerator* translator);
+    bool RemoveShortcutTranslator(ITranslateAccelerator* translator);
+
+    // ==== Painting, layered windows, tooltips and the painted caret ====
+    // (window_host_paint.cpp, window_host_layered.cpp, window_host_tooltip.cpp,
+    // window_host_caret.cpp)
+
+    // Open while a subtree is being placed: the repaint areas of the placements are collected
+    // and handed to the window as one rectangle when the outermost pass ends, instead of one
+    // InvalidateRect per placed control. Passes nest.
+    class LayoutPass {
+    public:
+        explicit LayoutPass(CWindowHostUI* host) : m_host(host) {
+            if (m_host) {
+                ++m_host->m_layoutDepth;
+            }
+        }
+        ~LayoutPass() {
+            if (m_host) {
+                m_host->EndLayoutPass();
+            }
+        }
+        LayoutPass(const LayoutPass&) = delete;
+        LayoutPass& operator=(const LayoutPass&) = delete;
+
+    private:
+        CWindowHostUI* m_host;
+    };
+
+    bool IsLayeredPaint() const { return m_layeredPaint; }
+    // "bktrans": paint through a 32-bit DIB pushed with UpdateLayeredWindow.
+    void SetLayeredPaint(bool on);
+    bool ShowsDirtyRects() const { return m_showDirty; }
+    // "showdirty": outline every painted rectangle.
+    void SetShowDirty(bool on) { m_showDirty = on; }
+    // Whole-window alpha 0..255; any other value removes the layered style.
+    void SetTransparency(int alpha);
+    // The buffers as the last paint left them (null before the first paint of their path),
+    // for diagnostics and tests.
+    HDC OffscreenDC() const { return m_offscreen.DC(); }
+    HBITMAP OffscreenBitmap() const { return m_offscreen.Bitmap(); }
+    const DWORD* LayerBits() const { return m_layer.Bits(); }
+    SIZE LayerSize() const { return m_layer.Size(); }
+
+    // The tooltip of a control, shown at its rectangle; false when it has no tooltip text.
+    bool ShowToolTip(CControlUI* control);
+    void HideToolTip();
+    HWND ToolTipWindow() const { return m_toolTip.Get(); }
+    // Hover time for mouse tracking: the tooltip's initial delay once it exists, else 400 ms.
+    DWORD ToolTipHoverTime() const;
+
+    // The caret painted by the host for layered windows (a system caret cannot show on them).
+    bool ShowDrawnCaret(bool show);
+    bool MoveDrawnCaret(CControlUI* control, int x, int y);
+    void SetDrawnCaretSize(int width, int height);
+    void PaintDrawnCaret(HDC dc, const RECT& paintRect);
+    const RECT& DrawnCaretRect() const { return m_caretRect; }
 
     // ---- Message-loop stage, offered every queued message before translation ----
     // Returns true when the message was consumed and must not be dispatched.
@@ -239,6 +317,117 @@ private:
     FontRecord* OwnFontRecord(const wchar_t* name, int size, bool bold, bool underline, bool italic) const;
     // The WM_GETMINMAXINFO row of the message table (never consumes the message).
     bool OnGetMinMaxInfo(WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    // ---- Input: message rows and delivery guards ----
+    // One delivery in progress (a message, a focus move, a notification). Guards form a stack
+    // on the host; the host's destructor and ForgetControl mark them, so code that hands out
+    // several events in a row learns after each one whether the host, or the control it is
+    // about, still exists. Handlers may delete their control, or close the window and with it
+    // the host, and the host must not touch either afterwards.
+    class DeliveryGuard {
+    public:
+        explicit DeliveryGuard(CWindowHostUI* host, CControlUI* control = nullptr);
+        ~DeliveryGuard();
+        DeliveryGuard(const DeliveryGuard&) = delete;
+        DeliveryGuard& operator=(const DeliveryGuard&) = delete;
+        bool HostAlive() const { return m_host != nullptr; }
+        // The watched control; null once it died or the host died.
+        CControlUI* Control() const { return m_host ? m_control : nullptr; }
+
+    private:
+        friend class CWindowHostUI;
+        CWindowHostUI* m_host;
+        CControlUI* m_control;
+        DeliveryGuard* m_outer;
+    };
+    using MessageRow = bool (CWindowHostUI::*)(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    struct MessageTableEntry {
+        UINT message;
+        MessageRow row;
+    };
+    static const MessageTableEntry kMessageTable[];
+    // Hands the event to the control; true when the host is still alive afterwards.
+    bool Deliver(CControlUI* target, UIEvent& event);
+    UIEvent MakeEvent(int type, CControlUI* sender, POINT point) const;
+    // The key state word: buttons, Shift, Ctrl and Alt as they are now.
+    static WORD CurrentKeyState();
+    // The hit control at a point, or null; `foreign` is set when it belongs to another host.
+    CControlUI* HitOwnControl(POINT point, bool& foreign) const;
+    void TrackMouseLeaveAndHover();
+    bool OnMouseMove(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnMouseHover(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnMouseLeave(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnButtonDown(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnDoubleClick(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnButtonUp(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnRightButtonDown(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnContextMenu(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnMouseWheel(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnSetCursor(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnKeyDown(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnKeyUp(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnChar(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnSize(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnClose(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnEraseBackground(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnTimer(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnDeferredDelete(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnNotify(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnCommand(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnEditColor(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnStaticColor(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool ReflectToChild(HWND child, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // The first steps of the three press rows: native focus, then the hit control (or null).
+    CControlUI* PressTarget(LPARAM lParam);
+    bool PressControl(CControlUI* control, int type, WPARAM wParam, LPARAM lParam);
+    // Events of mouse-button messages carry the message's MK_ flags as their key state.
+    UIEvent MakeButtonEvent(int type, CControlUI* control, WPARAM wParam, LPARAM lParam) const;
+    void SendKeyEvent(CControlUI* target, int type, WPARAM wParam);
+    bool DropFocus(CControlUI* successor);
+    // Searches for the tab stop after (or before) `from`; null when there is none.
+    CControlUI* FindTabStop(CControlUI* from, bool forward, CControlUI** last) const;
+    // Alt + character: the control the shortcut leads to, or null.
+    CControlUI* FindShortcutTarget(wchar_t key) const;
+    // Offers the message to the shortcut translators; true when one translated it, or when the
+    // host died meanwhile.
+    bool RunTranslators(MSG* msg);
+    // Offers a message to filters in order; true when one handled it (its result is stored), or
+    // when the host died meanwhile.
+    bool OfferToFilters(const PointerArray& filters, UINT message, WPARAM wParam, LPARAM lParam,
+                        LRESULT& result);
+
+    DeliveryGuard* m_guards = nullptr;
+    bool m_mouseTracking = false;
+    bool m_mouseCaptured = false;
+    PointerArray m_filters;
+    PointerArray m_preFilters;
+    PointerArray m_translators;
+    // ---- end of input ----
+
+    // Message rows: true when consumed.
+    bool OnPaint(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnPrintClient(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnSysCommand(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // The process-wide pieces painting needs, made by the first host: the "showdirty" pen,
+    // the common controls (tooltips) and the image-blending module.
+    static void PreparePaintingOnce();
+    static HPEN DirtyOutlinePen();
+    void EndLayoutPass();
+    // The layout step and the focus step before a paint; false when the host died meanwhile.
+    bool PrepareTree();
+    void RunLayoutStep();
+    void PlaceDirtyControls();
+    SIZE ClientSize() const;
+    // Paints the area of the client into the off-screen bitmap and copies it to the target.
+    void PaintThroughOffscreen(HDC target, const RECT& area);
+    void PaintTree(HDC dc, const RECT& paintRect);
+    void PaintAfterList(HDC dc, const RECT& paintRect);
+    void PaintNormal(const RECT& update);
+    void PaintLayered(RECT update);
+    void PushLayer(HDC layerDC);
+    void OutlineDirtyRect(HDC dc, const RECT& update);
+    void BlinkDrawnCaret();
+    void HideDrawnCaretPhase();
 
     HWND m_window = nullptr;
     CWindowDC m_paintDC;
@@ -286,10 +475,22 @@ private:
     bool m_gdiplusText = false;
     DropShadowSettings m_dropShadow;
 
-    // BEGIN store-only painting settings (the painting work replaces this block)
-    bool m_showDirty = false;
-    bool m_layeredPaint = false;
-    int m_transparency = 255;
-    // END store-only painting settings
     CGdiplusSession m_gdiplus;
+
+    // ==== Painting state ====
+    // Declared last: destroyed first (tooltip, then the buffers), before the window DC above.
+    int m_layoutDepth = 0;
+    RECT m_pendingRepaint = {0, 0, 0, 0};
+    bool m_layeredPaint = false;
+    bool m_showDirty = false;
+    bool m_repaintAllOnce = false;
+    CPaintBuffer m_offscreen;
+    CPaintBuffer m_layer;
+    CWideString m_toolTipText;
+    TOOLINFOW m_toolInfo = {};
+    COwnedWindow m_toolTip;
+    RECT m_caretRect = {0, 0, 0, 0};
+    bool m_caretShown = false;
+    bool m_caretEnabled = false;
+    CControlUI* m_caretOwner = nullptr;
 };

@@ -62,8 +62,8 @@ public:
     static DWORD AdjustColorHsl(DWORD argb, short hue, short saturation, short lightness);
     // Layered-window buffers: `pixels` rows are `rowLength` pixels long; the rectangle is cut to
     // the row length.
-    static void ClearAlphaRect(uint32_t* pixels, int rowLength, const RECT& rc);
-    static void RestoreAlphaRect(uint32_t* pixels, int rowLength, const RECT& rc);
+    static void ClearAlphaRect(DWORD* pixels, int rowLength, const RECT& rc);
+    static void RestoreAlphaRect(DWORD* pixels, int rowLength, const RECT& rc);
 
     // ---- Text ----
     static void DrawPlainText(HDC dc, CWindowHostUI* host, RECT& rc, const wchar_t* text, DWORD argb,
