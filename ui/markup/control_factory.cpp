@@ -6,6 +6,8 @@
 #include "ui/controls/button.h"
 #include "ui/controls/container.h"
 #include "ui/controls/control.h"
+#include "ui/controls/edit.h"
+#include "ui/controls/gif_anim.h"
 #include "ui/controls/label.h"
 #include "ui/controls/layouts.h"
 #include "ui/controls/progress.h"
@@ -23,7 +25,7 @@ CControlUI* Make() {
 }
 
 // One row per element name. Names the skin vocabulary knows but this build has no class for
-// yet (Option, Slider, Edit, ...) are absent, so they reach the builder's callback.
+// yet (Option, Slider, ...) are absent, so they reach the builder's callback.
 const FactoryEntry kFactory[] = {
     {L"Control", &Make<CControlUI>},
     {L"Container", &Make<CContainerUI>},
@@ -33,6 +35,8 @@ const FactoryEntry kFactory[] = {
     {L"Text", &Make<CTextUI>},
     {L"Progress", &Make<CProgressUI>},
     {L"Button", &Make<CButtonUI>},
+    {L"GifAnim", &Make<CGifAnimUI>},
+    {L"Edit", &Make<CEditUI>},
 };
 
 }  // namespace
