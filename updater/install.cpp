@@ -9,6 +9,7 @@
 
 #include "updater/download_file.h"
 #include "updater/paths.h"
+#include "updater/update_log.h"
 #include "updater/window_record.h"
 
 namespace {
@@ -119,13 +120,21 @@ bool RenameOver(const wchar_t* staged, const wchar_t* target) {
 
 void CloseHostApplication(const InstallTimings& timings) {
     HWND host = ReadWindowRecord(kHostRecordName);
-    if (host == nullptr || ProcessOf(host) == GetCurrentProcessId()) return;
+    if (host == nullptr || ProcessOf(host) == GetCurrentProcessId()) {
+        LogLine("host: no window of another process published, nothing to close");
+        return;
+    }
     UniqueHandle process = OpenProcessOf(host);
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(host, WM_SYSCOMMAND, SC_CLOSE, 1, SMTO_ABORTIFHUNG, timings.closeRequestTimeoutMs,
-                        &ignored);
+    const bool answered = SendMessageTimeoutW(host, WM_SYSCOMMAND, SC_CLOSE, 1, SMTO_ABORTIFHUNG,
+                                              timings.closeRequestTimeoutMs, &ignored) != 0;
+    LogLine("host: close request to window %ld %s", static_cast<long>(reinterpret_cast<INT_PTR>(host)),
+            answered ? "answered" : "not answered");
     if (process) {
-        WaitForSingleObject(process.Get(), timings.hostExitTimeoutMs);
+        const DWORD start = GetTickCount();
+        const bool ended = WaitForSingleObject(process.Get(), timings.hostExitTimeoutMs) == WAIT_OBJECT_0;
+        LogLine("host: process %s after %lu ms", ended ? "ended" : "still running",
+                static_cast<unsigned long>(GetTickCount() - start));
     } else {
         // The process cannot be watched: give it the short grace it always had.
         Sleep(kUnwatchedHostGraceMs);
@@ -134,16 +143,23 @@ void CloseHostApplication(const InstallTimings& timings) {
 
 InstallResult ReplaceTarget(UniqueHandle download, const std::wstring& targetPath,
                             const InstallTimings& timings, const ReplaceSteps& steps) {
-    if (!FileExists(targetPath)) return InstallResult::NoTarget;
+    if (!FileExists(targetPath)) {
+        LogLine("replace: no target \"%s\", nothing installed", Utf8(targetPath).c_str());
+        return InstallResult::NoTarget;
+    }
     Sleep(timings.settleMs);
 
     std::wstring staged;
-    if (!download || !StageCopy(download.Get(), targetPath, steps, staged))
+    if (!download || !StageCopy(download.Get(), targetPath, steps, staged)) {
+        LogLine("replace: cannot stage the download beside the target, error %lu", GetLastError());
         return InstallResult::StagingFailed;
+    }
     if (!MoveOverTarget(staged, targetPath, timings.replaceRetryMs, steps)) {
+        LogLine("replace: target kept, error %lu", GetLastError());
         DeleteFileW(LongPathForm(staged).c_str());
         return InstallResult::ReplaceFailed;
     }
+    LogLine("replace: \"%s\" replaced", Utf8(targetPath).c_str());
     DeleteInstalledDownload(download.Get());
     return InstallResult::Installed;
 }
@@ -154,6 +170,9 @@ InstallResult InstallUpdate(UniqueHandle download, const std::wstring& targetPat
     const InstallResult result = ReplaceTarget(std::move(download), targetPath, timings);
     if (result != InstallResult::Installed) return result;
     Sleep(timings.settleMs);
-    ShellExecuteW(nullptr, L"open", targetPath.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    const INT_PTR started = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(nullptr, L"open", targetPath.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    // ShellExecute reports success as a value above 32.
+    LogLine("relaunch: %s (result %ld)", started > 32 ? "started" : "failed", static_cast<long>(started));
     return InstallResult::Installed;
 }

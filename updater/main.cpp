@@ -8,6 +8,8 @@
 
 #include "ui/core/window_host.h"
 #include "updater/command_line.h"
+#include "updater/update_log.h"
+#include "updater/url_text.h"
 #include "updater/update_window.h"
 
 namespace {
@@ -20,6 +22,7 @@ constexpr int kUpdateWindowHeight = 160;
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     UpdateRequest request;
     if (!ParseCommandLine(GetCommandLineW(), request)) return 0;
+    LogLine("start: url \"%s\", target \"%s\"", Utf8(UrlForLog(request.url)).c_str(), Utf8(request.targetPath).c_str());
 
     CWindowHostUI::SetModuleInstance(instance);
     CWindowHostUI::SetResourceFolder(CWindowHostUI::ExecutableFolder());

@@ -74,6 +74,25 @@ std::string ResponseHead(const HttpResponse& response) {
 
 }  // namespace
 
+uintptr_t ListenOnLoopback(unsigned short& port) {
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+    SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = 0;
+    if (listener == INVALID_SOCKET || bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        listen(listener, 16) != 0) {
+        if (listener != INVALID_SOCKET) closesocket(listener);
+        return kNoSocket;
+    }
+    int length = sizeof address;
+    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    port = ntohs(address.sin_port);
+    return listener;
+}
+
 HttpResponse HttpResponse::Ok(std::string body) { return Status(200, std::move(body)); }
 
 HttpResponse HttpResponse::Status(int status, std::string body) {
@@ -93,22 +112,8 @@ TestHttpServer::TestHttpServer()
     : listener_(kNoSocket),
       stopEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       releaseEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
-    SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    if (listener == INVALID_SOCKET || bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        listen(listener, 16) != 0) {
-        if (listener != INVALID_SOCKET) closesocket(listener);
-        return;
-    }
-    int length = sizeof address;
-    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-    listener_ = listener;
+    listener_ = ListenOnLoopback(port_);
+    if (listener_ == kNoSocket) return;
     acceptThread_ = std::thread([this] { AcceptLoop(); });
 }
 

@@ -38,6 +38,10 @@ struct HttpResponse {
     static HttpResponse Redirect(int status, const std::string& location);
 };
 
+// A listening socket on 127.0.0.1 at a free port (stored in `port`), or ~0 when none could be
+// made. Winsock is started for it; the caller ends it with WSACleanup when done.
+uintptr_t ListenOnLoopback(unsigned short& port);
+
 class TestHttpServer {
 public:
     TestHttpServer();
