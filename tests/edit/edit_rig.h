@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "tests/controls/test_window.h"
 #include "ui/controls/container.h"
@@ -79,7 +80,7 @@ inline void Click(int x, int y) {
     RunQueue();
 }
 
-// A 32-bit canvas of the window's size, white, for painting a control into.
+// The pixels (0xRRGGBB) of the control's item rectangle, row by row, painted on a white canvas.
 inline std::vector<DWORD> PaintPixels(CControlUI& control) {
     TestCanvas canvas(320, 200);
     control.Paint(canvas.DC(), control.Pos());

@@ -35,14 +35,14 @@ bool SideWithinLimit(UINT side) {
     return side > 0 && side <= static_cast<UINT>(kMaxImageSide);
 }
 
-// A picture whose header announces more than the skin images' side limit is refused before
-// GDI+ decodes it. Formats the header reader does not know are checked once loaded.
+// As for skin images, a picture is decoded only when its header can be read and announces no
+// side beyond the limit (the header reader refuses larger ones): a small file can announce an
+// enormous picture. Formats only GDI+ reads (TIFF, icons, metafiles) are refused with them.
 bool HeaderWithinLimits(const Bytes& bytes) {
     int width = 0, height = 0, components = 0;
-    if (!stbi_info_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height, &components)) {
-        return true;
-    }
-    return SideWithinLimit(static_cast<UINT>(width)) && SideWithinLimit(static_cast<UINT>(height));
+    return stbi_info_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height,
+                                 &components) &&
+           SideWithinLimit(static_cast<UINT>(width)) && SideWithinLimit(static_cast<UINT>(height));
 }
 
 // GDI+ reads the picture from a stream over a global memory block that the stream owns; GDI+
