@@ -159,7 +159,7 @@ void CGifAnimUI::ReleaseImage() {
 }
 
 void CGifAnimUI::PrepareAnimation() {
-    if (m_image == nullptr) {
+    if (m_image == nullptr && !m_fileName.IsEmpty()) {
         m_image = LoadAnimationImage(m_fileName);
     }
     if (m_image == nullptr) {
