@@ -1,0 +1,135 @@
+// The skin that updater.exe carries: the archive resource, its four entries and the skin text.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#define STB_IMAGE_STATIC
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_PNG
+#include <stb_image.h>
+
+#include "tests/support/process.h"
+#include "ui/markup/xml_reader.h"
+#include "ui/util/zip_archive.h"
+
+namespace {
+
+class ShippedSkinTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        std::wstring path = ProgramFolder() + L"updater.exe";
+        module_ = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        HRSRC info = module_ ? FindResourceW(module_, MAKEINTRESOURCEW(129), L"ZIPRES") : nullptr;
+        HGLOBAL data = info ? LoadResource(module_, info) : nullptr;
+        if (data) {
+            auto* bytes = static_cast<const unsigned char*>(LockResource(data));
+            archiveBytes_.assign(bytes, bytes + SizeofResource(module_, info));
+        }
+    }
+    static void TearDownTestSuite() {
+        if (module_) {
+            FreeLibrary(module_);
+        }
+    }
+
+    // The whole entry; empty when the archive or the entry is missing.
+    static std::vector<unsigned char> Entry(const wchar_t* name) {
+        CZipArchive archive;
+        std::vector<unsigned char> out;
+        if (archive.OpenMemory(archiveBytes_.data(), static_cast<unsigned>(archiveBytes_.size())) &&
+            archive.FindEntry(name) && archive.EntrySize() > 0) {
+            out.resize(static_cast<size_t>(archive.EntrySize()));
+            if (!archive.ExtractEntry(out.data(), static_cast<unsigned>(out.size()))) {
+                out.clear();
+            }
+        }
+        return out;
+    }
+
+    static HMODULE module_;
+    static std::vector<unsigned char> archiveBytes_;
+};
+
+HMODULE ShippedSkinTest::module_ = nullptr;
+std::vector<unsigned char> ShippedSkinTest::archiveBytes_;
+
+}  // namespace
+
+TEST_F(ShippedSkinTest, ProgramCarriesTheIconAndTheArchive) {
+    ASSERT_NE(nullptr, module_);
+    EXPECT_NE(nullptr, FindResourceW(module_, MAKEINTRESOURCEW(107), RT_GROUP_ICON));
+    EXPECT_FALSE(archiveBytes_.empty());
+}
+
+TEST_F(ShippedSkinTest, ImagesAreRgbaAtTheirSizes) {
+    struct Case {
+        const wchar_t* name;
+        int width, height;
+    } cases[] = {{L"download_bg.png", 299, 159}, {L"progress_fore.png", 263, 10}, {L"button.png", 208, 20}};
+    for (const Case& c : cases) {
+        std::vector<unsigned char> png = Entry(c.name);
+        int w = 0, h = 0, channels = 0;
+        ASSERT_TRUE(stbi_info_from_memory(png.data(), static_cast<int>(png.size()), &w, &h, &channels))
+            << c.name;
+        EXPECT_EQ(c.width, w) << c.name;
+        EXPECT_EQ(c.height, h) << c.name;
+        EXPECT_EQ(4, channels) << c.name;
+    }
+}
+
+TEST_F(ShippedSkinTest, ButtonCellsShowFourDistinctStates) {
+    std::vector<unsigned char> png = Entry(L"button.png");
+    int w = 0, h = 0, channels = 0;
+    stbi_uc* pixels = stbi_load_from_memory(png.data(), static_cast<int>(png.size()), &w, &h, &channels, 4);
+    ASSERT_NE(nullptr, pixels);
+    auto pixel = [&](int x, int y) {
+        const stbi_uc* p = pixels + (y * w + x) * 4;
+        return p[0] | p[1] << 8 | p[2] << 16 | static_cast<unsigned>(p[3]) << 24;
+    };
+    // Border and fill of each 52-pixel cell; every state must differ from every other in one of them.
+    for (int a = 0; a < 4; ++a) {
+        EXPECT_EQ(0xFFu, pixel(a * 52 + 26, 10) >> 24) << "cell " << a << " is opaque inside";
+        for (int b = a + 1; b < 4; ++b) {
+            bool differ = pixel(a * 52 + 26, 10) != pixel(b * 52 + 26, 10) ||
+                          pixel(a * 52 + 26, 0) != pixel(b * 52 + 26, 0);
+            EXPECT_TRUE(differ) << "cells " << a << " and " << b;
+        }
+    }
+    stbi_image_free(pixels);
+}
+
+TEST_F(ShippedSkinTest, SkinTextParsesAndNamesTheWindowControls) {
+    std::vector<unsigned char> xml = Entry(L"downdlg.xml");
+    CXmlReader reader;
+    ASSERT_TRUE(reader.LoadBytes(xml.data(), static_cast<uint32_t>(xml.size()))) << reader.ErrorText();
+    CXmlNode root = reader.RootNode();
+    EXPECT_STREQ(L"Window", root.Tag());
+    EXPECT_STREQ(L"300,160", root.FindAttrValue(L"size"));
+    EXPECT_STREQ(L"0,0,0,31", root.FindAttrValue(L"caption"));
+    EXPECT_STREQ(L"4,4,4,4", root.FindAttrValue(L"roundcorner"));
+
+    // Every element with a name, depth first, by name -> element.
+    std::vector<std::pair<std::wstring, std::wstring>> named;
+    std::vector<CXmlNode> stack = {root};
+    while (!stack.empty()) {
+        CXmlNode node = stack.back();
+        stack.pop_back();
+        if (const wchar_t* name = node.FindAttrValue(L"name")) {
+            named.emplace_back(name, node.Tag());
+        }
+        for (CXmlNode child = node.FirstChild(); child.IsValid(); child = child.NextSibling()) {
+            stack.push_back(child);
+        }
+    }
+    const std::pair<std::wstring, std::wstring> expected[] = {
+        {L"downloadbg", L"HorizontalLayout"}, {L"down_current_name", L"Text"},
+        {L"down_progress_percent", L"Text"},  {L"down_progress", L"Progress"},
+        {L"down_taskbar_button", L"Button"},
+    };
+    for (const auto& e : expected) {
+        EXPECT_NE(named.end(), std::find(named.begin(), named.end(), e)) << e.first.c_str();
+    }
+}
