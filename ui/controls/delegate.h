@@ -46,7 +46,8 @@ public:
     int Count() const;
     bool IsEmpty() const { return Count() == 0; }
 
-    // Invokes the listeners in order; returns false as soon as one of them does.
+    // Invokes the listeners in order; returns false as soon as one of them does, and when a
+    // listener destroyed the list itself (deleting the control that holds it).
     bool Run(void* param);
 
 private:
@@ -55,4 +56,6 @@ private:
     PointerArray m_items;
     PointerArray m_removedWhileRunning;
     int m_running = 0;
+    // Set by the destructor: the flag of the innermost run, so a run learns that its list died.
+    bool* m_destroyed = nullptr;
 };

@@ -1,5 +1,5 @@
-// CWindowHostUI: binding to the window, the control tree (root, names, hit testing, deferred
-// deletion) and the message rows these need.
+// CWindowHostUI: binding to the window and the control tree (root, names, hit testing,
+// deferred deletion).
 
 #include "ui/core/window_host.h"
 
@@ -31,6 +31,12 @@ CWindowHostUI::CWindowHostUI() {
 }
 
 CWindowHostUI::~CWindowHostUI() {
+    // Deliveries still on the stack (the window was closed from inside an event or a
+    // notification) must not touch this host when they resume.
+    for (DeliveryGuard* guard = m_guards; guard; guard = guard->m_outer) {
+        guard->m_host = nullptr;
+    }
+    m_guards = nullptr;
     DeleteDeferredControls();
     m_controlsByName.Resize(83);
     if (m_ownsRoot && m_root) {
@@ -153,6 +159,11 @@ void CWindowHostUI::ForgetControl(CControlUI* control) {
             *reference = nullptr;
         }
     }
+    for (DeliveryGuard* guard = m_guards; guard; guard = guard->m_outer) {
+        if (guard->m_control == control) {
+            guard->m_control = nullptr;
+        }
+    }
     // A layout that dies while dragging its separator would otherwise be painted after death;
     // every copy goes, however it got listed.
     while (m_afterPaint.RemoveValue(control)) {
@@ -162,19 +173,6 @@ void CWindowHostUI::ForgetControl(CControlUI* control) {
     if (!name.IsEmpty() && m_controlsByName.Find(name, false) == control) {
         m_controlsByName.Remove(name);
     }
-}
-
-bool CWindowHostUI::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& /*result*/) {
-    if (!m_window) {
-        return false;
-    }
-    switch (message) {
-        case WM_TIMER: RouteTimer(wParam); break;
-        case WM_GETMINMAXINFO: ApplyTrackSizes(reinterpret_cast<MINMAXINFO*>(lParam)); break;
-        case kDeferredDeleteMessage: DeleteDeferredControls(); break;
-        default: break;
-    }
-    return false;
 }
 
 void CWindowHostUI::InvalidateArea(const RECT& rc) {

@@ -221,6 +221,33 @@ public:
     static bool IsSkinArchiveKept();
     static CZipArchive* KeptSkinArchive();
 
+    // ---- Input: mouse capture and message filters ----
+    // SetCapture/ReleaseCapture on the window, remembered so WM_SETCURSOR leaves the cursor alone.
+    void CaptureMouse();
+    void ReleaseMouse();
+    bool IsMouseCaptured() const { return m_mouseCaptured; }
+    // Consulted by ProcessMessage, in order of adding; one that sets `handled` consumes the message.
+    bool AddFilter(IMessageFilterUI* filter);
+    bool RemoveFilter(IMessageFilterUI* filter);
+    CControlUI* HoverControl() const { return m_hover; }
+    CControlUI* PressedControl() const { return m_pressed; }
+
+    // ---- Keyboard navigation ----
+    // Chooses the focus after the next layout, starting from the control (see the focus step).
+    void FocusAfterLayout(CControlUI* control);
+    // Moves the focus to the next (or previous) tab stop, wrapping around. Always true.
+    bool TabToNext(bool forward);
+    // A focus is to be chosen once layout has run; the paint pass asks for it with RunFocusStep.
+    bool IsFocusNeeded() const { return m_focusNeeded; }
+    // The pending focus choice, run by the paint pass right after layout.
+    void RunFocusStep();
+    // The message-loop stage of this host's window: pre-filters, Tab, system keys, Alt shortcuts.
+    bool PreTranslate(UINT message, WPARAM wParam, LPARAM lParam);
+    bool AddPreFilter(IMessageFilterUI* filter);
+    bool RemovePreFilter(IMessageFilterUI* filter);
+    bool AddShortcutTranslator(ITranslateAccelerator* translator);
+    bool RemoveShortcutTranslator(ITranslateAccelerator* translator);
+
     // ---- Message-loop stage, offered every queued message before translation ----
     // Returns true when the message was consumed and must not be dispatched.
     static bool FilterQueuedMessage(MSG* msg);
@@ -237,6 +264,93 @@ private:
     void ComputeMetrics(FontRecord& record) const;
     FontRecord* OwnFontRecord(HFONT font) const;
     FontRecord* OwnFontRecord(const wchar_t* name, int size, bool bold, bool underline, bool italic) const;
+
+    // ---- Input: message rows and delivery guards ----
+    // One delivery in progress (a message, a focus move, a notification). Guards form a stack
+    // on the host; the host's destructor and ForgetControl mark them, so code that hands out
+    // several events in a row learns after each one whether the host, or the control it is
+    // about, still exists. Handlers may delete their control, or close the window and with it
+    // the host, and the host must not touch either afterwards.
+    class DeliveryGuard {
+    public:
+        explicit DeliveryGuard(CWindowHostUI* host, CControlUI* control = nullptr);
+        ~DeliveryGuard();
+        DeliveryGuard(const DeliveryGuard&) = delete;
+        DeliveryGuard& operator=(const DeliveryGuard&) = delete;
+        bool HostAlive() const { return m_host != nullptr; }
+        // The watched control; null once it died or the host died.
+        CControlUI* Control() const { return m_host ? m_control : nullptr; }
+
+    private:
+        friend class CWindowHostUI;
+        CWindowHostUI* m_host;
+        CControlUI* m_control;
+        DeliveryGuard* m_outer;
+    };
+    using MessageRow = bool (CWindowHostUI::*)(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    struct MessageTableEntry {
+        UINT message;
+        MessageRow row;
+    };
+    static const MessageTableEntry kMessageTable[];
+    // Hands the event to the control; true when the host is still alive afterwards.
+    bool Deliver(CControlUI* target, UIEvent& event);
+    UIEvent MakeEvent(int type, CControlUI* sender, POINT point) const;
+    // The key state word: buttons, Shift, Ctrl and Alt as they are now.
+    static WORD CurrentKeyState();
+    // The hit control at a point, or null; `foreign` is set when it belongs to another host.
+    CControlUI* HitOwnControl(POINT point, bool& foreign) const;
+    void TrackMouseLeaveAndHover();
+    bool OnMouseMove(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnMouseHover(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnMouseLeave(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnButtonDown(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnDoubleClick(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnButtonUp(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnRightButtonDown(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnContextMenu(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnMouseWheel(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnSetCursor(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnKeyDown(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnKeyUp(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnChar(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnSize(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnClose(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnEraseBackground(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnTimer(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnGetMinMaxInfo(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnDeferredDelete(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnNotify(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnCommand(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnEditColor(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnStaticColor(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool ReflectToChild(HWND child, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // The first steps of the three press rows: native focus, then the hit control (or null).
+    CControlUI* PressTarget(LPARAM lParam);
+    bool PressControl(CControlUI* control, int type, WPARAM wParam, LPARAM lParam);
+    // Events of mouse-button messages carry the message's MK_ flags as their key state.
+    UIEvent MakeButtonEvent(int type, CControlUI* control, WPARAM wParam, LPARAM lParam) const;
+    void SendKeyEvent(CControlUI* target, int type, WPARAM wParam);
+    bool DropFocus(CControlUI* successor);
+    // Searches for the tab stop after (or before) `from`; null when there is none.
+    CControlUI* FindTabStop(CControlUI* from, bool forward, CControlUI** last) const;
+    // Alt + character: the control the shortcut leads to, or null.
+    CControlUI* FindShortcutTarget(wchar_t key) const;
+    // Offers the message to the shortcut translators; true when one translated it, or when the
+    // host died meanwhile.
+    bool RunTranslators(MSG* msg);
+    // Offers a message to filters in order; true when one handled it (its result is stored), or
+    // when the host died meanwhile.
+    bool OfferToFilters(const PointerArray& filters, UINT message, WPARAM wParam, LPARAM lParam,
+                        LRESULT& result);
+
+    DeliveryGuard* m_guards = nullptr;
+    bool m_mouseTracking = false;
+    bool m_mouseCaptured = false;
+    PointerArray m_filters;
+    PointerArray m_preFilters;
+    PointerArray m_translators;
+    // ---- end of input ----
 
     HWND m_window = nullptr;
     CWindowDC m_paintDC;

@@ -1,4 +1,4 @@
-// CWindowHostUI: notifications from controls to the window's listeners, and focus moves.
+// CWindowHostUI: notifications from controls to the window's listeners.
 
 #include "ui/core/window_host.h"
 
@@ -19,6 +19,9 @@ void CWindowHostUI::SendNotification(NotifyMsg& msg) {
     if (m_usesVirtualWindows && msg.sender) {
         msg.virtualWindow = msg.sender->VirtualWindowName();
     }
+    // A listener may delete the sender or close the window (deleting this host): delivery stops
+    // there, as the record would carry a dangling sender and the listener list is gone.
+    DeliveryGuard guard(this, msg.sender);
     if (msg.sender) {
         msg.sender->RunNotifyListeners(msg);
     }
@@ -27,6 +30,9 @@ void CWindowHostUI::SendNotification(NotifyMsg& msg) {
     // already be gone).
     PointerArray snapshot(m_listeners);
     for (int i = 0; i < snapshot.GetSize(); ++i) {
+        if (!guard.HostAlive() || (msg.sender && !guard.Control())) {
+            return;
+        }
         auto* listener = static_cast<INotifyUI*>(snapshot.GetAt(i));
         if (m_listeners.Find(listener) >= 0) {
             listener->HandleNotification(msg);
@@ -40,37 +46,4 @@ bool CWindowHostUI::AddNotifyListener(INotifyUI* listener) {
 
 bool CWindowHostUI::RemoveNotifyListener(INotifyUI* listener) {
     return m_listeners.RemoveValue(listener);
-}
-
-namespace {
-
-void SendFocusEvent(CControlUI* target, int type, CControlUI* sender) {
-    UIEvent event;
-    event.type = type;
-    event.sender = sender;
-    event.timestamp = GetTickCount();
-    target->DispatchEvent(event);
-}
-
-}  // namespace
-
-void CWindowHostUI::SetFocusControl(CControlUI* control) {
-    if (m_window && GetFocus() != m_window && control != m_focus) {
-        ::SetFocus(m_window);
-    }
-    if (control == m_focus) {
-        return;
-    }
-    if (m_focus) {
-        CControlUI* old = m_focus;
-        SendFocusEvent(old, EventFocusLost, control);
-        SendNotification(old, L"killfocus");
-        m_focus = nullptr;
-    }
-    if (!control || control->Host() != this || !control->IsVisible() || !control->IsEnabled()) {
-        return;
-    }
-    m_focus = control;
-    SendFocusEvent(control, EventFocusGained, control);
-    SendNotification(control, L"setfocus");
 }

@@ -20,3 +20,9 @@ void CWindowHostUI::ApplyTrackSizes(MINMAXINFO* info) const {
     if (m_maxTrackSize.cx > 0) info->ptMaxTrackSize.x = m_maxTrackSize.cx;
     if (m_maxTrackSize.cy > 0) info->ptMaxTrackSize.y = m_maxTrackSize.cy;
 }
+
+// Not consumed: the window's own handler and the default procedure see the message as well.
+bool CWindowHostUI::OnGetMinMaxInfo(WPARAM, LPARAM lParam, LRESULT&) {
+    ApplyTrackSizes(reinterpret_cast<MINMAXINFO*>(lParam));
+    return false;
+}
