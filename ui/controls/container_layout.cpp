@@ -3,6 +3,7 @@
 
 #include "ui/controls/container.h"
 #include "ui/controls/scroll_bar.h"
+#include "ui/core/window_host.h"
 
 RECT CContainerUI::InsetRect() const {
     return RECT{m_rcItem.left + m_inset.left, m_rcItem.top + m_inset.top, m_rcItem.right - m_inset.right,
@@ -33,6 +34,7 @@ RECT CContainerUI::ClientRect() const {
 }
 
 void CContainerUI::SetPos(RECT rc) {
+    CWindowHostUI::LayoutPass pass(m_host);
     CControlUI::SetPos(rc);
     RECT inner = InsetRect();
     for (int i = 0; i < m_items.GetSize(); ++i) {

@@ -5,6 +5,7 @@
 #include "ui/controls/layout_math.h"
 #include "ui/controls/layouts.h"
 #include "ui/controls/scroll_bar.h"
+#include "ui/core/window_host.h"
 
 using layoutmath::ClampSize;
 
@@ -22,6 +23,7 @@ void* CVerticalLayoutUI::CastTo(const wchar_t* name) {
 }
 
 void CVerticalLayoutUI::SetPos(RECT rc) {
+    CWindowHostUI::LayoutPass pass(m_host);
     CControlUI::SetPos(rc);
     RECT inner = ClientRect();
     if (m_items.IsEmpty()) {

@@ -27,6 +27,7 @@ CControlUI* HitVisitor(CControlUI* control, void* data) {
 }  // namespace
 
 CWindowHostUI::CWindowHostUI() {
+    PreparePaintingOnce();
     CreateDefaultFont();
 }
 
@@ -153,7 +154,7 @@ void CWindowHostUI::ForgetControl(CControlUI* control) {
     if (!control) {
         return;
     }
-    CControlUI** references[] = {&m_keyTarget, &m_hover, &m_pressed, &m_focus};
+    CControlUI** references[] = {&m_keyTarget, &m_hover, &m_pressed, &m_focus, &m_caretOwner};
     for (CControlUI** reference : references) {
         if (*reference == control) {
             *reference = nullptr;
@@ -172,12 +173,6 @@ void CWindowHostUI::ForgetControl(CControlUI* control) {
     CWideString name = control->Name();
     if (!name.IsEmpty() && m_controlsByName.Find(name, false) == control) {
         m_controlsByName.Remove(name);
-    }
-}
-
-void CWindowHostUI::InvalidateArea(const RECT& rc) {
-    if (m_window) {
-        InvalidateRect(m_window, &rc, FALSE);
     }
 }
 

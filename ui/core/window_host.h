@@ -5,10 +5,14 @@
 // of ui/core/ by concern (window_host*.cpp).
 
 #include <windows.h>
+// The tooltip records need the Windows types first.
+#include <commctrl.h>
 
+#include "ui/core/owned_window.h"
 #include "ui/core/window_host_types.h"
 #include "ui/draw/gdi_objects.h"
 #include "ui/draw/loaded_image.h"
+#include "ui/draw/paint_buffer.h"
 #include "ui/util/pointer_array.h"
 #include "ui/util/string_pointer_map.h"
 #include "ui/util/wide_string.h"
@@ -198,16 +202,6 @@ public:
     void ApplyTrackSizes(MINMAXINFO* info) const;
     DropShadowSettings& DropShadow() { return m_dropShadow; }
 
-    // ---- Painting settings: store-only until the painting code lands ----
-    // BEGIN store-only painting setters (the painting work replaces this block)
-    void SetShowDirty(bool on) { m_showDirty = on; }
-    bool ShowsDirtyRects() const { return m_showDirty; }
-    void SetLayeredPaint(bool on) { m_layeredPaint = on; }
-    bool IsLayeredPaint() const { return m_layeredPaint; }
-    void SetTransparency(int alpha) { m_transparency = alpha; }
-    int Transparency() const { return m_transparency; }
-    // END store-only painting setters
-
     // ---- Process-wide resource location (shared by every host of the process) ----
     static void SetModuleInstance(HINSTANCE instance);
     static HINSTANCE ModuleInstance();
@@ -247,6 +241,61 @@ public:
     bool RemovePreFilter(IMessageFilterUI* filter);
     bool AddShortcutTranslator(ITranslateAccelerator* translator);
     bool RemoveShortcutTranslator(ITranslateAccelerator* translator);
+
+    // ==== Painting, layered windows, tooltips and the painted caret ====
+    // (window_host_paint.cpp, window_host_layered.cpp, window_host_tooltip.cpp,
+    // window_host_caret.cpp)
+
+    // Open while a subtree is being placed: the repaint areas of the placements are collected
+    // and handed to the window as one rectangle when the outermost pass ends, instead of one
+    // InvalidateRect per placed control. Passes nest.
+    class LayoutPass {
+    public:
+        explicit LayoutPass(CWindowHostUI* host) : m_host(host) {
+            if (m_host) {
+                ++m_host->m_layoutDepth;
+            }
+        }
+        ~LayoutPass() {
+            if (m_host) {
+                m_host->EndLayoutPass();
+            }
+        }
+        LayoutPass(const LayoutPass&) = delete;
+        LayoutPass& operator=(const LayoutPass&) = delete;
+
+    private:
+        CWindowHostUI* m_host;
+    };
+
+    bool IsLayeredPaint() const { return m_layeredPaint; }
+    // "bktrans": paint through a 32-bit DIB pushed with UpdateLayeredWindow.
+    void SetLayeredPaint(bool on);
+    bool ShowsDirtyRects() const { return m_showDirty; }
+    // "showdirty": outline every painted rectangle.
+    void SetShowDirty(bool on) { m_showDirty = on; }
+    // Whole-window alpha 0..255; any other value removes the layered style.
+    void SetTransparency(int alpha);
+    // The buffers as the last paint left them (null before the first paint of their path),
+    // for diagnostics and tests.
+    HDC OffscreenDC() const { return m_offscreen.DC(); }
+    HBITMAP OffscreenBitmap() const { return m_offscreen.Bitmap(); }
+    const DWORD* LayerBits() const { return m_layer.Bits(); }
+    SIZE LayerSize() const { return m_layer.Size(); }
+
+    // The tooltip of a control, shown at its rectangle; false when it has no tooltip text.
+    bool ShowToolTip(CControlUI* control);
+    void HideToolTip();
+    HWND ToolTipWindow() const { return m_toolTip.Get(); }
+    // Hover time for mouse tracking: the tooltip's initial delay once it exists, else 400 ms.
+    DWORD ToolTipHoverTime() const;
+
+    // The caret painted by the host for layered windows (a system caret cannot show on them).
+    bool ShowDrawnCaret(bool show);
+    bool MoveDrawnCaret(CControlUI* control, int x, int y);
+    void SetDrawnCaretSize(int width, int height);
+    void PaintDrawnCaret(HDC dc, const RECT& paintRect);
+    const RECT& DrawnCaretRect() const { return m_caretRect; }
 
     // ---- Message-loop stage, offered every queued message before translation ----
     // Returns true when the message was consumed and must not be dispatched.
@@ -352,6 +401,32 @@ private:
     PointerArray m_translators;
     // ---- end of input ----
 
+    // ==== Painting (see the public block of the same name) ====
+    // Message rows: true when consumed.
+    bool OnPaint(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnPrintClient(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnSysCommand(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // The process-wide pieces painting needs, made by the first host: the "showdirty" pen,
+    // the common controls (tooltips) and the image-blending module.
+    static void PreparePaintingOnce();
+    static HPEN DirtyOutlinePen();
+    void EndLayoutPass();
+    // The layout step and the focus step before a paint; false when the host died meanwhile.
+    bool PrepareTree();
+    void RunLayoutStep();
+    void PlaceDirtyControls();
+    SIZE ClientSize() const;
+    // Paints the area of the client into the off-screen bitmap and copies it to the target.
+    void PaintThroughOffscreen(HDC target, const RECT& area);
+    void PaintTree(HDC dc, const RECT& paintRect);
+    void PaintAfterList(HDC dc, const RECT& paintRect);
+    void PaintNormal(const RECT& update);
+    void PaintLayered(RECT update);
+    void PushLayer(HDC layerDC);
+    void OutlineDirtyRect(HDC dc, const RECT& update);
+    void BlinkDrawnCaret();
+    void HideDrawnCaretPhase();
+
     HWND m_window = nullptr;
     CWindowDC m_paintDC;
     CControlUI* m_root = nullptr;
@@ -398,10 +473,22 @@ private:
     bool m_gdiplusText = false;
     DropShadowSettings m_dropShadow;
 
-    // BEGIN store-only painting settings (the painting work replaces this block)
-    bool m_showDirty = false;
-    bool m_layeredPaint = false;
-    int m_transparency = 255;
-    // END store-only painting settings
     CGdiplusSession m_gdiplus;
+
+    // ==== Painting state ====
+    // Declared last: destroyed first (tooltip, then the buffers), before the window DC above.
+    int m_layoutDepth = 0;
+    RECT m_pendingRepaint = {0, 0, 0, 0};
+    bool m_layeredPaint = false;
+    bool m_showDirty = false;
+    bool m_repaintAllOnce = false;
+    CPaintBuffer m_offscreen;
+    CPaintBuffer m_layer;
+    CWideString m_toolTipText;
+    TOOLINFOW m_toolInfo = {};
+    COwnedWindow m_toolTip;
+    RECT m_caretRect = {0, 0, 0, 0};
+    bool m_caretShown = false;
+    bool m_caretEnabled = false;
+    CControlUI* m_caretOwner = nullptr;
 };

@@ -116,7 +116,8 @@ void CWindowHostUI::StopAllTimers() {
 void CWindowHostUI::RouteTimer(WPARAM wParam) {
     UINT nativeId = LOWORD(wParam);
     if (nativeId == kCaretTimerId) {
-        return;  // the painted caret's blink, not a control timer
+        BlinkDrawnCaret();  // the painted caret's blink, not a control timer
+        return;
     }
     for (int i = 0; i < m_timers.GetSize(); ++i) {
         auto* entry = static_cast<TimerEntry*>(m_timers.GetAt(i));
