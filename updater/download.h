@@ -9,6 +9,10 @@
 #include <cstddef>
 #include <string>
 
+#include "updater/body_checks.h"
+#include "updater/url_text.h"
+#include "updater/win_handles.h"
+
 constexpr UINT WM_DOWNLOAD_FINISHED = 2038;
 constexpr UINT WM_DOWNLOAD_PROGRESS = 2039;
 
@@ -16,14 +20,16 @@ struct DownloadJob {
     HWND ownerWindow = nullptr;
     std::wstring url;
     std::wstring tempPath;
-    // Set when a file from an earlier run sits at tempPath and cannot be deleted: its old bytes
-    // must never be continued and installed, so the download fails without a transfer.
-    bool staleFileKept = false;
+    // The download file, created fresh by this run and held open until the installation has
+    // copied it, so that no other process can write, rename or delete it meanwhile. Invalid when
+    // it could not be created (the download then fails without a transfer).
+    UniqueHandle file;
 };
 
-// Prepares `job` for `targetPath` (temporary path, removal of a stale file) and starts a worker
-// with its own copy of the job, so the window may go away while the worker runs. Returns false
-// when no worker could be started (nothing will be reported then).
+// Prepares `job` for `targetPath` (temporary path, removal of a stale file, creation of the
+// download file) and starts a worker with its own copy of what it needs, so the window may go
+// away while the worker runs. Every started worker reports one outcome to `ownerWindow`.
+// Returns false when no worker could be started (nothing will be reported then).
 bool StartDownload(HWND ownerWindow, const std::wstring& url, const std::wstring& targetPath,
                    DownloadJob& job);
 
@@ -34,16 +40,22 @@ struct TransferLimits {
     long stallSeconds = 60;
 };
 
-// Runs the transfer into `path` (appending to what is there), posting progress to `window` when
-// it is not null. True exactly when the whole body of a 2xx answer was stored.
+// What one transfer stored: whether the whole body of a 2xx answer arrived and was written, and
+// the body's length and first bytes.
+struct TransferResult {
+    bool complete = false;
+    BodyStart body;
+};
+
+// Runs the transfer from byte 0 into the open `file` (at its file position), posting progress to
+// `window` when it is not null.
+TransferResult TransferToFile(void* curlHandle, HWND window, const std::string& url, HANDLE file,
+                              const TransferLimits& limits = TransferLimits());
+
+// Creates `path` fresh (failing, without a transfer, when something is there) and runs the
+// transfer into it. True exactly when the whole, non-empty body of a 2xx answer was stored.
 bool DownloadToFile(void* curlHandle, HWND window, const std::string& url, const std::wstring& path,
                     const TransferLimits& limits = TransferLimits());
-
-// Wide to ANSI code page text, cut at its first zero byte.
-std::string ToAnsi(const std::wstring& wide);
-
-// An Apache error page sent with a success status; its start marks a body that must not be stored.
-bool ContainsErrorPageMarker(const char* data, size_t size);
 
 // downloadNow / downloadTotal as a whole percentage, or -1 when it is not one of 0..100
 // (unknown total, or more received than announced).

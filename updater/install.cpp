@@ -2,58 +2,124 @@
 
 #include <shellapi.h>
 
+#include <cwchar>
+#include <memory>
+#include <new>
+#include <utility>
+
+#include "updater/download_file.h"
 #include "updater/paths.h"
-#include "updater/win_handles.h"
 #include "updater/window_record.h"
 
 namespace {
 
 constexpr DWORD kUnwatchedHostGraceMs = 500;
+constexpr size_t kCopyBufferBytes = 256 * 1024;
+constexpr int kStagingNameAttempts = 100;
 
 bool FileExists(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const DWORD attributes = GetFileAttributesW(LongPathForm(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+DWORD ProcessOf(HWND window) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    return processId;
 }
 
 // The host's process, opened before the close request: a host that handles SC_CLOSE destroys
 // its window at once, and afterwards the window no longer tells whose process it was.
 UniqueHandle OpenProcessOf(HWND window) {
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    if (processId == 0 || processId == GetCurrentProcessId()) return UniqueHandle();
+    const DWORD processId = ProcessOf(window);
+    if (processId == 0) return UniqueHandle();
     return UniqueHandle(OpenProcess(SYNCHRONIZE, FALSE, processId));
 }
 
-// A unique empty file in the target's folder, so the final swap is a rename on one volume.
-std::wstring CreateStagingFile(const std::wstring& targetPath) {
+std::wstring StagingName(const std::wstring& folder, unsigned value) {
+    wchar_t name[24];
+    std::swprintf(name, sizeof name / sizeof name[0], L"upd%08X.tmp", value);
+    return folder + name;
+}
+
+// A new file of a unique name in the target's folder, so the final swap is a rename on one
+// volume. The name is built here, of any length, rather than in a fixed MAX_PATH buffer.
+UniqueHandle CreateStagingFile(const std::wstring& targetPath, std::wstring& staged) {
     std::wstring folder = FolderOf(targetPath);
     if (folder.empty()) folder = L".\\";
-    wchar_t staged[MAX_PATH + 1] = {};
-    if (GetTempFileNameW(folder.c_str(), L"upd", 0, staged) == 0) return std::wstring();
-    return staged;
+    const unsigned seed = GetTickCount() ^ (GetCurrentProcessId() << 16);
+    for (int attempt = 0; attempt < kStagingNameAttempts; ++attempt) {
+        staged = StagingName(folder, seed + static_cast<unsigned>(attempt));
+        UniqueHandle file(CreateFileW(LongPathForm(staged).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file || GetLastError() != ERROR_FILE_EXISTS) return file;
+    }
+    return UniqueHandle();
 }
 
-bool IsTransientShareError(DWORD error) {
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+bool CopyContents(HANDLE source, HANDLE destination) {
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kCopyBufferBytes]);
+    LARGE_INTEGER start = {};
+    if (!buffer || !SetFilePointerEx(source, start, nullptr, FILE_BEGIN)) return false;
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(source, buffer.get(), kCopyBufferBytes, &got, nullptr)) return false;
+        if (got == 0) return true;
+        if (!WriteAll(destination, buffer.get(), got)) return false;
+    }
 }
 
-bool MoveOverTarget(const std::wstring& staged, const std::wstring& targetPath, DWORD retryMs) {
+// The staged copy is made from the download's own handle, never by name: what another process
+// might have put at the download's path in the meantime is not what gets installed.
+bool StageCopy(HANDLE download, const std::wstring& targetPath, const ReplaceSteps& steps,
+               std::wstring& staged) {
+    UniqueHandle file = CreateStagingFile(targetPath, staged);
+    if (!file) return false;
+    // Flushed before the rename: after a power cut the target must be the old program or the
+    // whole new one, never an empty or half-written file.
+    if (CopyContents(download, file.Get()) && steps.flush(file.Get())) return true;
+    file.Reset();
+    DeleteFileW(LongPathForm(staged).c_str());
+    return false;
+}
+
+// A program file still mapped (its process just ended, a virus scanner reads it) refuses the
+// replacement with one of these for a moment.
+bool IsTransientReplaceError(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
+}
+
+bool MoveOverTarget(const std::wstring& staged, const std::wstring& targetPath, DWORD retryMs,
+                    const ReplaceSteps& steps) {
+    const std::wstring from = LongPathForm(staged);
+    const std::wstring to = LongPathForm(targetPath);
     const DWORD start = GetTickCount();
     for (;;) {
-        if (MoveFileExW(staged.c_str(), targetPath.c_str(),
-                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            return true;
-        }
-        if (!IsTransientShareError(GetLastError()) || GetTickCount() - start >= retryMs) return false;
+        if (steps.rename(from.c_str(), to.c_str())) return true;
+        if (!IsTransientReplaceError(GetLastError()) || GetTickCount() - start >= retryMs) return false;
         Sleep(100);
     }
 }
 
+void DeleteInstalledDownload(HANDLE download) {
+    // Through the handle: the file deleted is the one that was installed.
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    SetFileInformationByHandle(download, FileDispositionInfo, &disposition, sizeof disposition);
+}
+
 }  // namespace
+
+bool FlushToDisk(HANDLE file) {
+    return FlushFileBuffers(file) != FALSE;
+}
+
+bool RenameOver(const wchar_t* staged, const wchar_t* target) {
+    return MoveFileExW(staged, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
 
 void CloseHostApplication(const InstallTimings& timings) {
     HWND host = ReadWindowRecord(kHostRecordName);
-    if (host == nullptr) return;
+    if (host == nullptr || ProcessOf(host) == GetCurrentProcessId()) return;
     UniqueHandle process = OpenProcessOf(host);
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(host, WM_SYSCOMMAND, SC_CLOSE, 1, SMTO_ABORTIFHUNG, timings.closeRequestTimeoutMs,
@@ -66,28 +132,26 @@ void CloseHostApplication(const InstallTimings& timings) {
     }
 }
 
-InstallResult ReplaceTarget(const std::wstring& downloadPath, const std::wstring& targetPath,
-                            const InstallTimings& timings) {
+InstallResult ReplaceTarget(UniqueHandle download, const std::wstring& targetPath,
+                            const InstallTimings& timings, const ReplaceSteps& steps) {
     if (!FileExists(targetPath)) return InstallResult::NoTarget;
     Sleep(timings.settleMs);
 
-    const std::wstring staged = CreateStagingFile(targetPath);
-    if (staged.empty()) return InstallResult::StagingFailed;
-    if (!CopyFileW(downloadPath.c_str(), staged.c_str(), FALSE)) {
-        DeleteFileW(staged.c_str());
+    std::wstring staged;
+    if (!download || !StageCopy(download.Get(), targetPath, steps, staged))
         return InstallResult::StagingFailed;
-    }
-    if (!MoveOverTarget(staged, targetPath, timings.replaceRetryMs)) {
-        DeleteFileW(staged.c_str());
+    if (!MoveOverTarget(staged, targetPath, timings.replaceRetryMs, steps)) {
+        DeleteFileW(LongPathForm(staged).c_str());
         return InstallResult::ReplaceFailed;
     }
-    DeleteFileW(downloadPath.c_str());
+    DeleteInstalledDownload(download.Get());
     return InstallResult::Installed;
 }
 
-InstallResult InstallUpdate(const std::wstring& targetPath, const InstallTimings& timings) {
+InstallResult InstallUpdate(UniqueHandle download, const std::wstring& targetPath,
+                            const InstallTimings& timings) {
     CloseHostApplication(timings);
-    const InstallResult result = ReplaceTarget(TempDownloadPath(targetPath), targetPath, timings);
+    const InstallResult result = ReplaceTarget(std::move(download), targetPath, timings);
     if (result != InstallResult::Installed) return result;
     Sleep(timings.settleMs);
     ShellExecuteW(nullptr, L"open", targetPath.c_str(), nullptr, nullptr, SW_SHOWNORMAL);

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "updater/win_handles.h"
+
 struct InstallTimings {
     DWORD closeRequestTimeoutMs = 5000;  // a hung host must not hang the updater
     DWORD hostExitTimeoutMs = 10000;     // time a host may take to end after the request
@@ -14,20 +16,33 @@ struct InstallTimings {
 };
 
 enum class InstallResult {
-    Installed,        // replaced and started
-    NoTarget,         // first installation: nothing to replace, nothing done
-    StagingFailed,    // the download could not be copied beside the target
-    ReplaceFailed,    // the target is still in use or cannot be written; the old file is intact
+    Installed,      // replaced and started
+    NoTarget,       // first installation: nothing to replace, nothing done
+    StagingFailed,  // the download could not be copied beside the target
+    ReplaceFailed,  // the target is still in use or cannot be written; the old file is intact
 };
 
+// The two file-system steps that make a replacement durable and atomic. The program uses
+// FlushToDisk and RenameOver; tests put recorders in between to see their order and retries.
+struct ReplaceSteps {
+    bool (*flush)(HANDLE stagedFile);
+    bool (*rename)(const wchar_t* staged, const wchar_t* target);
+};
+bool FlushToDisk(HANDLE file);
+bool RenameOver(const wchar_t* staged, const wchar_t* target);
+constexpr ReplaceSteps kReplaceSteps = {FlushToDisk, RenameOver};
+
 // Sends the host application's window (from its shared record) the close request and waits for
-// its process to end. Does nothing when the host publishes no record.
+// its process to end. Does nothing when the host publishes no record, or when the record names a
+// window of this very process (stale or forged: closing it would end the update itself).
 void CloseHostApplication(const InstallTimings& timings);
 
-// Replaces `targetPath` with `downloadPath` in one step through a staged copy in the target's
-// folder. The download stays where it is unless the replacement succeeded.
-InstallResult ReplaceTarget(const std::wstring& downloadPath, const std::wstring& targetPath,
-                            const InstallTimings& timings);
+// Replaces `targetPath` with the content of the open `download` in one step: a copy made from
+// that handle beside the target, flushed to disk, then renamed over the target. The download
+// file is deleted once it is installed and stays in place otherwise; the handle is closed.
+InstallResult ReplaceTarget(UniqueHandle download, const std::wstring& targetPath,
+                            const InstallTimings& timings, const ReplaceSteps& steps = kReplaceSteps);
 
-// The whole installation for a finished download of `targetPath`; starts the new program.
-InstallResult InstallUpdate(const std::wstring& targetPath, const InstallTimings& timings = {});
+// The whole installation of the finished `download` over `targetPath`; starts the new program.
+InstallResult InstallUpdate(UniqueHandle download, const std::wstring& targetPath,
+                            const InstallTimings& timings = {});

@@ -58,6 +58,14 @@ bool SameFile(const std::wstring& a, const std::wstring& b) {
 
 }  // namespace
 
+std::wstring LongPathForm(const std::wstring& path) {
+    if (path.size() < MAX_PATH) return path;
+    const std::wstring full = FullPath(path);
+    if (full.compare(0, 4, L"\\\\?\\") == 0) return full;
+    if (full.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
 std::wstring TempDownloadPath(const std::wstring& targetPath) {
     const std::wstring path = TempFolder() + FileNameOf(targetPath);
     // A program kept in the temporary folder itself must not be taken for a stale download and

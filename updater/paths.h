@@ -19,3 +19,8 @@ std::wstring TempDownloadPath(const std::wstring& targetPath);
 
 // The folder part of a path including its last separator, or empty when there is none.
 std::wstring FolderOf(const std::wstring& path);
+
+// The form of `path` to hand to the file functions: paths of MAX_PATH characters or more get the
+// "\\?\" prefix (on their full form), without which Windows refuses them; shorter ones are
+// returned as they are.
+std::wstring LongPathForm(const std::wstring& path);

@@ -97,7 +97,8 @@ void CUpdateWnd::OnPaint() {
 
     if (!downloadStarted) {
         downloadStarted = true;
-        StartDownload(window, downloadUrl, targetPath, job);
+        // Without a worker no outcome would ever come, and the window would wait at 0% for good.
+        if (!StartDownload(window, downloadUrl, targetPath, job)) OnDownloadFinished(false);
     }
 }
 
@@ -111,7 +112,7 @@ void CUpdateWnd::OnProgress(WPARAM value) {
 void CUpdateWnd::OnDownloadFinished(bool succeeded) {
     const HWND window = WindowHandle();
     if (succeeded) {
-        InstallUpdate(targetPath);
+        InstallUpdate(std::move(job.file), targetPath);
     } else {
         ShowFailureBalloon();
     }

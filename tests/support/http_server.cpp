@@ -13,6 +13,7 @@ constexpr uintptr_t kNoSocket = ~static_cast<uintptr_t>(0);
 const char* ReasonPhrase(int status) {
     switch (status) {
     case 200: return "OK";
+    case 204: return "No Content";
     case 206: return "Partial Content";
     case 301: return "Moved Permanently";
     case 302: return "Found";
@@ -66,9 +67,24 @@ std::string ResponseHead(const HttpResponse& response) {
     std::snprintf(line, sizeof line, "HTTP/1.1 %d %s\r\n", response.status, ReasonPhrase(response.status));
     std::string head = line;
     for (const auto& header : response.headers) head += header.first + ": " + header.second + "\r\n";
-    if (response.sendContentLength) head += "Content-Length: " + std::to_string(BodyLength(response)) + "\r\n";
+    if (response.chunkBytes > 0) head += "Transfer-Encoding: chunked\r\n";
+    if (response.sendContentLength && response.chunkBytes == 0) {
+        head += "Content-Length: " + std::to_string(BodyLength(response)) + "\r\n";
+    }
     head += "Connection: close\r\n\r\n";
     return head;
+}
+
+// libcurl hands each decoded chunk to its write callback on its own, however fast it reads.
+bool SendChunked(SOCKET socket, const std::string& body, size_t chunkBytes) {
+    for (size_t at = 0; at < body.size(); at += chunkBytes) {
+        const size_t size = std::min(chunkBytes, body.size() - at);
+        char line[32];
+        std::snprintf(line, sizeof line, "%zx\r\n", size);
+        const std::string chunk = line + body.substr(at, size) + "\r\n";
+        if (!SendAll(socket, chunk.data(), chunk.size())) return false;
+    }
+    return SendAll(socket, "0\r\n\r\n", 5);
 }
 
 }  // namespace
@@ -181,7 +197,13 @@ void TestHttpServer::Serve(uintptr_t client) {
         if (found != routes_.end()) response = found->second;
     }
     const std::string responseHead = ResponseHead(response);
-    if (SendAll(socket, responseHead.data(), responseHead.size())) SendBody(client, response);
+    if (SendAll(socket, responseHead.data(), responseHead.size())) {
+        if (response.chunkBytes > 0) {
+            SendChunked(socket, response.body, response.chunkBytes);
+        } else {
+            SendBody(client, response);
+        }
+    }
     shutdown(socket, SD_SEND);
     closesocket(socket);
 }

@@ -30,6 +30,8 @@ struct HttpResponse {
     // Send the body in pieces of this size with this pause in between (0: as fast as possible).
     size_t pieceBytes = 0;
     DWORD pieceDelayMs = 0;
+    // Send the body with "Transfer-Encoding: chunked" in chunks of this size (0: not chunked).
+    size_t chunkBytes = 0;
     // Send the headers, then hold the body back until the test calls ReleaseHeldBodies().
     bool holdBody = false;
 

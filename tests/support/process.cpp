@@ -1,6 +1,8 @@
 #include "tests/support/process.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "updater/paths.h"
@@ -78,6 +80,13 @@ ScratchFolder::~ScratchFolder() {
     RemoveDirectoryW(path_.c_str());
 }
 
+HandMadeRecord::HandMadeRecord(const wchar_t* name, const void* bytes, size_t size)
+    : mapping_(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, static_cast<DWORD>(size),
+                                  name)) {
+    UniqueMappedView view(MapViewOfFile(mapping_.Get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
+    if (view) std::memcpy(view.Get(), bytes, size);
+}
+
 void CloseRunningHost() {
     HWND host = ReadWindowRecord(kHostRecordName);
     if (host == nullptr) return;
@@ -91,13 +100,15 @@ void CloseRunningHost() {
 }
 
 std::string ReadWholeFile(const std::wstring& path) {
+    // Full sharing: a download the updater still holds open is readable only this way.
     std::string bytes;
-    FILE* file = _wfopen(path.c_str(), L"rb");
-    if (file == nullptr) return bytes;
+    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return bytes;
     char buffer[65536];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
-    std::fclose(file);
+    DWORD got = 0;
+    while (ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
     return bytes;
 }
 
@@ -111,3 +122,19 @@ bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
 bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+
+std::vector<std::wstring> FilesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    UniqueFindHandle find(FindFirstFileW((folder + L"*").c_str(), &data));
+    if (!find) return names;
+    do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(data.cFileName);
+    } while (FindNextFileW(find.Get(), &data));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool LogHas(const std::wstring& exe, const std::string& line) {
+    return ReadWholeFile(exe + L".log").find(line) != std::string::npos;
+}

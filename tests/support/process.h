@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "updater/win_handles.h"
 
@@ -42,12 +43,28 @@ private:
     std::wstring path_;
 };
 
+// A window-handle record made by hand, as a host application would publish it; it exists as long
+// as the object does.
+class HandMadeRecord {
+public:
+    HandMadeRecord(const wchar_t* name, const void* bytes, size_t size);
+    HandMadeRecord(const HandMadeRecord&) = delete;
+    HandMadeRecord& operator=(const HandMadeRecord&) = delete;
+
+private:
+    UniqueHandle mapping_;
+};
+
 // Asks whatever program publishes the host application's record to close and waits for its
 // process to end, so no sample host outlives the test that started it.
 void CloseRunningHost();
 std::string ReadWholeFile(const std::wstring& path);
 bool WriteWholeFile(const std::wstring& path, const std::string& bytes);
 bool FileExists(const std::wstring& path);
+// The names of the files (not folders) directly in `folder` (with its trailing separator), sorted.
+std::vector<std::wstring> FilesIn(const std::wstring& folder);
+// Whether the sample host started from `exe` has logged `line` (its log sits beside it).
+bool LogHas(const std::wstring& exe, const std::string& line);
 std::wstring Quoted(const std::wstring& text);
 // Polls `condition` every 20 ms until it holds or `timeoutMs` passed, pumping this thread's messages.
 template <typename Condition>

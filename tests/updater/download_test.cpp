@@ -63,7 +63,8 @@ protected:
 
     // Downloads of the worker land in the shared temporary folder; none may outlive the test.
     void TearDown() override {
-        for (const wchar_t* name : {L"stale-target.exe", L"locked-stale.exe", L"empty-url.exe"}) {
+        for (const wchar_t* name :
+             {L"stale-target.exe", L"locked-stale.exe", L"empty-url.exe", L"fit-target.exe"}) {
             DeleteFileW(TempDownloadPath(folder + name).c_str());
         }
     }
@@ -104,11 +105,15 @@ TEST_F(DownloadTest, StoresTheBodyByteForByteWithRisingProgress) {
     EXPECT_EQ(sink.progress.back(), 100);
 }
 
-TEST_F(DownloadTest, ErrorStatusesFailAndStoreNothing) {
+TEST_F(DownloadTest, ErrorPartialAndEmptyAnswersFailAndStoreNothing) {
     server.Route("/missing", HttpResponse::Status(404, "<html>not here</html>"));
     server.Route("/broken", HttpResponse::Status(500, "oops"));
     server.Route("/empty-error", HttpResponse::Status(500, ""));
-    for (const char* route : {"/missing", "/broken", "/empty-error"}) {
+    // Never asked for a range: a partial answer is not the program.
+    server.Route("/partial", HttpResponse::Status(206, BinaryBody(5000)));
+    server.Route("/no-content", HttpResponse::Status(204, ""));
+    server.Route("/empty", HttpResponse::Ok(""));
+    for (const char* route : {"/missing", "/broken", "/empty-error", "/partial", "/no-content", "/empty"}) {
         DeleteFileW(path.c_str());
         EXPECT_FALSE(Download(route)) << route;
         EXPECT_EQ(ReadWholeFile(path), "") << route;
@@ -149,6 +154,22 @@ TEST_F(DownloadTest, MarkerBehindAZeroByteIsBinaryData) {
     EXPECT_EQ(ReadWholeFile(path), body);
 }
 
+TEST_F(DownloadTest, ChunkBoundariesHideNoMarkerAndBreakNoBinary) {
+    HttpResponse page = HttpResponse::Ok("<html><head><title>Apache Tomcat/9 - Error report</title></head>");
+    page.chunkBytes = 8;
+    server.Route("/chunked-page", page);
+    EXPECT_FALSE(Download("/chunked-page"));
+
+    std::string binary = BinaryBody(3000);
+    binary += "<html><head><title>Apache";
+    HttpResponse program = HttpResponse::Ok(binary);
+    program.chunkBytes = 8;
+    server.Route("/chunked-binary", program);
+    DeleteFileW(path.c_str());
+    ASSERT_TRUE(Download("/chunked-binary"));
+    EXPECT_EQ(ReadWholeFile(path), binary);
+}
+
 TEST_F(DownloadTest, BodyCutShortFails) {
     HttpResponse response = HttpResponse::Ok(BinaryBody(100000));
     response.cutAfter = 40000;
@@ -179,8 +200,12 @@ TEST_F(DownloadTest, NoContentLengthMeansNoProgressButAnOutcome) {
     EXPECT_TRUE(sink.progress.empty());
 }
 
-TEST_F(DownloadTest, UnopenableFileFailsWithoutATransfer) {
+TEST_F(DownloadTest, FileThatCannotBeCreatedFreshFailsWithoutATransfer) {
     server.Route("/x", HttpResponse::Ok("data"));
+    // Something already at the path is never continued, whoever put it there.
+    ASSERT_TRUE(WriteWholeFile(path, "foreign bytes"));
+    EXPECT_FALSE(Download("/x"));
+    EXPECT_EQ(ReadWholeFile(path), "foreign bytes");
     path = folder + L"no-such-folder\\file.bin";
     EXPECT_FALSE(Download("/x"));
     EXPECT_EQ(server.RequestCount("/x"), 0);
@@ -225,8 +250,39 @@ TEST_F(DownloadTest, StaleFileThatCannotBeDeletedFailsWithoutTransfer) {
     EXPECT_EQ(ReadWholeFile(temp), "old bytes that must not be continued");
 }
 
-TEST_F(DownloadTest, EmptyUrlSendsNothing) {
+TEST_F(DownloadTest, WorkerFailsABodyThatDoesNotFitTheTarget) {
+    const std::string program = "MZ" + BinaryBody(5000);
+    const std::string portal = "<html><body>Please sign in to the network</body></html>";
+    server.Route("/program", HttpResponse::Ok(program));
+    server.Route("/portal", HttpResponse::Ok(portal));
+    server.Route("/empty", HttpResponse::Ok(""));
+    server.Route("/no-content", HttpResponse::Status(204, ""));
+    struct Case {
+        const char* route;
+        std::string oldTarget;
+        int outcome;
+    } cases[] = {
+        {"/portal", "MZ old program", 0}, {"/program", "MZ old program", 1},
+        {"/portal", "old script", 1},     {"/empty", "old script", 0},
+        {"/no-content", "", 0},           {"/program", "", 1},
+    };
+    const std::wstring target = folder + L"fit-target.exe";
+    for (const Case& c : cases) {
+        DeleteFileW(target.c_str());
+        if (!c.oldTarget.empty()) {
+            ASSERT_TRUE(WriteWholeFile(target, c.oldTarget));
+        }
+        sink.outcomes.clear();
+        DownloadJob job;
+        ASSERT_TRUE(StartDownload(sink.Window(), server.WideUrl(c.route), target, job));
+        ASSERT_TRUE(WaitUntil([&] { return !sink.outcomes.empty(); }, 20000)) << c.route;
+        EXPECT_EQ(sink.outcomes, std::vector<int>{c.outcome}) << c.route << " over \"" << c.oldTarget << "\"";
+    }
+}
+
+TEST_F(DownloadTest, EmptyUrlIsAFailedDownload) {
     DownloadJob job;
     ASSERT_TRUE(StartDownload(sink.Window(), L"", folder + L"empty-url.exe", job));
-    EXPECT_FALSE(WaitUntil([&] { return !sink.outcomes.empty(); }, 500));
+    ASSERT_TRUE(WaitUntil([&] { return !sink.outcomes.empty(); }, 20000));
+    EXPECT_EQ(sink.outcomes, std::vector<int>{0});
 }

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "updater/command_line.h"
 #include "updater/download.h"
@@ -70,6 +72,55 @@ TEST(ErrorPageMarker, ZeroByteHidesTheRestOfTheChunk) {
     binary += "<html><head><title>Apache";
     EXPECT_FALSE(ContainsErrorPageMarker(binary.data(), binary.size()));
     EXPECT_FALSE(ContainsErrorPageMarker("", 0));
+}
+
+TEST(ErrorPageScanner, FindsTheMarkerHoweverTheBodyIsCut) {
+    const std::string page = "<!-- x --><html><head><title>Apache Tomcat/9 - Error report</title>";
+    std::string binary("MZ\x90\0", 4);
+    binary += page;
+    struct Case {
+        std::string body;
+        size_t piece;
+        bool found;
+    } cases[] = {
+        {page, page.size(), true}, {page, 15, true},   {page, 8, true},    {page, 1, true},
+        {page, 24, true},          {binary, 8, false}, {binary, 3, false}, {page.substr(0, 30), 7, false},
+    };
+    for (const Case& c : cases) {
+        ErrorPageScanner scanner;
+        bool found = false;
+        for (size_t at = 0; at < c.body.size() && !found; at += c.piece) {
+            found = scanner.Found(c.body.data() + at, std::min(c.piece, c.body.size() - at));
+        }
+        EXPECT_EQ(found, c.found) << c.body.size() << " bytes in pieces of " << c.piece;
+    }
+}
+
+TEST(BodyFitsTarget, NeverEmptyAndAnImageOnlyForAnImage) {
+    struct Case {
+        std::vector<std::string> chunks;
+        bool targetIsImage;
+        bool fits;
+    } cases[] = {
+        {{}, false, false},
+        {{}, true, false},
+        {{"M", "Z\x90"}, true, true},
+        {{"<html>login</html>"}, true, false},
+        {{"<html>login</html>"}, false, true},
+        {{"M"}, true, false},
+    };
+    for (const Case& c : cases) {
+        BodyStart body;
+        for (const std::string& chunk : c.chunks) body.Add(chunk.data(), chunk.size());
+        EXPECT_EQ(BodyFitsTarget(body, c.targetIsImage), c.fits) << c.chunks.size() << " " << c.targetIsImage;
+    }
+}
+
+TEST(UrlForTransfer, Utf8WithEveryByteOutsidePrintableAsciiEncoded) {
+    EXPECT_EQ(UrlForTransfer(L"http://h/a/\u5347\u7ea7 v2.exe"), "http://h/a/%E5%8D%87%E7%BA%A7%20v2.exe");
+    EXPECT_EQ(UrlForTransfer(L"http://h/%41?q=1&r=\u00e9\t#f"), "http://h/%41?q=1&r=%C3%A9%09#f");
+    EXPECT_EQ(UrlForTransfer(std::wstring(L"http://h/a\0b", 12)), "http://h/a");
+    EXPECT_EQ(UrlForTransfer(L""), "");
 }
 
 TEST(ProgressPercent, OnlyWholePercentagesFromZeroToHundred) {

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/support/process.h"
+#include "updater/download_file.h"
 #include "updater/install.h"
 #include "updater/paths.h"
 #include "updater/window_record.h"
@@ -20,19 +22,11 @@ InstallTimings FastTimings() {
     return timings;
 }
 
-int CountFiles(const std::wstring& folder) {
-    WIN32_FIND_DATAW data;
-    UniqueFindHandle find(FindFirstFileW((folder + L"*").c_str(), &data));
-    int count = 0;
-    if (!find) return 0;
-    do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++count;
-    } while (FindNextFileW(find.Get(), &data));
-    return count;
-}
-
-bool LogHas(const std::wstring& exe, const std::string& line) {
-    return ReadWholeFile(exe + L".log").find(line) != std::string::npos;
+// A finished download as the worker leaves it: created fresh and still held open.
+UniqueHandle Downloaded(const std::wstring& path, const std::string& bytes) {
+    UniqueHandle file = CreateDownloadFile(path);
+    if (!WriteAll(file.Get(), bytes.data(), bytes.size())) return UniqueHandle();
+    return file;
 }
 
 class InstallTest : public ::testing::Test {
@@ -62,46 +56,44 @@ protected:
 
 TEST_F(InstallTest, ReplacesTargetAndConsumesTheDownload) {
     ASSERT_TRUE(WriteWholeFile(target, "old program"));
-    ASSERT_TRUE(WriteWholeFile(download, "new program"));
-    EXPECT_EQ(ReplaceTarget(download, target, FastTimings()), InstallResult::Installed);
+    EXPECT_EQ(ReplaceTarget(Downloaded(download, "new program"), target, FastTimings()), InstallResult::Installed);
     EXPECT_EQ(ReadWholeFile(target), "new program");
     EXPECT_FALSE(FileExists(download));
-    EXPECT_EQ(CountFiles(folder), 1);  // no staged copy left behind
+    EXPECT_EQ(FilesIn(folder), std::vector<std::wstring>{L"app.exe"});  // no staged copy left behind
 }
 
 TEST_F(InstallTest, FirstInstallationInstallsNothing) {
-    ASSERT_TRUE(WriteWholeFile(download, "new program"));
-    EXPECT_EQ(ReplaceTarget(download, target, FastTimings()), InstallResult::NoTarget);
+    EXPECT_EQ(ReplaceTarget(Downloaded(download, "new program"), target, FastTimings()), InstallResult::NoTarget);
     EXPECT_FALSE(FileExists(target));
     EXPECT_EQ(ReadWholeFile(download), "new program");
 }
 
 TEST_F(InstallTest, TargetInUseKeepsTheOldFileAndTheDownload) {
     ASSERT_TRUE(WriteWholeFile(target, "old program"));
-    ASSERT_TRUE(WriteWholeFile(download, "new program"));
     UniqueHandle lock(CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(lock.Valid());
-    EXPECT_EQ(ReplaceTarget(download, target, FastTimings()), InstallResult::ReplaceFailed);
+    EXPECT_EQ(ReplaceTarget(Downloaded(download, "new program"), target, FastTimings()),
+              InstallResult::ReplaceFailed);
     lock.Reset();
     EXPECT_EQ(ReadWholeFile(target), "old program");
     EXPECT_EQ(ReadWholeFile(download), "new program");
-    EXPECT_EQ(CountFiles(folder), 1);
+    EXPECT_EQ(FilesIn(folder), std::vector<std::wstring>{L"app.exe"});
 }
 
 TEST_F(InstallTest, MissingDownloadLeavesTheTargetAlone) {
     ASSERT_TRUE(WriteWholeFile(target, "old program"));
-    EXPECT_EQ(ReplaceTarget(download + L".absent", target, FastTimings()), InstallResult::StagingFailed);
+    EXPECT_EQ(ReplaceTarget(UniqueHandle(), target, FastTimings()), InstallResult::StagingFailed);
     EXPECT_EQ(ReadWholeFile(target), "old program");
-    EXPECT_EQ(CountFiles(folder), 1);
+    EXPECT_EQ(FilesIn(folder), std::vector<std::wstring>{L"app.exe"});
 }
 
 TEST_F(InstallTest, RunningProgramIsNotReplaced) {
     StartHost(L"--ignore-close");
-    ASSERT_TRUE(WriteWholeFile(download, "new program"));
     const std::string before = ReadWholeFile(target);
     CloseHostApplication(FastTimings());
     EXPECT_TRUE(host.Running());
-    EXPECT_EQ(ReplaceTarget(download, target, FastTimings()), InstallResult::ReplaceFailed);
+    EXPECT_EQ(ReplaceTarget(Downloaded(download, "new program"), target, FastTimings()),
+              InstallResult::ReplaceFailed);
     EXPECT_EQ(ReadWholeFile(target), before);
     EXPECT_TRUE(FileExists(download));
 }
@@ -110,9 +102,8 @@ TEST_F(InstallTest, HostIsClosedThenReplacedAndTheNewProgramStarted) {
     StartHost(L"");
     const std::string newProgram = ReadWholeFile(ProgramFolder() + L"host_app_new.exe");
     const std::wstring expectedDownload = TempDownloadPath(target);
-    ASSERT_TRUE(WriteWholeFile(expectedDownload, newProgram));
-
-    EXPECT_EQ(InstallUpdate(target, FastTimings()), InstallResult::Installed);
+    EXPECT_EQ(InstallUpdate(Downloaded(expectedDownload, newProgram), target, FastTimings()),
+              InstallResult::Installed);
     EXPECT_EQ(host.Wait(0), 0);  // gone before the swap, not merely asked
     EXPECT_TRUE(LogHas(target, "closed old"));
     EXPECT_EQ(ReadWholeFile(target), newProgram);
@@ -132,8 +123,8 @@ TEST_F(InstallTest, HostThatNeedsTimeToExitIsWaitedFor) {
 TEST_F(InstallTest, ProgramKeptInTheTemporaryFolderSurvivesAndIsReplaced) {
     const std::wstring inTemp = TempFolder() + L"updater-tests-in-temp.exe";
     ASSERT_TRUE(WriteWholeFile(inTemp, "old program"));
-    ASSERT_TRUE(WriteWholeFile(TempDownloadPath(inTemp), "new program"));
-    EXPECT_EQ(ReplaceTarget(TempDownloadPath(inTemp), inTemp, FastTimings()), InstallResult::Installed);
+    EXPECT_EQ(ReplaceTarget(Downloaded(TempDownloadPath(inTemp), "new program"), inTemp, FastTimings()),
+              InstallResult::Installed);
     EXPECT_EQ(ReadWholeFile(inTemp), "new program");
     EXPECT_FALSE(FileExists(TempDownloadPath(inTemp)));
     DeleteFileW(inTemp.c_str());
@@ -147,4 +138,84 @@ TEST_F(InstallTest, HungHostDoesNotHangTheUpdater) {
     // Bounded by the close request's time-out plus the wait for the process to end.
     EXPECT_LT(elapsed, 12000u);
     EXPECT_TRUE(host.Running());
+}
+
+namespace {
+
+// Recorders around the real replacement steps: what was called, in order, and how much of the
+// staged copy was written when it was flushed.
+std::vector<std::string> g_steps;
+long long g_sizeAtFlush = -1;
+int g_refusals = 0;
+DWORD g_refusal = 0;
+
+bool RecordFlush(HANDLE file) {
+    g_steps.push_back("flush");
+    LARGE_INTEGER size = {};
+    g_sizeAtFlush = GetFileSizeEx(file, &size) ? size.QuadPart : -1;
+    return FlushToDisk(file);
+}
+
+// Refuses the first g_refusals renames with g_refusal, as Windows does while a file is mapped.
+bool RecordRename(const wchar_t* staged, const wchar_t* target) {
+    g_steps.push_back("rename");
+    if (g_refusals > 0) {
+        --g_refusals;
+        SetLastError(g_refusal);
+        return false;
+    }
+    return RenameOver(staged, target);
+}
+
+}  // namespace
+
+TEST_F(InstallTest, StagedCopyIsFlushedWholeBeforeTheRename) {
+    const std::string program(300000, 'n');
+    ASSERT_TRUE(WriteWholeFile(target, "old program"));
+    g_steps.clear();
+    g_refusals = 0;
+    EXPECT_EQ(
+        ReplaceTarget(Downloaded(download, program), target, FastTimings(), {RecordFlush, RecordRename}),
+        InstallResult::Installed);
+    EXPECT_EQ(g_steps, (std::vector<std::string>{"flush", "rename"}));
+    EXPECT_EQ(g_sizeAtFlush, static_cast<long long>(program.size()));
+    EXPECT_EQ(ReadWholeFile(target), program);
+}
+
+TEST_F(InstallTest, PassingRefusalsAreRetriedOthersAreNot) {
+    struct Case {
+        DWORD error;
+        int refusals;
+        InstallResult result;
+        size_t renames;  // 0: several, bounded by the retry time
+    } cases[] = {
+        {ERROR_ACCESS_DENIED, 3, InstallResult::Installed, 4},
+        {ERROR_SHARING_VIOLATION, 2, InstallResult::Installed, 3},
+        {ERROR_ACCESS_DENIED, 1000, InstallResult::ReplaceFailed, 0},
+        {ERROR_PATH_NOT_FOUND, 1, InstallResult::ReplaceFailed, 1},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(WriteWholeFile(target, "old program"));
+        g_steps.clear();
+        g_refusals = c.refusals;
+        g_refusal = c.error;
+        const DWORD start = GetTickCount();
+        EXPECT_EQ(ReplaceTarget(Downloaded(download, "new program"), target, FastTimings(),
+                                {RecordFlush, RecordRename}),
+                  c.result)
+            << c.error << " x" << c.refusals;
+        const size_t renames = g_steps.size() - 1;
+        if (c.renames > 0) {
+            EXPECT_EQ(renames, c.renames) << c.error;
+        } else {
+            EXPECT_GE(renames, 2u) << c.error;
+        }
+        EXPECT_LT(GetTickCount() - start,
+                  2000u);  // within the retry bound (300 ms here) and the settle pause
+        const bool installed = c.result == InstallResult::Installed;
+        EXPECT_EQ(ReadWholeFile(target), installed ? "new program" : "old program") << c.error;
+        EXPECT_EQ(FilesIn(folder), std::vector<std::wstring>{L"app.exe"}) << c.error;
+        EXPECT_EQ(FileExists(download), !installed) << c.error;
+        DeleteFileW(download.c_str());
+    }
 }

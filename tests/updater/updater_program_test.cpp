@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -14,10 +15,6 @@
 namespace {
 
 constexpr DWORD kRunTimeoutMs = 60000;
-
-bool LogHas(const std::wstring& exe, const std::string& line) {
-    return ReadWholeFile(exe + L".log").find(line) != std::string::npos;
-}
 
 class UpdaterProgramTest : public ::testing::Test {
 protected:
@@ -50,6 +47,15 @@ protected:
         return Quoted(server.WideUrl(route)) + L" " + Quoted(target);
     }
 
+    // Starts an updater whose download the server holds back until ReleaseHeldBodies().
+    void StartHeldUpdate(const std::wstring& target, ChildProcess& process) {
+        HttpResponse held = HttpResponse::Ok(newProgram);
+        held.holdBody = true;
+        server.Route("/held.exe", held);
+        ASSERT_TRUE(process.Start(updater, Arguments("/held.exe", target)));
+        ASSERT_TRUE(WaitUntil([&] { return server.RequestCount("/held.exe") == 1; }, 20000));
+    }
+
     TestHttpServer server;
     ScratchFolder scratch{L"program"};
     const std::wstring folder = scratch.Path();
@@ -76,15 +82,71 @@ TEST_F(UpdaterProgramTest, FullUpdateClosesReplacesAndStartsTheHost) {
     const std::wstring target = Target(L"host_full.exe");
     ASSERT_TRUE(WriteWholeFile(target, oldProgram));
     ChildProcess host;
-    ASSERT_TRUE(host.Start(target, L""));
+    // The host takes a while to end after the request; meanwhile the finished download is held.
+    ASSERT_TRUE(host.Start(target, L"--exit-delay=1500"));
     ASSERT_TRUE(WaitUntil([] { return ReadWindowRecord(kHostRecordName) != nullptr; }, 10000));
 
-    EXPECT_EQ(RunUpdater(Arguments("/new.exe", target)), 1);
+    ChildProcess updaterRun;
+    ASSERT_TRUE(updaterRun.Start(updater, Arguments("/new.exe", target)));
+    ASSERT_TRUE(WaitUntil([&] { return LogHas(target, "close-requested"); }, 30000));
+    const std::wstring download = TempDownloadPath(target);
+    UniqueHandle writer(CreateFileW(download.c_str(), GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+    EXPECT_FALSE(writer.Valid());
+    EXPECT_FALSE(DeleteFileW(download.c_str()));
+    EXPECT_FALSE(MoveFileW(download.c_str(), (download + L".moved").c_str()));
+
+    EXPECT_EQ(updaterRun.Wait(kRunTimeoutMs), 1);
     EXPECT_EQ(host.Wait(0), 0);
     EXPECT_TRUE(LogHas(target, "closed old"));
     EXPECT_EQ(ReadWholeFile(target), newProgram);
-    EXPECT_FALSE(FileExists(TempDownloadPath(target)));
+    EXPECT_FALSE(FileExists(download));
     EXPECT_TRUE(WaitUntil([&] { return LogHas(target, "started new"); }, 10000));
+}
+
+TEST_F(UpdaterProgramTest, HostRecordNamingTheUpdaterItselfIsNotAskedToClose) {
+    const std::wstring target = Target(L"host_forged.exe");
+    ASSERT_TRUE(WriteWholeFile(target, oldProgram));
+    ChildProcess updaterRun;
+    ASSERT_NO_FATAL_FAILURE(StartHeldUpdate(target, updaterRun));
+    const std::wstring own = FormatWindowRecord(ReadWindowRecord(CSingleInst().MappingName().c_str()));
+    ASSERT_NE(own, L"0");
+    HandMadeRecord forged(kHostRecordName, own.c_str(), (own.size() + 1) * sizeof(wchar_t));
+    server.ReleaseHeldBodies();
+    EXPECT_EQ(updaterRun.Wait(20000), 1);
+    EXPECT_EQ(ReadWholeFile(target), newProgram);
+}
+
+TEST_F(UpdaterProgramTest, TargetInAVeryLongFolderIsReplacedOrKeptButNeverCrashes) {
+    std::wstring deep = folder;
+    for (int level = 0; level < 3; ++level) {
+        deep += std::wstring(90, static_cast<wchar_t>(L'a' + level)) + L"\\";
+        ASSERT_TRUE(CreateDirectoryW(LongPathForm(deep).c_str(), nullptr));
+    }
+    ASSERT_GT(deep.size(), 285u);
+    targets.push_back(deep + L"host_deep.exe");
+    const std::wstring target = targets.back();
+    ASSERT_TRUE(WriteWholeFile(LongPathForm(target), oldProgram));
+    EXPECT_EQ(RunUpdater(Arguments("/new.exe", target)), 1);
+    EXPECT_EQ(ReadWholeFile(LongPathForm(target)), newProgram);
+    EXPECT_EQ(FilesIn(LongPathForm(deep)), std::vector<std::wstring>{L"host_deep.exe"});
+    DeleteFileW(LongPathForm(target).c_str());
+}
+
+TEST_F(UpdaterProgramTest, ReadOnlyLeftoverAndUnicodeUrlWithBlanks) {
+    const std::wstring target = Target(L"host_leftover.exe");
+    ASSERT_TRUE(WriteWholeFile(target, oldProgram));
+    const std::wstring leftover = TempDownloadPath(target);
+    ASSERT_TRUE(WriteWholeFile(leftover, "bytes of an earlier run"));
+    ASSERT_TRUE(SetFileAttributesW(leftover.c_str(), FILE_ATTRIBUTE_READONLY));
+    const std::string encoded = "/any/%E5%8D%87%E7%BA%A7%20v2.exe";
+    server.Route(encoded, HttpResponse::Ok(newProgram));
+    const std::wstring url = server.WideUrl("/any/") + L"\u5347\u7ea7 v2.exe";
+    EXPECT_EQ(RunUpdater(Quoted(url) + L" " + Quoted(target)), 1);
+    EXPECT_EQ(server.RequestCount(encoded), 1);
+    EXPECT_EQ(ReadWholeFile(target), newProgram);
+    EXPECT_FALSE(FileExists(leftover));
 }
 
 TEST_F(UpdaterProgramTest, RedirectToTheNewFileIsInstalled) {
@@ -111,26 +173,61 @@ TEST_F(UpdaterProgramTest, FailedDownloadsNeverTouchTheOldProgram) {
     server.Route("/broken.exe", HttpResponse::Status(500, "server error"));
     server.Route("/moved.exe", HttpResponse::Redirect(301, "/missing.exe"));
     server.Route("/apache.exe", HttpResponse::Ok("<html><head><title>Apache Tomcat</title></head></html>"));
+    server.Route("/portal.exe", HttpResponse::Ok("<html><body>Sign in to the hotel network</body></html>"));
+    server.Route("/nothing.exe", HttpResponse::Status(204, ""));
+    // The marker split over two pieces with a pause between them.
+    HttpResponse split = HttpResponse::Ok("<html><head><title>Apache Tomcat/9 - Error report</title>");
+    split.pieceBytes = 15;
+    split.pieceDelayMs = 300;
+    server.Route("/split.exe", split);
 
-    for (const char* route : {"/missing.exe", "/broken.exe", "/moved.exe", "/apache.exe", "/cut.exe"}) {
-        const std::wstring target = Target(L"host_failed" + std::wstring(route + 1, route + 4) + L".exe");
-        ASSERT_TRUE(WriteWholeFile(target, oldProgram));
-        EXPECT_EQ(RunUpdater(Arguments(route, target)), 1) << route;
-        EXPECT_EQ(ReadWholeFile(target), oldProgram) << route;
-        EXPECT_FALSE(LogHas(target, "started")) << route;
+    const std::string script = "@echo old script\r\n";  // not a Windows image: only the body checks apply
+    const struct {
+        const char* route;
+        const std::string& old;
+    } cases[] = {{"/missing.exe", oldProgram}, {"/broken.exe", oldProgram}, {"/moved.exe", oldProgram},
+                 {"/apache.exe", oldProgram},  {"/cut.exe", oldProgram},    {"/portal.exe", oldProgram},
+                 {"/nothing.exe", script},     {"/split.exe", script}};
+    std::vector<std::wstring> names;
+    for (const auto& c : cases) {
+        names.push_back(L"host_failed" + std::wstring(c.route + 1, c.route + 5) + L".exe");
+        const std::wstring target = Target(names.back());
+        ASSERT_TRUE(WriteWholeFile(target, c.old));
+        EXPECT_EQ(RunUpdater(Arguments(c.route, target)), 1) << c.route;
+        EXPECT_EQ(ReadWholeFile(target), c.old) << c.route;
+        EXPECT_FALSE(LogHas(target, "started")) << c.route;
     }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(FilesIn(folder), names);  // nothing staged beside any of them
+}
+
+TEST_F(UpdaterProgramTest, ForeignFileAtTheDownloadPathIsNeverContinued) {
+    const std::wstring target = Target(L"host_foreign.exe");
+    ASSERT_TRUE(WriteWholeFile(target, oldProgram));
+    const std::wstring download = TempDownloadPath(target);
+    ASSERT_TRUE(WriteWholeFile(download, "MZ foreign code"));
+    // Held open with delete sharing: deleting it only marks it, and it stays in the way.
+    UniqueHandle foreign(CreateFileW(download.c_str(), GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(foreign.Valid());
+    EXPECT_EQ(RunUpdater(Arguments("/new.exe", target)), 1);
+    EXPECT_EQ(server.RequestCount("/new.exe"), 0);
+    EXPECT_EQ(ReadWholeFile(target), oldProgram);
+    EXPECT_EQ(FilesIn(folder), std::vector<std::wstring>{L"host_foreign.exe"});
+}
+
+TEST_F(UpdaterProgramTest, EmptyArgumentsEndLikeAFailedDownload) {
+    ChildProcess updaterRun;
+    ASSERT_TRUE(updaterRun.Start(updater, L"\"\" \"\""));
+    EXPECT_EQ(updaterRun.Wait(20000), 1);
 }
 
 TEST_F(UpdaterProgramTest, SecondUpdaterHandsOverToTheFirstAndDownloadsNothing) {
     const std::wstring target = Target(L"host_second.exe");
     ASSERT_TRUE(WriteWholeFile(target, oldProgram));
-    HttpResponse held = HttpResponse::Ok(newProgram);
-    held.holdBody = true;
-    server.Route("/held.exe", held);
-
     ChildProcess first;
-    ASSERT_TRUE(first.Start(updater, Arguments("/held.exe", target)));
-    ASSERT_TRUE(WaitUntil([&] { return server.RequestCount("/held.exe") == 1; }, 20000));
+    ASSERT_NO_FATAL_FAILURE(StartHeldUpdate(target, first));
     HWND firstWindow = ReadWindowRecord(CSingleInst().MappingName().c_str());
     ASSERT_NE(firstWindow, nullptr);
 

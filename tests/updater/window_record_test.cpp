@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "tests/support/process.h"
 #include "updater/single_instance.h"
 #include "updater/win_handles.h"
 #include "updater/window_record.h"
@@ -12,20 +13,6 @@
 namespace {
 
 HWND H(uintptr_t value) { return reinterpret_cast<HWND>(value); }
-
-// A record made by hand, as a host application would publish it.
-class HandMadeRecord {
-public:
-    HandMadeRecord(const wchar_t* name, const void* bytes, size_t size)
-        : mapping_(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, static_cast<DWORD>(size),
-                                      name)) {
-        UniqueMappedView view(MapViewOfFile(mapping_.Get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
-        if (view) std::memcpy(view.Get(), bytes, size);
-    }
-
-private:
-    UniqueHandle mapping_;
-};
 
 class MessageWindow {
 public:

@@ -1,0 +1,75 @@
+#include "updater/body_checks.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "updater/paths.h"
+#include "updater/win_handles.h"
+
+namespace {
+
+const char kErrorPageMarker[] = "<html><head><title>Apache";
+constexpr size_t kErrorPageMarkerLength = sizeof kErrorPageMarker - 1;
+
+}  // namespace
+
+bool ContainsErrorPageMarker(const char* data, size_t size) {
+    // The search stops at the first zero byte: a marker behind one belongs to binary data.
+    const void* zero = std::memchr(data, '\0', size);
+    const char* end = zero ? static_cast<const char*>(zero) : data + size;
+    // Every chunk of the download passes through here, so jump between '<' bytes.
+    for (const char* at = data; end - at >= static_cast<ptrdiff_t>(kErrorPageMarkerLength); ++at) {
+        at = static_cast<const char*>(std::memchr(at, '<', static_cast<size_t>(end - at)));
+        if (at == nullptr || end - at < static_cast<ptrdiff_t>(kErrorPageMarkerLength)) return false;
+        if (std::memcmp(at, kErrorPageMarker, kErrorPageMarkerLength) == 0) return true;
+    }
+    return false;
+}
+
+bool ErrorPageScanner::Found(const char* data, size_t size) {
+    static_assert(kTailBytes + 1 == kErrorPageMarkerLength, "the tail holds all but one marker byte");
+    if (binary_) return false;
+    const void* zero = std::memchr(data, '\0', size);
+    const size_t textSize = zero ? static_cast<size_t>(static_cast<const char*>(zero) - data) : size;
+    binary_ = zero != nullptr;
+
+    // A marker split by the chunk boundary lies in the kept tail plus the start of this chunk.
+    char joined[2 * kTailBytes];
+    const size_t head = std::min(textSize, kTailBytes);
+    std::memcpy(joined, tail_, tailSize_);
+    std::memcpy(joined + tailSize_, data, head);
+    if (ContainsErrorPageMarker(joined, tailSize_ + head) || ContainsErrorPageMarker(data, textSize))
+        return true;
+    KeepTail(joined, tailSize_ + head, data, textSize);
+    return false;
+}
+
+void ErrorPageScanner::KeepTail(const char* joined, size_t joinedSize, const char* text, size_t textSize) {
+    // A chunk shorter than the tail is wholly inside `joined`, behind the old tail.
+    const char* source = textSize >= kTailBytes ? text + textSize - kTailBytes : joined;
+    const size_t available = textSize >= kTailBytes ? kTailBytes : joinedSize;
+    tailSize_ = std::min(available, kTailBytes);
+    std::memcpy(tail_, source + available - tailSize_, tailSize_);
+}
+
+void BodyStart::Add(const char* data, size_t size) {
+    for (size_t i = 0; i < size && size_ + i < sizeof head_; ++i) head_[size_ + i] = data[i];
+    size_ += size;
+}
+
+bool BodyFitsTarget(const BodyStart& body, bool targetIsWindowsImage) {
+    return body.Size() > 0 && (!targetIsWindowsImage || body.IsWindowsImage());
+}
+
+bool IsWindowsImageFile(const std::wstring& path) {
+    // A running program is open without write sharing; reading it still works with full sharing.
+    UniqueHandle file(CreateFileW(LongPathForm(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    char head[2] = {};
+    DWORD got = 0;
+    return file && ReadFile(file.Get(), head, sizeof head, &got, nullptr) && got == 2 && head[0] == 'M' &&
+           head[1] == 'Z';
+}

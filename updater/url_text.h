@@ -1,0 +1,12 @@
+#pragma once
+// The URL argument as bytes for the transfer library.
+
+#include <string>
+
+// The URL as a browser sends it: UTF-8, with every byte outside printable ASCII (a space, control
+// characters, every byte of a non-ASCII character) percent-encoded. Escapes already in the text
+// are kept as they are. Cut at the first zero character.
+std::string UrlForTransfer(const std::wstring& url);
+
+// Wide to ANSI code page text, cut at its first zero byte.
+std::string ToAnsi(const std::wstring& wide);
