@@ -6,48 +6,11 @@
 #include <string>
 
 #include "tests/builder/host_scope.h"
+#include "tests/support/updater_skin.h"
 #include "ui/controls/container.h"
 #include "ui/controls/layouts.h"
 
 namespace {
-
-// The update window's skin, as shipped.
-const wchar_t kUpdaterSkin[] =
-    LR"(<?xml version="1.0" encoding="utf-8"?>
-<Window size="300,160" mininfo="300,160" caption="0,0,0,31" sizebox="4,4,4,4" roundcorner="4,4,4,4">
-  <Font name="微软雅黑" size="12" bold="false" default="true" />
-  <Font name="微软雅黑" size="12" bold="true" />
-  <HorizontalLayout name="downloadbg" bkimage="file='download_bg.png' corner='8,32,8,10'" roundcorner="4,4,4,4" hole="true">
-    <VerticalLayout inset="1,0,1,0" hole="true">
-      <HorizontalLayout height="32">
-        <VerticalLayout inset="8,10,8,8">
-          <Text name="down_dlg_title" text="文件下载" align="center" width="280" height="16" textcolor="#FF202020" font="1" />
-        </VerticalLayout>
-      </HorizontalLayout>
-      <HorizontalLayout name="hlayout_down_info" inset="8,8,8,8">
-        <VerticalLayout>
-          <HorizontalLayout height="28">
-            <Text text="当前文件：" float="true" pos="4,8,0,0" width="72" height="16" textcolor="#FF151515" font="0" />
-            <Text name="down_current_name" text="" float="true" pos="78,8,0,0" width="160" height="16" textcolor="#FF1E90FF" font="0" />
-          </HorizontalLayout>
-          <HorizontalLayout>
-            <VerticalLayout>
-              <Text text="下载进度：" float="true" pos="4,0,0,0" width="72" height="16" textcolor="#FF151515" font="0" />
-              <Text name="down_progress_percent" text="" float="true" pos="80,8,0,0" width="120" height="16" textcolor="#FF1F1F1F" align="center" font="1" />
-              <Progress name="down_progress" float="true" pos="20,28,0,0" padding="4,4,4,4" width="228" height="12" bordercolor="#FFA0A0A0" bordersize="1" foreimage="file='progress_fore.png'" min="0" max="100" value="0" maxheight="7" maxwidth="200" />
-            </VerticalLayout>
-          </HorizontalLayout>
-        </VerticalLayout>
-      </HorizontalLayout>
-      <HorizontalLayout height="32">
-        <VerticalLayout />
-        <VerticalLayout width="120" inset="4,0,4,4">
-          <Button name="down_taskbar_button" text="最小化到任务栏" width="100" height="22" visible="true" textcolor="#FF101010" disabledtextcolor="#FFA7A6AA" font="0" normalimage="file='button.png' source='0,0,52,20' corner='4,4,4,4'" hotimage="file='button.png' source='52,0,104,20' corner='4,4,4,4'" pushedimage="file='button.png' source='104,0,156,20' corner='4,4,4,4'" disabledimage="file='button.png' source='156,0,208,20' corner='4,4,4,4'" />
-        </VerticalLayout>
-      </HorizontalLayout>
-    </VerticalLayout>
-  </HorizontalLayout>
-</Window>)";
 
 // Stands in for the text, progress and button controls with plain controls (their geometry
 // attributes are the control base's), and records what it was asked for.
@@ -111,7 +74,6 @@ TEST(SkinBuilder, UpdaterSkinGivesWindowSettingsFontsAndRectangles) {
     EXPECT_TRUE(host.FontInfoAt(1).bold);
     EXPECT_EQ(12, host.FontInfoAt(1).size);
     EXPECT_EQ(CWideString(L"微软雅黑"), host.DefaultFontInfo().faceName);
-    EXPECT_NE(host.FontAt(0), host.DefaultFontInfo().font);  // a font of its own, same request
 
     // Every control, parents first, after laying the tree out in 300 x 160.
     host.AttachRoot(root);
@@ -148,6 +110,34 @@ TEST(SkinBuilder, ClassDefaultsApplyBeforeMarkupAndTheFirstDefinitionWins) {
     // Declarations nested in a control are ignored.
     EXPECT_EQ(0, built.parent.ItemAt(2)->FixedWidth());
     EXPECT_EQ(0, scope.Host().CustomFontCount());
+}
+
+// Odd declarations build what they can: no face or no name declares nothing, odd sizes still
+// give a font, and a repeated attribute counts with its last value.
+TEST(SkinBuilder, DeclarationsWithMissingOrOddValues) {
+    HostScope scope;
+    CWindowHostUI& host = scope.Host();
+    int decodes = 0;
+    static int* counter = &decodes;
+    host.SetImageLoader([](const wchar_t*, const wchar_t*, DWORD) -> LoadedImage* {
+        ++*counter;
+        return nullptr;
+    });
+    CSkinBuilder().Build(
+        LR"(<Window>
+        <Font size="14" default="true"/><Font name="Arial" size="0"/><Font name="Arial" size="-5"/>
+        <Font name="Arial" bold="true" bold="false"/>
+        <Image/><Image restype="PNG"/><Image name="a.png" name="b.png"/>
+        <Default value="width=&quot;3&quot;"/>
+      </Window>)",
+        nullptr, nullptr, &host);
+    ASSERT_EQ(3, host.CustomFontCount());
+    EXPECT_NE(nullptr, host.FontAt(0));
+    EXPECT_EQ(-5, host.FontInfoAt(1).size);
+    EXPECT_FALSE(host.FontInfoAt(2).bold);
+    EXPECT_NE(CWideString(L""), host.DefaultFontInfo().faceName);  // the nameless default was not applied
+    EXPECT_EQ(1, decodes);
+    EXPECT_EQ(nullptr, host.ClassDefaults(L""));
 }
 
 TEST(SkinBuilder, ElementListsBuildWhatTheyCan) {
@@ -243,6 +233,27 @@ TEST_F(IncludeFiles, SelfIncludeStopsAtSixteenLevels) {
     BuiltInto built(L"<W><Include source=\"self.xml\"/><Include source=\"twice.xml\"/></W>");
     // The document itself sits at include depth 1, then 15 more levels.
     EXPECT_EQ(CSkinBuilder::kMaxIncludeDepth, built.parent.Count());
+}
+
+// Includes inside deep elements stack documents; the tree stops at the depth one document may
+// reach, and such a tree can still be laid out and painted without exhausting the stack.
+TEST_F(IncludeFiles, NestingThroughIncludesIsBounded) {
+    std::string open;
+    std::string close;
+    for (int i = 0; i < 600; ++i) {
+        open += "<VerticalLayout>";
+        close += "</VerticalLayout>";
+    }
+    Write(L"deep.xml", ("<Window>" + open + "<Include source=\"deep.xml\"/>" + close + "</Window>").c_str());
+    HostScope scope;
+    CControlUI* root = CSkinBuilder().Build(L"deep.xml", nullptr, nullptr, &scope.Host());
+    scope.Host().AttachRoot(root);
+    int depth = 0;
+    for (CControlUI* c = root; c; c = static_cast<CContainerUI*>(c)->ItemAt(0)) ++depth;
+    EXPECT_EQ(CSkinBuilder::kMaxControlNesting, depth);
+    root->SetPos(RECT{0, 0, 300, 160});
+    TestCanvas canvas(300, 160);
+    root->Paint(canvas.DC(), RECT{0, 0, 300, 160});
 }
 
 }  // namespace

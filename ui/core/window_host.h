@@ -178,7 +178,7 @@ public:
     bool AddToGroup(const wchar_t* group, CControlUI* control);
     // An emptied group disappears.
     void RemoveFromGroup(const wchar_t* group, CControlUI* control);
-    const PointerArray* GroupMembers(const wchar_t* group);
+    PointerArray* GroupMembers(const wchar_t* group);
     void ClearGroups();
 
     // ---- Window-level settings (window_host_settings.cpp) ----
@@ -313,6 +313,8 @@ private:
     void ComputeMetrics(FontRecord& record) const;
     FontRecord* OwnFontRecord(HFONT font) const;
     FontRecord* OwnFontRecord(const wchar_t* name, int size, bool bold, bool underline, bool italic) const;
+    // The WM_GETMINMAXINFO row of the message table (never consumes the message).
+    bool OnGetMinMaxInfo(WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     // ---- Input: message rows and delivery guards ----
     // One delivery in progress (a message, a focus move, a notification). Guards form a stack
@@ -367,7 +369,6 @@ private:
     bool OnClose(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnEraseBackground(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnTimer(WPARAM wParam, LPARAM lParam, LRESULT& result);
-    bool OnGetMinMaxInfo(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnDeferredDelete(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnNotify(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnCommand(WPARAM wParam, LPARAM lParam, LRESULT& result);

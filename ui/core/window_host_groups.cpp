@@ -37,7 +37,7 @@ void CWindowHostUI::RemoveFromGroup(const wchar_t* group, CControlUI* control) {
     }
 }
 
-const PointerArray* CWindowHostUI::GroupMembers(const wchar_t* group) {
+PointerArray* CWindowHostUI::GroupMembers(const wchar_t* group) {
     return group ? static_cast<PointerArray*>(m_groups.Find(group)) : nullptr;
 }
 

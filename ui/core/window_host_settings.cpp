@@ -22,7 +22,7 @@ void CWindowHostUI::ApplyTrackSizes(MINMAXINFO* info) const {
 }
 
 // Not consumed: the window's own handler and the default procedure see the message as well.
-bool CWindowHostUI::OnGetMinMaxInfo(WPARAM, LPARAM lParam, LRESULT&) {
+bool CWindowHostUI::OnGetMinMaxInfo(WPARAM /*wParam*/, LPARAM lParam, LRESULT& /*result*/) {
     ApplyTrackSizes(reinterpret_cast<MINMAXINFO*>(lParam));
     return false;
 }

@@ -41,8 +41,8 @@ CSkinBuilder::CSkinBuilder() {
     m_document.SetPreserveWhitespace(true);
 }
 
-CSkinBuilder::CSkinBuilder(int includeDepth, int* includeBudget)
-    : m_includeDepth(includeDepth), m_includeBudget(includeBudget) {
+CSkinBuilder::CSkinBuilder(int includeDepth, int nesting, int* includeBudget)
+    : m_includeDepth(includeDepth), m_nesting(nesting), m_includeBudget(includeBudget) {
     m_document.SetPreserveWhitespace(true);
 }
 
@@ -98,7 +98,7 @@ CControlUI* CSkinBuilder::BuildLoaded(IDialogBuilderCallback* callback, CWindowH
             ApplyWindowAttributes(root, *host);
         }
     }
-    return ParseChildren(root, parent, host);
+    return ParseChildren(root, parent, host, m_nesting);
 }
 
 void CSkinBuilder::ApplyDeclarations(const CXmlNode& root, CWindowHostUI& host) {
@@ -115,7 +115,11 @@ CControlUI* CSkinBuilder::CreateControl(const wchar_t* element) {
     return control;
 }
 
-CControlUI* CSkinBuilder::ParseChildren(const CXmlNode& node, CControlUI* parent, CWindowHostUI* host) {
+CControlUI* CSkinBuilder::ParseChildren(const CXmlNode& node, CControlUI* parent, CWindowHostUI* host,
+                                        int nesting) {
+    if (nesting >= kMaxControlNesting) {
+        return nullptr;
+    }
     CControlUI* first = nullptr;
     IContainerUI* container = nullptr;
     bool containerLooked = false;
@@ -125,7 +129,7 @@ CControlUI* CSkinBuilder::ParseChildren(const CXmlNode& node, CControlUI* parent
             continue;
         }
         if (Is(tag, L"Include")) {
-            ExpandInclude(child, parent, host);
+            ExpandInclude(child, parent, host, nesting);
             continue;
         }
         // Tree nodes need the tree controls, which this framework does not have.
@@ -138,7 +142,7 @@ CControlUI* CSkinBuilder::ParseChildren(const CXmlNode& node, CControlUI* parent
         }
         // Children exist before their parent is attached and before its own attributes apply.
         if (child.HasChildren()) {
-            ParseChildren(child, control, host);
+            ParseChildren(child, control, host, nesting + 1);
         }
         if (parent) {
             if (!containerLooked) {
@@ -178,7 +182,8 @@ void CSkinBuilder::ApplyAttributes(CControlUI* control, const CXmlNode& element,
     }
 }
 
-void CSkinBuilder::ExpandInclude(const CXmlNode& include, CControlUI* parent, CWindowHostUI* host) {
+void CSkinBuilder::ExpandInclude(const CXmlNode& include, CControlUI* parent, CWindowHostUI* host,
+                                 int nesting) {
     if (!include.HasAttributes() || m_includeDepth >= kMaxIncludeDepth) {
         return;
     }
@@ -194,7 +199,7 @@ void CSkinBuilder::ExpandInclude(const CXmlNode& include, CControlUI* parent, CW
     }
     for (int i = 0; i<count&& * m_includeBudget> 0; ++i) {
         --*m_includeBudget;
-        CSkinBuilder included(m_includeDepth + 1, m_includeBudget);
+        CSkinBuilder included(m_includeDepth + 1, nesting, m_includeBudget);
         included.Build(includeSource, m_resourceType, m_callback, host, parent);
     }
 }

@@ -1,0 +1,40 @@
+#pragma once
+// The update window's skin text, as shipped. Used by the builder tests, the fuzz run and the
+// builder benchmark.
+
+inline constexpr wchar_t kUpdaterSkin[] =
+    LR"(<?xml version="1.0" encoding="utf-8"?>
+<Window size="300,160" mininfo="300,160" caption="0,0,0,31" sizebox="4,4,4,4" roundcorner="4,4,4,4">
+  <Font name="微软雅黑" size="12" bold="false" default="true" />
+  <Font name="微软雅黑" size="12" bold="true" />
+  <HorizontalLayout name="downloadbg" bkimage="file='download_bg.png' corner='8,32,8,10'" roundcorner="4,4,4,4" hole="true">
+    <VerticalLayout inset="1,0,1,0" hole="true">
+      <HorizontalLayout height="32">
+        <VerticalLayout inset="8,10,8,8">
+          <Text name="down_dlg_title" text="文件下载" align="center" width="280" height="16" textcolor="#FF202020" font="1" />
+        </VerticalLayout>
+      </HorizontalLayout>
+      <HorizontalLayout name="hlayout_down_info" inset="8,8,8,8">
+        <VerticalLayout>
+          <HorizontalLayout height="28">
+            <Text text="当前文件：" float="true" pos="4,8,0,0" width="72" height="16" textcolor="#FF151515" font="0" />
+            <Text name="down_current_name" text="" float="true" pos="78,8,0,0" width="160" height="16" textcolor="#FF1E90FF" font="0" />
+          </HorizontalLayout>
+          <HorizontalLayout>
+            <VerticalLayout>
+              <Text text="下载进度：" float="true" pos="4,0,0,0" width="72" height="16" textcolor="#FF151515" font="0" />
+              <Text name="down_progress_percent" text="" float="true" pos="80,8,0,0" width="120" height="16" textcolor="#FF1F1F1F" align="center" font="1" />
+              <Progress name="down_progress" float="true" pos="20,28,0,0" padding="4,4,4,4" width="228" height="12" bordercolor="#FFA0A0A0" bordersize="1" foreimage="file='progress_fore.png'" min="0" max="100" value="0" maxheight="7" maxwidth="200" />
+            </VerticalLayout>
+          </HorizontalLayout>
+        </VerticalLayout>
+      </HorizontalLayout>
+      <HorizontalLayout height="32">
+        <VerticalLayout />
+        <VerticalLayout width="120" inset="4,0,4,4">
+          <Button name="down_taskbar_button" text="最小化到任务栏" width="100" height="22" visible="true" textcolor="#FF101010" disabledtextcolor="#FFA7A6AA" font="0" normalimage="file='button.png' source='0,0,52,20' corner='4,4,4,4'" hotimage="file='button.png' source='52,0,104,20' corner='4,4,4,4'" pushedimage="file='button.png' source='104,0,156,20' corner='4,4,4,4'" disabledimage="file='button.png' source='156,0,208,20' corner='4,4,4,4'" />
+        </VerticalLayout>
+      </HorizontalLayout>
+    </VerticalLayout>
+  </HorizontalLayout>
+</Window>)";
