@@ -154,6 +154,10 @@ public:
     void MarkParentDirty();
     bool IsUpdateNeeded() const { return m_updateNeeded; }
 
+    // Draws an image description (and an optional modify string) into the item rectangle, limited
+    // to the current paint rectangle; false only without a host.
+    bool DrawImage(HDC dc, const wchar_t* image, const wchar_t* modify = nullptr);
+
     // Applies a name="value" list through SetAttribute, so subclasses see their own names.
     void ApplyAttributeText(const wchar_t* list);
 

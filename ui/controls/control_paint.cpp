@@ -2,8 +2,8 @@
 // border, in that order, clipped to the dirty part of the control.
 
 #include "ui/controls/control.h"
-#include "ui/controls/control_drawing.h"
 #include "ui/draw/gdi_objects.h"
+#include "ui/draw/gdi_painter.h"
 
 namespace {
 
@@ -47,26 +47,37 @@ void CControlUI::PaintBackColor(HDC dc) {
         return;
     }
     if (m_backColor2 != 0 && m_backColor3 == 0) {
-        controldraw::FillGradient(dc, m_rcItem, m_backColor, m_backColor2, 16);
+        CGdiPainter::FillGradient(dc, m_rcItem, m_backColor, m_backColor2, 16);
     } else if (m_backColor2 != 0) {
         RECT upper = m_rcItem;
         upper.bottom = (m_rcItem.top + m_rcItem.bottom) / 2;
         RECT lower = m_rcItem;
         lower.top = upper.bottom;
-        controldraw::FillGradient(dc, upper, m_backColor, m_backColor2, 8);
-        controldraw::FillGradient(dc, lower, m_backColor2, m_backColor3, 8);
+        CGdiPainter::FillGradient(dc, upper, m_backColor, m_backColor2, 8);
+        CGdiPainter::FillGradient(dc, lower, m_backColor2, m_backColor3, 8);
     } else if (m_backColor > 0x00FFFFFF) {
         // An opaque colour hides everything below it, so only the dirty part needs filling.
         const RECT& area = m_backColor >= 0xFF000000 ? m_paintRect : m_rcItem;
-        controldraw::FillColor(dc, area, m_backColor);
+        CGdiPainter::FillColor(dc, area, m_backColor);
     }
 }
 
-void CControlUI::PaintBackImage(HDC /*dc*/) {
-    // Image descriptions ("bkimage") are drawn once the image loader and the image drawing
-    // routines exist; until then the text is kept untouched so nothing is lost.
+bool CControlUI::DrawImage(HDC dc, const wchar_t* image, const wchar_t* modify) {
+    return CGdiPainter::DrawImageDescription(dc, m_host, m_rcItem, m_paintRect, image, modify);
 }
 
+void CControlUI::PaintBackImage(HDC dc) {
+    const CWideString& image = BackImage();
+    if (image.IsEmpty()) {
+        return;
+    }
+    // A description that cannot be drawn at all is dropped, so it is not tried on every paint.
+    if (!DrawImage(dc, image)) {
+        SetBackImage(nullptr);
+    }
+}
+
+// The base has no state images; buttons, progress bars and the like draw theirs here.
 void CControlUI::PaintStateImages(HDC /*dc*/) {}
 
 void CControlUI::PaintText(HDC /*dc*/) {}
@@ -78,11 +89,11 @@ void CControlUI::PaintBorder(HDC dc) {
     bool useFocusColor = m_focused && m_focusBorderColor != 0;
     DWORD color = useFocusColor ? m_focusBorderColor : m_borderColor;
     if (m_borderSize > 0 && HasRoundCorners(m_borderRound)) {
-        controldraw::StrokeRoundRect(dc, m_rcItem, m_borderSize, color, m_borderRound.cx, m_borderRound.cy);
+        CGdiPainter::StrokeRoundRect(dc, m_rcItem, m_borderSize, color, m_borderRound.cx, m_borderRound.cy);
         return;
     }
     if (useFocusColor && m_borderSize > 0) {
-        controldraw::StrokeRect(dc, m_rcItem, m_borderSize, color);
+        CGdiPainter::StrokeRect(dc, m_rcItem, m_borderSize, color);
         return;
     }
     const RECT& r = m_rcItem;
@@ -95,13 +106,13 @@ void CControlUI::PaintBorder(HDC dc) {
         const LONG widths[] = {s.left, s.top, s.right, s.bottom};
         for (int side = 0; side < 4; ++side) {
             if (widths[side] > 0) {
-                controldraw::StrokeLine(dc, lines[side], widths[side], m_borderColor, m_borderStyle);
+                CGdiPainter::StrokeLine(dc, lines[side], widths[side], m_borderColor, m_borderStyle);
             }
         }
         return;
     }
     if (m_borderSize > 0) {
-        controldraw::StrokeRect(dc, m_rcItem, m_borderSize, m_borderColor);
+        CGdiPainter::StrokeRect(dc, m_rcItem, m_borderSize, m_borderColor);
     }
 }
 

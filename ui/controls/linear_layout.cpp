@@ -5,7 +5,7 @@
 #include <cwchar>
 
 #include "ui/controls/attribute_parse.h"
-#include "ui/controls/control_drawing.h"
+#include "ui/draw/gdi_painter.h"
 #include "ui/controls/layout_math.h"
 #include "ui/controls/layouts.h"
 #include "ui/core/window_host.h"
@@ -142,6 +142,6 @@ void CLinearLayoutUI::DragTo(POINT point) {
 
 void CLinearLayoutUI::PaintAfter(HDC dc, const RECT& /*dirty*/) {
     if (IsDragging() && !m_immediate) {
-        controldraw::FillColor(dc, SeparatorRect(true), 0xAA000000);
+        CGdiPainter::FillColor(dc, SeparatorRect(true), 0xAA000000);
     }
 }

@@ -92,3 +92,8 @@ SkinReadResult ReadSkinResource(const wchar_t* name, unsigned maxSize, std::vect
     ownArchive.OpenFile(CWindowHostUI::ResourceFolder() + archiveName);
     return ReadEntry(&ownArchive, name, maxSize, bytes);
 }
+
+SkinReadResult ReadSkinFileAtPath(const wchar_t* path, unsigned maxSize, std::vector<unsigned char>* bytes) {
+    bytes->clear();
+    return ReadLooseFile(path ? path : L"", maxSize, bytes);
+}

@@ -19,3 +19,7 @@ enum class SkinReadResult {
 
 // Fills `bytes` with the whole file on success and leaves it empty otherwise.
 SkinReadResult ReadSkinResource(const wchar_t* name, unsigned maxSize, std::vector<unsigned char>* bytes);
+
+// Reads the whole file at `path` as it is (no resource folder in front), with the same limit and
+// outcomes as a loose skin file.
+SkinReadResult ReadSkinFileAtPath(const wchar_t* path, unsigned maxSize, std::vector<unsigned char>* bytes);

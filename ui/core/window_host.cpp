@@ -4,6 +4,7 @@
 #include "ui/core/window_host.h"
 
 #include "ui/controls/control.h"
+#include "ui/draw/gdi_painter.h"
 
 namespace {
 
@@ -26,7 +27,8 @@ CControlUI* HitVisitor(CControlUI* control, void* data) {
 
 }  // namespace
 
-CWindowHostUI::CWindowHostUI() {
+// Images decode with the drawing routines' loader unless a caller hands the cache another one.
+CWindowHostUI::CWindowHostUI() : m_imageLoader(&CGdiPainter::LoadSkinImage) {
     PreparePaintingOnce();
     CreateDefaultFont();
 }

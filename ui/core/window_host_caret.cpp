@@ -4,7 +4,7 @@
 // reserved native timer.
 
 #include "ui/controls/control.h"
-#include "ui/controls/control_drawing.h"
+#include "ui/draw/gdi_painter.h"
 #include "ui/core/window_host.h"
 
 void CWindowHostUI::SetDrawnCaretSize(int width, int height) {
@@ -72,6 +72,6 @@ void CWindowHostUI::PaintDrawnCaret(HDC dc, const RECT& paintRect) {
     // used; its alpha byte keeps the caret visible after the alpha repair.
     DWORD color = DefaultFontColor();
     if ((color & 0xFF000000) != 0) {
-        controldraw::FillColor(dc, caret, color);
+        CGdiPainter::FillColor(dc, caret, color);
     }
 }
