@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <atomic>
 #include <cwchar>
 #include <memory>
 #include <new>
@@ -16,6 +17,43 @@ namespace {
 constexpr DWORD kUnwatchedHostGraceMs = 500;
 constexpr size_t kCopyBufferBytes = 256 * 1024;
 constexpr int kStagingNameAttempts = 100;
+
+bool Wait(const InstallTimings& timings, HANDLE handle, DWORD timeoutMs) {
+    if (timings.wait != nullptr) return timings.wait(handle, timeoutMs);
+    if (handle == nullptr) {
+        Sleep(timeoutMs);
+        return false;
+    }
+    return WaitForSingleObject(handle, timeoutMs) == WAIT_OBJECT_0;
+}
+
+// The last close request the host has answered (its request number), set by the answer's
+// callback. A number rather than a flag on the caller's stack: an answer that comes after the
+// caller gave up must not write into a finished call.
+std::atomic<unsigned> g_answeredCloseRequest{0};
+unsigned g_lastCloseRequest = 0;
+
+void CALLBACK OnCloseRequestAnswered(HWND, UINT, ULONG_PTR request, LRESULT) {
+    g_answeredCloseRequest = static_cast<unsigned>(request);
+}
+
+// Sends the close request without blocking on it: a host may take its time in its close handler
+// (asking to save, or Wine destroying its window), and the update window must keep painting
+// meanwhile. The answer arrives as a callback while this thread looks at its queue.
+void SendCloseRequest(HWND host, const InstallTimings& timings) {
+    const unsigned request = ++g_lastCloseRequest;
+    if (IsHungAppWindow(host) ||
+        !SendMessageCallbackW(host, WM_SYSCOMMAND, SC_CLOSE, 1, OnCloseRequestAnswered, request)) {
+        return;
+    }
+    const DWORD start = GetTickCount();
+    MSG msg;
+    while (GetTickCount() - start < timings.closeRequestTimeoutMs) {
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        if (g_answeredCloseRequest == request) return;
+        Wait(timings, nullptr, 20);
+    }
+}
 
 bool FileExists(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(LongPathForm(path).c_str());
@@ -89,22 +127,17 @@ bool IsTransientReplaceError(DWORD error) {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
 }
 
-bool MoveOverTarget(const std::wstring& staged, const std::wstring& targetPath, DWORD retryMs,
+bool MoveOverTarget(const std::wstring& staged, const std::wstring& targetPath, const InstallTimings& timings,
                     const ReplaceSteps& steps) {
     const std::wstring from = LongPathForm(staged);
     const std::wstring to = LongPathForm(targetPath);
     const DWORD start = GetTickCount();
     for (;;) {
         if (steps.rename(from.c_str(), to.c_str())) return true;
-        if (!IsTransientReplaceError(GetLastError()) || GetTickCount() - start >= retryMs) return false;
-        Sleep(100);
+        if (!IsTransientReplaceError(GetLastError()) || GetTickCount() - start >= timings.replaceRetryMs)
+            return false;
+        Wait(timings, nullptr, 100);
     }
-}
-
-void DeleteInstalledDownload(HANDLE download) {
-    // Through the handle: the file deleted is the one that was installed.
-    FILE_DISPOSITION_INFO disposition = {TRUE};
-    SetFileInformationByHandle(download, FileDispositionInfo, &disposition, sizeof disposition);
 }
 
 }  // namespace
@@ -121,30 +154,29 @@ void CloseHostApplication(const InstallTimings& timings) {
     HWND host = ReadWindowRecord(kHostRecordName);
     if (host == nullptr || ProcessOf(host) == GetCurrentProcessId()) return;
     UniqueHandle process = OpenProcessOf(host);
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(host, WM_SYSCOMMAND, SC_CLOSE, 1, SMTO_ABORTIFHUNG, timings.closeRequestTimeoutMs,
-                        &ignored);
+    SendCloseRequest(host, timings);
     if (process) {
-        WaitForSingleObject(process.Get(), timings.hostExitTimeoutMs);
+        Wait(timings, process.Get(), timings.hostExitTimeoutMs);
     } else {
         // The process cannot be watched: give it the short grace it always had.
-        Sleep(kUnwatchedHostGraceMs);
+        Wait(timings, nullptr, kUnwatchedHostGraceMs);
     }
 }
 
 InstallResult ReplaceTarget(UniqueHandle download, const std::wstring& targetPath,
                             const InstallTimings& timings, const ReplaceSteps& steps) {
     if (!FileExists(targetPath)) return InstallResult::NoTarget;
-    Sleep(timings.settleMs);
+    Wait(timings, nullptr, timings.settleMs);
 
     std::wstring staged;
     if (!download || !StageCopy(download.Get(), targetPath, steps, staged))
         return InstallResult::StagingFailed;
-    if (!MoveOverTarget(staged, targetPath, timings.replaceRetryMs, steps)) {
+    if (!MoveOverTarget(staged, targetPath, timings, steps)) {
         DeleteFileW(LongPathForm(staged).c_str());
         return InstallResult::ReplaceFailed;
     }
-    DeleteInstalledDownload(download.Get());
+    // Through the handle: the file deleted is the one that was installed.
+    DeleteWhenClosed(download.Get());
     return InstallResult::Installed;
 }
 
@@ -153,7 +185,7 @@ InstallResult InstallUpdate(UniqueHandle download, const std::wstring& targetPat
     CloseHostApplication(timings);
     const InstallResult result = ReplaceTarget(std::move(download), targetPath, timings);
     if (result != InstallResult::Installed) return result;
-    Sleep(timings.settleMs);
+    Wait(timings, nullptr, timings.settleMs);
     ShellExecuteW(nullptr, L"open", targetPath.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     return InstallResult::Installed;
 }
