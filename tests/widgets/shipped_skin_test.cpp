@@ -11,66 +11,26 @@
 #define STBI_ONLY_PNG
 #include <stb_image.h>
 
-#include "tests/support/process.h"
+#include "tests/widgets/shipped_skin.h"
+#include "ui/controls/button.h"
+#include "ui/controls/progress.h"
+#include "ui/core/window_host.h"
+#include "ui/markup/skin_builder.h"
 #include "ui/markup/xml_reader.h"
-#include "ui/util/zip_archive.h"
 
-namespace {
-
-class ShippedSkinTest : public testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        std::wstring path = ProgramFolder() + L"updater.exe";
-        module_ = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        HRSRC info = module_ ? FindResourceW(module_, MAKEINTRESOURCEW(129), L"ZIPRES") : nullptr;
-        HGLOBAL data = info ? LoadResource(module_, info) : nullptr;
-        if (data) {
-            auto* bytes = static_cast<const unsigned char*>(LockResource(data));
-            archiveBytes_.assign(bytes, bytes + SizeofResource(module_, info));
-        }
-    }
-    static void TearDownTestSuite() {
-        if (module_) {
-            FreeLibrary(module_);
-        }
-    }
-
-    // The whole entry; empty when the archive or the entry is missing.
-    static std::vector<unsigned char> Entry(const wchar_t* name) {
-        CZipArchive archive;
-        std::vector<unsigned char> out;
-        if (archive.OpenMemory(archiveBytes_.data(), static_cast<unsigned>(archiveBytes_.size())) &&
-            archive.FindEntry(name) && archive.EntrySize() > 0) {
-            out.resize(static_cast<size_t>(archive.EntrySize()));
-            if (!archive.ExtractEntry(out.data(), static_cast<unsigned>(out.size()))) {
-                out.clear();
-            }
-        }
-        return out;
-    }
-
-    static HMODULE module_;
-    static std::vector<unsigned char> archiveBytes_;
-};
-
-HMODULE ShippedSkinTest::module_ = nullptr;
-std::vector<unsigned char> ShippedSkinTest::archiveBytes_;
-
-}  // namespace
-
-TEST_F(ShippedSkinTest, ProgramCarriesTheIconAndTheArchive) {
-    ASSERT_NE(nullptr, module_);
-    EXPECT_NE(nullptr, FindResourceW(module_, MAKEINTRESOURCEW(107), RT_GROUP_ICON));
-    EXPECT_FALSE(archiveBytes_.empty());
+TEST(ShippedSkinTest, ProgramCarriesTheIconAndTheArchive) {
+    ASSERT_NE(nullptr, UpdaterModule());
+    EXPECT_NE(nullptr, FindResourceW(UpdaterModule(), MAKEINTRESOURCEW(107), RT_GROUP_ICON));
+    EXPECT_FALSE(ShippedSkinArchive().empty());
 }
 
-TEST_F(ShippedSkinTest, ImagesAreRgbaAtTheirSizes) {
+TEST(ShippedSkinTest, ImagesAreRgbaAtTheirSizes) {
     struct Case {
         const wchar_t* name;
         int width, height;
     } cases[] = {{L"download_bg.png", 299, 159}, {L"progress_fore.png", 263, 10}, {L"button.png", 208, 20}};
     for (const Case& c : cases) {
-        std::vector<unsigned char> png = Entry(c.name);
+        std::vector<unsigned char> png = ShippedSkinEntry(c.name);
         int w = 0, h = 0, channels = 0;
         ASSERT_TRUE(stbi_info_from_memory(png.data(), static_cast<int>(png.size()), &w, &h, &channels))
             << c.name;
@@ -80,8 +40,8 @@ TEST_F(ShippedSkinTest, ImagesAreRgbaAtTheirSizes) {
     }
 }
 
-TEST_F(ShippedSkinTest, ButtonCellsShowFourDistinctStates) {
-    std::vector<unsigned char> png = Entry(L"button.png");
+TEST(ShippedSkinTest, ButtonCellsShowFourDistinctStates) {
+    std::vector<unsigned char> png = ShippedSkinEntry(L"button.png");
     int w = 0, h = 0, channels = 0;
     stbi_uc* pixels = stbi_load_from_memory(png.data(), static_cast<int>(png.size()), &w, &h, &channels, 4);
     ASSERT_NE(nullptr, pixels);
@@ -101,8 +61,8 @@ TEST_F(ShippedSkinTest, ButtonCellsShowFourDistinctStates) {
     stbi_image_free(pixels);
 }
 
-TEST_F(ShippedSkinTest, SkinTextParsesAndNamesTheWindowControls) {
-    std::vector<unsigned char> xml = Entry(L"downdlg.xml");
+TEST(ShippedSkinTest, SkinTextParsesAndNamesTheWindowControls) {
+    std::vector<unsigned char> xml = ShippedSkinEntry(L"downdlg.xml");
     CXmlReader reader;
     ASSERT_TRUE(reader.LoadBytes(xml.data(), static_cast<uint32_t>(xml.size()))) << reader.ErrorText();
     CXmlNode root = reader.RootNode();
@@ -132,4 +92,33 @@ TEST_F(ShippedSkinTest, SkinTextParsesAndNamesTheWindowControls) {
     for (const auto& e : expected) {
         EXPECT_NE(named.end(), std::find(named.begin(), named.end(), e)) << e.first.c_str();
     }
+}
+
+TEST(ShippedSkinTest, SkinBuildsTheUpdaterControlsWithTheirSettings) {
+    std::vector<unsigned char> xml = ShippedSkinEntry(L"downdlg.xml");
+    CWindowHostUI host;
+    CSkinBuilder builder;
+    ASSERT_TRUE(builder.Document().LoadBytes(xml.data(), static_cast<uint32_t>(xml.size())));
+    ASSERT_TRUE(host.AttachRoot(builder.BuildLoaded(nullptr, &host)));
+
+    auto* title = static_cast<CTextUI*>(host.FindControlByName(L"down_dlg_title")->CastTo(L"Text"));
+    ASSERT_NE(nullptr, title);
+    EXPECT_EQ(UINT{DT_WORDBREAK | DT_CENTER}, title->TextStyle());
+    EXPECT_EQ(1, title->Font());
+    EXPECT_EQ(0xFF202020u, title->TextColor());
+
+    auto* bar = static_cast<CProgressUI*>(host.FindControlByName(L"down_progress")->CastTo(L"Progress"));
+    ASSERT_NE(nullptr, bar);
+    EXPECT_EQ(CWideString(L"file='progress_fore.png'"), bar->ForeImage());
+    EXPECT_EQ(100, bar->Maximum());
+    EXPECT_EQ(7, bar->MaxHeight());
+
+    CControlUI* control = host.FindControlByName(L"down_taskbar_button");
+    ASSERT_NE(nullptr, control);
+    EXPECT_STREQ(L"ButtonUI", control->ClassName());
+    auto* button = static_cast<CButtonUI*>(control->CastTo(L"Button"));
+    EXPECT_STREQ(L"file='button.png' source='156,0,208,20' corner='4,4,4,4'",
+                 button->StateImage(CButtonUI::DisabledImage));
+    EXPECT_EQ(0xFFA7A6AAu, button->DisabledTextColor());
+    EXPECT_EQ(CWideString(L"最小化到任务栏"), button->Text());
 }

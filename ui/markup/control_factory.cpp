@@ -3,9 +3,12 @@
 #include <cwchar>
 #include <new>
 
+#include "ui/controls/button.h"
 #include "ui/controls/container.h"
 #include "ui/controls/control.h"
+#include "ui/controls/label.h"
 #include "ui/controls/layouts.h"
+#include "ui/controls/progress.h"
 
 namespace {
 
@@ -20,12 +23,16 @@ CControlUI* Make() {
 }
 
 // One row per element name. Names the skin vocabulary knows but this build has no class for
-// yet (Label, Text, Progress, Button, ...) are absent, so they reach the builder's callback.
+// yet (Option, Slider, Edit, ...) are absent, so they reach the builder's callback.
 const FactoryEntry kFactory[] = {
     {L"Control", &Make<CControlUI>},
     {L"Container", &Make<CContainerUI>},
     {L"VerticalLayout", &Make<CVerticalLayoutUI>},
     {L"HorizontalLayout", &Make<CHorizontalLayoutUI>},
+    {L"Label", &Make<CLabelUI>},
+    {L"Text", &Make<CTextUI>},
+    {L"Progress", &Make<CProgressUI>},
+    {L"Button", &Make<CButtonUI>},
 };
 
 }  // namespace
