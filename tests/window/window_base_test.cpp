@@ -117,7 +117,8 @@ TEST_F(WindowBaseTest, SkinWithoutControlsShowsTheFailureBoxThenExitsWithOne) {
                             L"--gtest_also_run_disabled_tests --gtest_filter=WindowBaseChild.*"));
     HWND box = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (box = FindWindowW(L"#32770", L"错误")) != nullptr; }, 20000));
-    EXPECT_TRUE(HasChildText(box, L"加载资源文件失败"));
+    // The box may be found before its text is in place.
+    EXPECT_TRUE(WaitUntil([&] { return HasChildText(box, L"加载资源文件失败"); }, 5000));
     EXPECT_TRUE(child.Running());
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(child.Wait(20000), 1);
