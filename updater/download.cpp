@@ -9,8 +9,10 @@
 #include <memory>
 #include <new>
 
+#include "updater/delivery_checks.h"
 #include "updater/download_file.h"
 #include "updater/paths.h"
+#include "updater/update_log.h"
 
 namespace {
 
@@ -37,6 +39,7 @@ struct TransferContext {
     int lastPercent;
     ErrorPageScanner errorPage;
     BodyStart body;
+    DeliveryChecks* checks;
     const std::atomic<bool>* cancelled;
 };
 
@@ -51,7 +54,9 @@ size_t OnBodyChunk(char* data, size_t size, size_t count, void* userdata) {
     const size_t bytes = size * count;
     if (!IsSuccessStatus(ResponseStatus(context->curl)) || context->errorPage.Found(data, bytes)) return 0;
     context->body.Add(data, bytes);
-    return context->writer->Write(data, bytes) ? bytes : 0;
+    if (!context->writer->Write(data, bytes)) return 0;
+    context->checks->Received(data, bytes);
+    return bytes;
 }
 
 // libcurl reports progress many times per percent; only a new percentage is worth a message,
@@ -104,7 +109,10 @@ struct WorkerJob {
 
 bool RunDownload(const WorkerJob& job) {
     const std::string url = UrlForTransfer(job.url);
-    if (url.empty() || !job.file) return false;
+    if (url.empty() || !job.file) {
+        LogLine("download: no transfer (%s)", url.empty() ? "empty URL" : "the download file cannot be created");
+        return false;
+    }
     curl_global_init(CURL_GLOBAL_ALL);
     CURL* curl = curl_easy_init();
     const TransferResult result =
@@ -121,7 +129,10 @@ unsigned __stdcall DownloadThread(void* parameter) {
     // The window's own handle keeps the file until it is installed; this one is done with.
     job->file.Reset();
     // A window that closed meanwhile wants no outcome; it deletes the partial file itself.
-    if (job->cancelled && job->cancelled->load()) return 0;
+    if (job->cancelled && job->cancelled->load()) {
+        LogLine("download: cancelled, the window closed");
+        return 0;
+    }
     SendMessageW(job->ownerWindow, WM_DOWNLOAD_FINISHED, succeeded ? 1 : 0, 0);
     return 0;
 }
@@ -138,16 +149,19 @@ int ProgressPercent(double downloadTotal, double downloadNow) {
 TransferResult TransferToFile(void* curlHandle, HWND window, const std::string& url, HANDLE file,
                               const TransferLimits& limits, const std::atomic<bool>* cancelled) {
     CURL* curl = static_cast<CURL*>(curlHandle);
+    DeliveryChecks checks(url);
     FileWriter writer(file);
-    if (!writer.Ready()) return TransferResult();
-    TransferContext context{curl, &writer, window, -1, ErrorPageScanner(), BodyStart(), cancelled};
+    if (checks.Refused() || !writer.Ready()) return TransferResult();
+    TransferContext context{curl, &writer, window, -1, ErrorPageScanner(), BodyStart(), &checks, cancelled};
     SetConnectionOptions(curl, url, limits);
     SetReceiveOptions(curl, &context);
+    checks.Apply(curl);
     const CURLcode code = curl_easy_perform(curl);
     const bool stored = writer.Flush();
     TransferResult result;
     // An empty error answer writes no chunk, so the status is checked once more at the end.
-    result.complete = code == CURLE_OK && IsSuccessStatus(ResponseStatus(curl)) && stored;
+    const bool transferred = code == CURLE_OK && IsSuccessStatus(ResponseStatus(curl)) && stored;
+    result.complete = checks.Verdict(curl, code, transferred);
     result.body = context.body;
     return result;
 }

@@ -10,6 +10,7 @@
 
 #include "updater/download_file.h"
 #include "updater/paths.h"
+#include "updater/update_log.h"
 #include "updater/window_record.h"
 
 namespace {
@@ -40,19 +41,21 @@ void CALLBACK OnCloseRequestAnswered(HWND, UINT, ULONG_PTR request, LRESULT) {
 // Sends the close request without blocking on it: a host may take its time in its close handler
 // (asking to save, or Wine destroying its window), and the update window must keep painting
 // meanwhile. The answer arrives as a callback while this thread looks at its queue.
-void SendCloseRequest(HWND host, const InstallTimings& timings) {
+// True when the host answered within the time-out.
+bool SendCloseRequest(HWND host, const InstallTimings& timings) {
     const unsigned request = ++g_lastCloseRequest;
     if (IsHungAppWindow(host) ||
         !SendMessageCallbackW(host, WM_SYSCOMMAND, SC_CLOSE, 1, OnCloseRequestAnswered, request)) {
-        return;
+        return false;
     }
     const DWORD start = GetTickCount();
     MSG msg;
     while (GetTickCount() - start < timings.closeRequestTimeoutMs) {
         PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        if (g_answeredCloseRequest == request) return;
+        if (g_answeredCloseRequest == request) return true;
         Wait(timings, nullptr, 20);
     }
+    return false;
 }
 
 bool FileExists(const std::wstring& path) {
@@ -152,11 +155,19 @@ bool RenameOver(const wchar_t* staged, const wchar_t* target) {
 
 void CloseHostApplication(const InstallTimings& timings) {
     HWND host = ReadWindowRecord(kHostRecordName);
-    if (host == nullptr || ProcessOf(host) == GetCurrentProcessId()) return;
+    if (host == nullptr || ProcessOf(host) == GetCurrentProcessId()) {
+        LogLine("host: no window of another process published, nothing to close");
+        return;
+    }
     UniqueHandle process = OpenProcessOf(host);
-    SendCloseRequest(host, timings);
+    const bool answered = SendCloseRequest(host, timings);
+    LogLine("host: close request to window %ld %s", static_cast<long>(reinterpret_cast<INT_PTR>(host)),
+            answered ? "answered" : "not answered");
     if (process) {
-        Wait(timings, process.Get(), timings.hostExitTimeoutMs);
+        const DWORD start = GetTickCount();
+        const bool ended = Wait(timings, process.Get(), timings.hostExitTimeoutMs);
+        LogLine("host: process %s after %lu ms", ended ? "ended" : "still running",
+                static_cast<unsigned long>(GetTickCount() - start));
     } else {
         // The process cannot be watched: give it the short grace it always had.
         Wait(timings, nullptr, kUnwatchedHostGraceMs);
@@ -165,16 +176,23 @@ void CloseHostApplication(const InstallTimings& timings) {
 
 InstallResult ReplaceTarget(UniqueHandle download, const std::wstring& targetPath,
                             const InstallTimings& timings, const ReplaceSteps& steps) {
-    if (!FileExists(targetPath)) return InstallResult::NoTarget;
+    if (!FileExists(targetPath)) {
+        LogLine("replace: no target \"%s\", nothing installed", Utf8(targetPath).c_str());
+        return InstallResult::NoTarget;
+    }
     Wait(timings, nullptr, timings.settleMs);
 
     std::wstring staged;
-    if (!download || !StageCopy(download.Get(), targetPath, steps, staged))
+    if (!download || !StageCopy(download.Get(), targetPath, steps, staged)) {
+        LogLine("replace: cannot stage the download beside the target, error %lu", GetLastError());
         return InstallResult::StagingFailed;
+    }
     if (!MoveOverTarget(staged, targetPath, timings, steps)) {
+        LogLine("replace: target kept, error %lu", GetLastError());
         DeleteFileW(LongPathForm(staged).c_str());
         return InstallResult::ReplaceFailed;
     }
+    LogLine("replace: \"%s\" replaced", Utf8(targetPath).c_str());
     // Through the handle: the file deleted is the one that was installed.
     DeleteWhenClosed(download.Get());
     return InstallResult::Installed;
@@ -186,6 +204,9 @@ InstallResult InstallUpdate(UniqueHandle download, const std::wstring& targetPat
     const InstallResult result = ReplaceTarget(std::move(download), targetPath, timings);
     if (result != InstallResult::Installed) return result;
     Wait(timings, nullptr, timings.settleMs);
-    ShellExecuteW(nullptr, L"open", targetPath.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    const INT_PTR started = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(nullptr, L"open", targetPath.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    // ShellExecute reports success as a value above 32.
+    LogLine("relaunch: %s (result %ld)", started > 32 ? "started" : "failed", static_cast<long>(started));
     return InstallResult::Installed;
 }

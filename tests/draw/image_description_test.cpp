@@ -94,13 +94,6 @@ TEST(ImageDescription, ModifyStringNarrowsTheSameImage) {
     EXPECT_TRUE(Same(RECT{2, 2, 2, 2}, drawn[0].corners));
 }
 
-TEST(ImageDescription, ResourceNamesAndTypes) {
-    auto drawn = Read(L"res='101' restype='PNG'");
-    ASSERT_EQ(1u, drawn.size());
-    EXPECT_STREQ(L"101", drawn[0].name);
-    EXPECT_STREQ(L"PNG", drawn[0].resourceType);
-}
-
 TEST(ImageDescription, MalformedAttributeEndsTheStringKeepingWhatWasRead) {
     struct Case {
         const wchar_t* text;

@@ -183,6 +183,19 @@ TEST_F(MarkupDraw, MeasuringGivesWidthAndLines) {
     EXPECT_EQ(3 * line + 8, Measure(L"a{p 8}b{/p}c", 300, 0).bottom);  // spacing on the paragraph's lines
 }
 
+TEST_F(MarkupDraw, SingleLineAlignmentsUseTheMeasuredText) {
+    int width = PlainWidth(L"HHH");
+    Draw(L"HHH", {0, 0, 300, 60}, DT_SINGLELINE | DT_RIGHT | DT_BOTTOM);
+    RECT ink = canvas.InkBounds(0xFFFFFFFF);
+    EXPECT_GE(ink.left, 300 - width);
+    EXPECT_GT(ink.bottom, 45);
+    canvas.Fill(0xFFFFFFFF);
+    Draw(L"HHH", {0, 0, 300, 60}, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+    ink = canvas.InkBounds(0xFFFFFFFF);
+    EXPECT_NEAR(150, (ink.left + ink.right) / 2, 3);
+    EXPECT_NEAR(30, (ink.top + ink.bottom) / 2, 4);
+}
+
 TEST_F(MarkupDraw, InlineImagePicksItsCell) {
     folder.WritePng(L"cells.png", {Rgba(255, 0, 0), Rgba(255, 0, 0), Rgba(0, 0, 255), Rgba(0, 0, 255)}, 4, 1);
     Draw(L"{i cells.png 2 1}", {0, 0, 300, 30});

@@ -60,16 +60,6 @@ TEST(NineGrid, ButtonCellOnAWiderItem) {
     EXPECT_TRUE(EqualRect(&pieces.back().source, &kBottomRight));  // bottom-right
 }
 
-TEST(NineGrid, HoleLeavesOutTheMiddleOnly) {
-    auto pieces = Plan({0, 0, 30, 30}, {0, 0, 9, 9}, {3, 3, 3, 3}, true);
-    EXPECT_EQ(8u, pieces.size());
-    RECT middle = {3, 3, 27, 27};
-    for (const Piece& p : pieces) {
-        RECT overlap;
-        EXPECT_FALSE(IntersectRect(&overlap, &p.dest, &middle));
-    }
-}
-
 TEST(NineGrid, TiledMiddleRepeatsUnscaledAndCutsTheLastTile) {
     // A 95-pixel middle from a 10-pixel source middle: 10 columns, the last 5 wide.
     auto pieces = Plan({0, 0, 95, 10}, {0, 0, 10, 10}, {0, 0, 0, 0}, false, true, true);

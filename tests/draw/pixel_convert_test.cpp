@@ -1,7 +1,6 @@
 // Pixel arithmetic: premultiplication with the colour key, the blend, layered-buffer alpha.
 #include <gtest/gtest.h>
 
-#include "ui/draw/gdi_painter.h"
 #include "ui/draw/pixel_convert.h"
 
 namespace {
@@ -43,21 +42,6 @@ TEST(PixelConvert, BlendOfPremultipliedSourceIsNotDarkenedTwice) {
             << std::hex << c.src << " k " << int(c.k);
     }
     EXPECT_EQ(0xFF807F00u, BlendOpaque(0x00FF0000, 0xFF00FF00, 128));  // source alpha ignored
-}
-
-TEST(PixelConvert, LayeredBufferAlphaClearAndRestore) {
-    uint32_t pixels[3 * 4] = {};
-    for (uint32_t& p : pixels) p = 0x00102030;  // GDI text leaves alpha 0
-    pixels[5] = 0;
-    CGdiPainter::RestoreAlphaRect(pixels, 3, RECT{1, 1, 99, 3});  // cut to the row length
-    EXPECT_EQ(0x00102030u, pixels[0]);
-    EXPECT_EQ(0xFF102030u, pixels[4]);
-    EXPECT_EQ(0u, pixels[5]);  // transparent black stays transparent
-    EXPECT_EQ(0x00102030u, pixels[3]);
-    CGdiPainter::ClearAlphaRect(pixels, 3, RECT{-4, 2, 2, 3});
-    EXPECT_EQ(0u, pixels[6]);
-    EXPECT_EQ(0u, pixels[7]);
-    EXPECT_EQ(0xFF102030u, pixels[8]);
 }
 
 }  // namespace

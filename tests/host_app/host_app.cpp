@@ -12,13 +12,14 @@
 #include <cwchar>
 #include <string>
 
+#include "client/updater_client.h"
+
 #ifndef HOST_APP_VERSION
 #error "HOST_APP_VERSION must name the build (old or new)"
 #endif
 
 namespace {
 
-const wchar_t kRecordName[] = L"{D727BDB5-F86A-405b-910D-11AD2A4CA76E}_MapFile";
 const wchar_t kClassName[] = L"UpdaterSampleHost";
 
 struct Options {
@@ -81,17 +82,6 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-HANDLE PublishWindow(HWND window) {
-    HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 24, kRecordName);
-    if (mapping == nullptr) return nullptr;
-    void* view = MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0);
-    if (view != nullptr) {
-        swprintf(static_cast<wchar_t*>(view), 12, L"%d", static_cast<int>(reinterpret_cast<INT_PTR>(window)));
-        UnmapViewOfFile(view);
-    }
-    return mapping;
-}
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
@@ -105,7 +95,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     HWND window = CreateWindowExW(0, kClassName, L"Sample host " HOST_APP_WVERSION, WS_OVERLAPPEDWINDOW, 40, 40,
                                   360, 140, nullptr, nullptr, instance, nullptr);
     if (window == nullptr) return 2;
-    HANDLE record = PublishWindow(window);
+    updater_client::HostWindowRecord record;
+    record.Publish(window);
     ShowWindow(window, show);
     Log("started");
 
@@ -114,7 +105,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    if (record != nullptr) CloseHandle(record);
+    record.Withdraw();
     if (g_options.exitDelayMs > 0) Sleep(g_options.exitDelayMs);
     Log("closed");
     return 0;

@@ -67,27 +67,31 @@ std::string ResponseHead(const HttpResponse& response) {
     std::snprintf(line, sizeof line, "HTTP/1.1 %d %s\r\n", response.status, ReasonPhrase(response.status));
     std::string head = line;
     for (const auto& header : response.headers) head += header.first + ": " + header.second + "\r\n";
-    if (response.chunkBytes > 0) head += "Transfer-Encoding: chunked\r\n";
-    if (response.sendContentLength && response.chunkBytes == 0) {
-        head += "Content-Length: " + std::to_string(BodyLength(response)) + "\r\n";
-    }
+    if (response.sendContentLength) head += "Content-Length: " + std::to_string(BodyLength(response)) + "\r\n";
     head += "Connection: close\r\n\r\n";
     return head;
 }
 
-// libcurl hands each decoded chunk to its write callback on its own, however fast it reads.
-bool SendChunked(SOCKET socket, const std::string& body, size_t chunkBytes) {
-    for (size_t at = 0; at < body.size(); at += chunkBytes) {
-        const size_t size = std::min(chunkBytes, body.size() - at);
-        char line[32];
-        std::snprintf(line, sizeof line, "%zx\r\n", size);
-        const std::string chunk = line + body.substr(at, size) + "\r\n";
-        if (!SendAll(socket, chunk.data(), chunk.size())) return false;
-    }
-    return SendAll(socket, "0\r\n\r\n", 5);
-}
-
 }  // namespace
+
+uintptr_t ListenOnLoopback(unsigned short& port) {
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+    SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = 0;
+    if (listener == INVALID_SOCKET || bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        listen(listener, 16) != 0) {
+        if (listener != INVALID_SOCKET) closesocket(listener);
+        return kNoSocket;
+    }
+    int length = sizeof address;
+    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    port = ntohs(address.sin_port);
+    return listener;
+}
 
 HttpResponse HttpResponse::Ok(std::string body) { return Status(200, std::move(body)); }
 
@@ -108,22 +112,8 @@ TestHttpServer::TestHttpServer()
     : listener_(kNoSocket),
       stopEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       releaseEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
-    SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    if (listener == INVALID_SOCKET || bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        listen(listener, 16) != 0) {
-        if (listener != INVALID_SOCKET) closesocket(listener);
-        return;
-    }
-    int length = sizeof address;
-    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-    listener_ = listener;
+    listener_ = ListenOnLoopback(port_);
+    if (listener_ == kNoSocket) return;
     acceptThread_ = std::thread([this] { AcceptLoop(); });
 }
 
@@ -197,13 +187,7 @@ void TestHttpServer::Serve(uintptr_t client) {
         if (found != routes_.end()) response = found->second;
     }
     const std::string responseHead = ResponseHead(response);
-    if (SendAll(socket, responseHead.data(), responseHead.size())) {
-        if (response.chunkBytes > 0) {
-            SendChunked(socket, response.body, response.chunkBytes);
-        } else {
-            SendBody(client, response);
-        }
-    }
+    if (SendAll(socket, responseHead.data(), responseHead.size())) SendBody(client, response);
     shutdown(socket, SD_SEND);
     closesocket(socket);
 }

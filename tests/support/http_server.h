@@ -30,8 +30,6 @@ struct HttpResponse {
     // Send the body in pieces of this size with this pause in between (0: as fast as possible).
     size_t pieceBytes = 0;
     DWORD pieceDelayMs = 0;
-    // Send the body with "Transfer-Encoding: chunked" in chunks of this size (0: not chunked).
-    size_t chunkBytes = 0;
     // Send the headers, then hold the body back until the test calls ReleaseHeldBodies().
     bool holdBody = false;
 
@@ -39,6 +37,10 @@ struct HttpResponse {
     static HttpResponse Status(int status, std::string body);
     static HttpResponse Redirect(int status, const std::string& location);
 };
+
+// A listening socket on 127.0.0.1 at a free port (stored in `port`), or ~0 when none could be
+// made. Winsock is started for it; the caller ends it with WSACleanup when done.
+uintptr_t ListenOnLoopback(unsigned short& port);
 
 class TestHttpServer {
 public:

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <string>
-#include <vector>
 
 #include "updater/command_line.h"
 #include "updater/download.h"
@@ -93,26 +92,6 @@ TEST(ErrorPageScanner, FindsTheMarkerHoweverTheBodyIsCut) {
             found = scanner.Found(c.body.data() + at, std::min(c.piece, c.body.size() - at));
         }
         EXPECT_EQ(found, c.found) << c.body.size() << " bytes in pieces of " << c.piece;
-    }
-}
-
-TEST(BodyFitsTarget, NeverEmptyAndAnImageOnlyForAnImage) {
-    struct Case {
-        std::vector<std::string> chunks;
-        bool targetIsImage;
-        bool fits;
-    } cases[] = {
-        {{}, false, false},
-        {{}, true, false},
-        {{"M", "Z\x90"}, true, true},
-        {{"<html>login</html>"}, true, false},
-        {{"<html>login</html>"}, false, true},
-        {{"M"}, true, false},
-    };
-    for (const Case& c : cases) {
-        BodyStart body;
-        for (const std::string& chunk : c.chunks) body.Add(chunk.data(), chunk.size());
-        EXPECT_EQ(BodyFitsTarget(body, c.targetIsImage), c.fits) << c.chunks.size() << " " << c.targetIsImage;
     }
 }
 

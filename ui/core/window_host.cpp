@@ -178,6 +178,7 @@ void CWindowHostUI::ForgetControl(CControlUI* control) {
     }
 }
 
+
 bool CWindowHostUI::AddAfterPaint(CControlUI* control) {
     return m_afterPaint.Add(control);
 }

@@ -5,7 +5,7 @@
 // of ui/core/ by concern (window_host*.cpp).
 
 #include <windows.h>
-// The tooltip records need the Windows types first.
+
 #include <commctrl.h>
 
 #include "ui/core/owned_window.h"
@@ -201,6 +201,8 @@ public:
     // WM_GETMINMAXINFO: the positive track sizes replace Windows' limits.
     void ApplyTrackSizes(MINMAXINFO* info) const;
     DropShadowSettings& DropShadow() { return m_dropShadow; }
+
+    // ---- Painting settings: store-only until the painting code lands ----
 
     // ---- Process-wide resource location (shared by every host of the process) ----
     static void SetModuleInstance(HINSTANCE instance);
@@ -402,7 +404,6 @@ private:
     PointerArray m_translators;
     // ---- end of input ----
 
-    // ==== Painting (see the public block of the same name) ====
     // Message rows: true when consumed.
     bool OnPaint(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnPrintClient(WPARAM wParam, LPARAM lParam, LRESULT& result);

@@ -4,8 +4,8 @@
 // reserved native timer.
 
 #include "ui/controls/control.h"
-#include "ui/draw/gdi_painter.h"
 #include "ui/core/window_host.h"
+#include "ui/draw/gdi_painter.h"
 
 void CWindowHostUI::SetDrawnCaretSize(int width, int height) {
     m_caretRect.right = m_caretRect.left + width;
@@ -22,7 +22,10 @@ bool CWindowHostUI::ShowDrawnCaret(bool show) {
         HideDrawnCaretPhase();
         return true;
     }
-    SetTimer(m_window, kCaretTimerId, GetCaretBlinkTime(), nullptr);
+    // Without a window SetTimer would make a thread timer under an id of its own choosing.
+    if (m_window) {
+        SetTimer(m_window, kCaretTimerId, GetCaretBlinkTime(), nullptr);
+    }
     if (!m_caretShown) {
         InvalidateArea(m_caretRect);
         m_caretShown = true;

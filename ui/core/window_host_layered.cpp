@@ -84,11 +84,11 @@ void CWindowHostUI::PaintLayered(RECT update) {
     }
     HDC dc = m_layer.DC();
     int rowLength = m_layer.Size().cx;
-    CGdiPainter::ClearAlphaRect(reinterpret_cast<uint32_t*>(m_layer.Bits()), rowLength, update);
+    CGdiPainter::ClearAlphaRect(m_layer.Bits(), rowLength, update);
     CSelectScope select(dc, m_layer.Bitmap());
     PaintTree(dc, update);
     GdiFlush();
-    CGdiPainter::RestoreAlphaRect(reinterpret_cast<uint32_t*>(m_layer.Bits()), rowLength, update);
+    CGdiPainter::RestoreAlphaRect(m_layer.Bits(), rowLength, update);
     PushLayer(dc);
 }
 

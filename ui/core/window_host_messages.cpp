@@ -27,11 +27,11 @@ const CWindowHostUI::MessageTableEntry CWindowHostUI::kMessageTable[] = {
     {WM_PAINT, &CWindowHostUI::OnPaint},
     {WM_PRINTCLIENT, &CWindowHostUI::OnPrintClient},
     {WM_SYSCOMMAND, &CWindowHostUI::OnSysCommand},
-    {WM_GETMINMAXINFO, &CWindowHostUI::OnGetMinMaxInfo},
     {WM_NOTIFY, &CWindowHostUI::OnNotify},
     {WM_COMMAND, &CWindowHostUI::OnCommand},
     {WM_CTLCOLOREDIT, &CWindowHostUI::OnEditColor},
     {WM_CTLCOLORSTATIC, &CWindowHostUI::OnStaticColor},
+    {WM_GETMINMAXINFO, &CWindowHostUI::OnGetMinMaxInfo},
     {kDeferredDeleteMessage, &CWindowHostUI::OnDeferredDelete},
 };
 

@@ -22,8 +22,6 @@ POINT ClientPointOf(HWND window, LPARAM lParam) {
     return point;
 }
 
-constexpr DWORD kDefaultHoverTime = 400;
-
 }  // namespace
 
 void CWindowHostUI::CaptureMouse() {
@@ -55,7 +53,7 @@ void CWindowHostUI::TrackMouseLeaveAndHover() {
     track.cbSize = sizeof(track);
     track.dwFlags = TME_HOVER | TME_LEAVE;
     track.hwndTrack = m_window;
-    track.dwHoverTime = kDefaultHoverTime;
+    track.dwHoverTime = ToolTipHoverTime();
     _TrackMouseEvent(&track);
     m_mouseTracking = true;
 }
@@ -85,6 +83,7 @@ bool CWindowHostUI::OnMouseMove(WPARAM, LPARAM lParam, LRESULT&) {
         if (m_hover == left) {
             m_hover = nullptr;
         }
+        HideToolTip();
         hit = guard.Control();
     }
     if (hit && hit != m_hover) {
@@ -113,14 +112,21 @@ bool CWindowHostUI::OnMouseHover(WPARAM, LPARAM lParam, LRESULT&) {
     if (!hit) {
         return false;
     }
+    DeliveryGuard guard(this, hit);
     if (m_hover) {
         UIEvent event = MakeEvent(EventMouseHover, m_hover, point);
-        Deliver(m_hover, event);
+        if (!Deliver(m_hover, event)) {
+            return true;
+        }
+    }
+    if (guard.Control()) {
+        ShowToolTip(guard.Control());
     }
     return true;
 }
 
 bool CWindowHostUI::OnMouseLeave(WPARAM, LPARAM, LRESULT&) {
+    HideToolTip();
     if (m_mouseTracking) {
         DeliveryGuard guard(this);
         // The mouse-move row at (-1, -1) hits nothing and so ends the hover.

@@ -88,14 +88,14 @@ void CWindowHostUI::RunLayoutStep() {
     if (!m_updateNeeded || !m_root) {
         return;
     }
-    m_updateNeeded = false;
     RECT client;
     GetClientRect(m_window, &client);
-    // A window without a client area has nothing to lay out yet; its first size brings the
-    // layout, and "windowinit" with it.
+    // A window without a client area has nothing to lay out yet. The request stays, so the
+    // first paint after it gets a size lays out and sends "windowinit".
     if (IsRectEmpty(&client)) {
         return;
     }
+    m_updateNeeded = false;
     {
         LayoutPass pass(this);
         if (m_root->IsUpdateNeeded()) {

@@ -60,10 +60,13 @@ public:
     static void StrokeRoundRect(HDC dc, const RECT& rc, int width, DWORD argb, int cornerWidth,
                                 int cornerHeight);
     static DWORD AdjustColorHsl(DWORD argb, short hue, short saturation, short lightness);
-    // Layered-window buffers: `pixels` rows are `rowLength` pixels long; the rectangle is cut to
-    // the row length.
-    static void ClearAlphaRect(uint32_t* pixels, int rowLength, const RECT& rc);
-    static void RestoreAlphaRect(uint32_t* pixels, int rowLength, const RECT& rc);
+    // Sets every pixel inside the rectangle to 0 (transparent black). Rows are `rowLength`
+    // pixels long; the rectangle is clipped to the row, the caller keeps it within the rows.
+    static void ClearAlphaRect(DWORD* bits, int rowLength, const RECT& rc);
+    // Inside the rectangle, every pixel whose alpha byte is 0 while a colour byte is not gets
+    // alpha 255: GDI leaves alpha 0 behind, so what it drew becomes opaque, while untouched
+    // pixels stay transparent and pixels drawn with alpha keep theirs. Same clipping as above.
+    static void RestoreAlphaRect(DWORD* bits, int rowLength, const RECT& rc);
 
     // ---- Text ----
     static void DrawPlainText(HDC dc, CWindowHostUI* host, RECT& rc, const wchar_t* text, DWORD argb,

@@ -1,27 +1,9 @@
 #include "ui/draw/pixel_convert.h"
 
-#include "ui/draw/gdi_painter.h"
-
 namespace {
 
 uint32_t Channel(uint32_t pixel, int shift) {
     return (pixel >> shift) & 0xFF;
-}
-
-// Visits the pixels of `rc` that lie inside the rows (the row length bounds x; y starts at 0).
-template <typename Visit>
-void ForEachPixel(uint32_t* pixels, int rowLength, const RECT& rc, Visit visit) {
-    if (pixels == nullptr) {
-        return;
-    }
-    LONG left = rc.left < 0 ? 0 : rc.left;
-    LONG right = rc.right > rowLength ? rowLength : rc.right;
-    for (LONG y = rc.top < 0 ? 0 : rc.top; y < rc.bottom; ++y) {
-        uint32_t* row = pixels + static_cast<size_t>(y) * rowLength;
-        for (LONG x = left; x < right; ++x) {
-            visit(row[x]);
-        }
-    }
 }
 
 }  // namespace
@@ -61,17 +43,4 @@ uint32_t BlendPremultiplied(uint32_t src, uint32_t dst, BYTE constantAlpha) {
 
 uint32_t BlendOpaque(uint32_t src, uint32_t dst, BYTE constantAlpha) {
     return BlendPremultiplied(src | 0xFF000000, dst, constantAlpha);
-}
-
-void CGdiPainter::ClearAlphaRect(uint32_t* pixels, int rowLength, const RECT& rc) {
-    ForEachPixel(pixels, rowLength, rc, [](uint32_t& pixel) { pixel = 0; });
-}
-
-// GDI text and lines leave alpha 0 behind on coloured pixels; those become opaque.
-void CGdiPainter::RestoreAlphaRect(uint32_t* pixels, int rowLength, const RECT& rc) {
-    ForEachPixel(pixels, rowLength, rc, [](uint32_t& pixel) {
-        if ((pixel & 0xFF000000) == 0 && pixel != 0) {
-            pixel |= 0xFF000000;
-        }
-    });
 }

@@ -1,0 +1,128 @@
+#pragma once
+// The host application's side of the updater, header-only: include this file and nothing else.
+//
+//   updater_client::HostWindowRecord record;
+//   record.Publish(mainWindow);        // the updater can now ask the application to close
+//   updater_client::StartUpdater(L"C:\\App\\updater.exe", L"https://example.test/app.exe",
+//                                L"C:\\App\\app.exe", L"<64 hex digits of the SHA-256>");
+//
+// The updater replaces the target once the application has closed on WM_SYSCOMMAND/SC_CLOSE,
+// then starts the new program without arguments.
+
+#include <windows.h>
+
+#include <cstring>
+#include <cwchar>
+#include <string>
+
+namespace updater_client {
+
+// The shared record in which the application publishes its main window.
+inline const wchar_t* HostRecordName() {
+    return L"{D727BDB5-F86A-405b-910D-11AD2A4CA76E}_MapFile";
+}
+
+// Holds the record while the application runs: the window handle's 32-bit value as signed
+// decimal UTF-16 text and a 16-bit zero, in a 24-byte paging-file backed mapping.
+class HostWindowRecord {
+public:
+    static constexpr DWORD kBytes = 24;
+
+    HostWindowRecord() = default;
+    ~HostWindowRecord() { Withdraw(); }
+    HostWindowRecord(const HostWindowRecord&) = delete;
+    HostWindowRecord& operator=(const HostWindowRecord&) = delete;
+
+    // Publishes `window`, replacing an earlier publication. False when the record cannot be made.
+    bool Publish(HWND window) {
+        Withdraw();
+        mapping_ =
+            CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kBytes, HostRecordName());
+        if (mapping_ == nullptr) return false;
+        wchar_t text[kBytes / sizeof(wchar_t)] = {};
+        std::swprintf(text, kBytes / sizeof(wchar_t), L"%d",
+                      static_cast<int>(reinterpret_cast<INT_PTR>(window)));
+        if (!Write(text)) {
+            Withdraw();
+            return false;
+        }
+        return true;
+    }
+
+    // Takes the window back (when the main window goes). The text is cleared first: an updater
+    // that still has the record open must not find a handle that may soon name another window.
+    void Withdraw() {
+        if (mapping_ == nullptr) return;
+        const wchar_t none[kBytes / sizeof(wchar_t)] = {};
+        Write(none);
+        CloseHandle(mapping_);
+        mapping_ = nullptr;
+    }
+
+private:
+    bool Write(const wchar_t (&text)[kBytes / sizeof(wchar_t)]) {
+        void* view = MapViewOfFile(mapping_, FILE_MAP_WRITE, 0, 0, kBytes);
+        if (view == nullptr) return false;
+        std::memcpy(view, text, kBytes);
+        FlushViewOfFile(view, kBytes);
+        UnmapViewOfFile(view);
+        return true;
+    }
+
+    HANDLE mapping_ = nullptr;
+};
+
+// One argument quoted so that CommandLineToArgvW gives it back exactly: blanks, quotes and
+// backslashes before a quote or at the end included.
+inline std::wstring QuoteArgument(const std::wstring& argument) {
+    std::wstring quoted = L"\"";
+    size_t backslashes = 0;
+    for (wchar_t ch : argument) {
+        if (ch == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(ch == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        quoted += ch;
+    }
+    quoted.append(backslashes * 2, L'\\');
+    return quoted + L"\"";
+}
+
+// The URL with "#sha256=<digest>" as its fragment (an existing fragment is replaced); the URL as
+// it is when `sha256Hex` is empty.
+inline std::wstring UrlWithHash(const std::wstring& url, const std::wstring& sha256Hex) {
+    if (sha256Hex.empty()) return url;
+    return url.substr(0, url.find(L'#')) + L"#sha256=" + sha256Hex;
+}
+
+inline std::wstring UpdaterCommandLine(const std::wstring& updaterExe, const std::wstring& url,
+                                       const std::wstring& targetPath, const std::wstring& sha256Hex = L"") {
+    return QuoteArgument(updaterExe) + L" " + QuoteArgument(UrlWithHash(url, sha256Hex)) + L" " +
+           QuoteArgument(targetPath);
+}
+
+// Starts the updater. When `process` is given it receives the process handle (close it);
+// otherwise the handle is closed here. False when the updater cannot be started.
+inline bool StartUpdater(const std::wstring& updaterExe, const std::wstring& url,
+                         const std::wstring& targetPath, const std::wstring& sha256Hex = L"",
+                         HANDLE* process = nullptr) {
+    std::wstring commandLine = UpdaterCommandLine(updaterExe, url, targetPath, sha256Hex);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(updaterExe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info)) {
+        return false;
+    }
+    CloseHandle(info.hThread);
+    if (process != nullptr) {
+        *process = info.hProcess;
+    } else {
+        CloseHandle(info.hProcess);
+    }
+    return true;
+}
+
+}  // namespace updater_client

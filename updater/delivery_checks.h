@@ -1,0 +1,39 @@
+#pragma once
+// What a transfer checks beyond HTTP itself, gathered in one place: the proxy the user
+// configured, the updater's own TLS check, the optional SHA-256 of the URL's fragment, and the
+// log lines that tell afterwards what happened.
+
+#include <cstddef>
+#include <string>
+
+#include "updater/integrity.h"
+#include "updater/system_proxy.h"
+#include "updater/tls_verify.h"
+
+class DeliveryChecks {
+public:
+    explicit DeliveryChecks(const std::string& url);
+    DeliveryChecks(const DeliveryChecks&) = delete;
+    DeliveryChecks& operator=(const DeliveryChecks&) = delete;
+
+    // True when the transfer must not even start (a hash fragment that cannot be read).
+    bool Refused() const { return fragment_ == HashFragment::Malformed; }
+    // Sets the proxy and the TLS check on the transfer's libcurl handle.
+    void Apply(void* curl);
+    // Every body byte that is kept passes through here.
+    void Received(const void* data, size_t size);
+    // The final word on a transfer that libcurl and the HTTP status judged `transferOk`: false
+    // too when the expected digest does not match. Logs the outcome.
+    bool Verdict(void* curl, int curlResult, bool transferOk);
+
+private:
+    bool HashMatches();
+
+    std::string url_;
+    Sha256Digest expected_ = {};  // filled while fragment_ is read, so declared before it
+    HashFragment fragment_;
+    Sha256 hasher_;
+    TlsCheckState tls_;
+    ProxyChoice proxy_;
+    long long bytes_ = 0;
+};
