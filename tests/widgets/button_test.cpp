@@ -1,5 +1,6 @@
 #include "ui/controls/button.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -19,31 +20,14 @@ const wchar_t kSkinButtonImages[] =
     L"pushedimage=\"file='button.png' source='104,0,156,20' corner='4,4,4,4'\" "
     L"disabledimage=\"file='button.png' source='156,0,208,20' corner='4,4,4,4'\"";
 
-struct Step {
-    int type;
-    bool inside;
-    wchar_t key;
-};
-
-struct StateCase {
-    const char* what;
-    std::vector<Step> steps;
-    UINT state;
-    int clicks;
-};
-
 // A button whose storage is filled with a pattern when deleted, so that any write to it after
 // deletion shows, and any pointer read from it is garbage.
 struct PoisonedButton : CButtonUI {
     static void* operator new(size_t size) { return size <= sizeof(storage) ? storage : nullptr; }
     static void operator delete(void* p) { memset(p, 0xA5, sizeof(PoisonedButton)); }
     static bool HoldsOnlyPoison() {
-        for (size_t i = 0; i < sizeof(PoisonedButton); ++i) {
-            if (storage[i] != 0xA5) {
-                return false;
-            }
-        }
-        return true;
+        return std::all_of(storage, storage + sizeof(PoisonedButton),
+                           [](unsigned char b) { return b == 0xA5; });
     }
     alignas(16) static unsigned char storage[1024];
 };
@@ -62,47 +46,49 @@ struct DeleteOnClick : INotifyUI {
 
 class ButtonTest : public WidgetTest {
 protected:
-    void Run(CButtonUI& button, const std::vector<Step>& steps) {
-        for (const Step& s : steps) {
-            Send(button, s.type, s.inside ? kInX : kOutX, s.inside ? kInY : kOutY, s.key);
+    // One letter per event: E/L mouse enters/leaves, D/d button down inside/outside, M/m mouse
+    // move inside/outside, U/u button up inside/outside, K double click inside, S space, R return,
+    // A the key "A".
+    void Run(CButtonUI& button, const char* steps) {
+        for (; *steps; ++steps) {
+            const char* types = "ELDdMmUuKSRA";
+            const int type[] = {EventMouseEnter,  EventMouseLeave, EventButtonDown, EventButtonDown,
+                                EventMouseMove,   EventMouseMove,  EventButtonUp,   EventButtonUp,
+                                EventDoubleClick, EventKeyDown,    EventKeyDown,    EventKeyDown};
+            const wchar_t key[] = {0, 0, 0, 0, 0, 0, 0, 0, 0, VK_SPACE, VK_RETURN, L'A'};
+            int i = static_cast<int>(strchr(types, *steps) - types);
+            bool inside = *steps != 'd' && *steps != 'm' && *steps != 'u' && *steps != 'L';
+            Send(button, type[i], inside ? kInX : kOutX, inside ? kInY : kOutY, key[i]);
         }
     }
 };
 
 TEST_F(ButtonTest, StateMachine) {
-    const StateCase cases[] = {
-        {"press and release inside", {{EventButtonDown, true, 0}, {EventButtonUp, true, 0}}, 0, 1},
-        {"press inside, move out",
-         {{EventButtonDown, true, 0}, {EventMouseMove, false, 0}},
-         ButtonCaptured,
-         0},
-        {"move back in",
-         {{EventButtonDown, true, 0}, {EventMouseMove, false, 0}, {EventMouseMove, true, 0}},
-         ButtonCaptured | ButtonPushed,
-         0},
-        {"release outside",
-         {{EventMouseEnter, true, 0},
-          {EventButtonDown, true, 0},
-          {EventMouseMove, false, 0},
-          {EventButtonUp, false, 0}},
-         ButtonHot,
-         0},
-        {"double click presses", {{EventDoubleClick, true, 0}}, ButtonCaptured | ButtonPushed, 0},
-        {"press outside the item", {{EventButtonDown, false, 0}, {EventButtonUp, false, 0}}, 0, 0},
-        {"space", {{EventMouseEnter, true, 0}, {EventKeyDown, true, VK_SPACE}}, ButtonHot, 1},
-        {"return", {{EventKeyDown, true, VK_RETURN}}, 0, 1},
-        {"other key", {{EventKeyDown, true, L'A'}}, 0, 0},
-        {"enter and leave", {{EventMouseEnter, true, 0}, {EventMouseLeave, false, 0}}, 0, 0},
+    const struct {
+        const char* steps;
+        UINT state;
+        int clicks;
+    } cases[] = {
+        {"DU", 0, 1},                               // press and release inside
+        {"Dm", ButtonCaptured, 0},                  // moving out shows it unpushed
+        {"DmM", ButtonCaptured | ButtonPushed, 0},  // and back in pushed again
+        {"EDmu", ButtonHot, 0},                     // released outside: no click
+        {"K", ButtonCaptured | ButtonPushed, 0},    // a double click presses
+        {"du", 0, 0},                               // pressed outside the item
+        {"ES", ButtonHot, 1},                       // keys click without changing the state
+        {"R", 0, 1},
+        {"A", 0, 0},
+        {"EL", 0, 0},
     };
-    for (const StateCase& c : cases) {
+    for (const auto& c : cases) {
         CButtonUI button;
         Attach(button, kItem);
         log.entries.clear();
         Run(button, c.steps);
-        EXPECT_EQ(c.state, button.ButtonState()) << c.what;
-        EXPECT_EQ(c.clicks, Count(L"click")) << c.what;
+        EXPECT_EQ(c.state, button.ButtonState()) << c.steps;
+        EXPECT_EQ(c.clicks, Count(L"click")) << c.steps;
         for (const auto& entry : log.entries) {
-            EXPECT_EQ(0u, entry.wParam) << c.what;
+            EXPECT_EQ(0u, entry.wParam) << c.steps;
         }
     }
 }
@@ -110,10 +96,10 @@ TEST_F(ButtonTest, StateMachine) {
 TEST_F(ButtonTest, DisablingClearsEveryStateAndStopsInput) {
     CButtonUI button;
     Attach(button, kItem);
-    Run(button, {{EventMouseEnter, true, 0}, {EventButtonDown, true, 0}});
+    Run(button, "ED");
     button.SetEnabled(false);
     EXPECT_EQ(0u, button.ButtonState());
-    Run(button, {{EventMouseEnter, true, 0}, {EventButtonDown, true, 0}, {EventKeyDown, true, VK_SPACE}});
+    Run(button, "EDS");
     EXPECT_EQ(0u, button.ButtonState());
     EXPECT_EQ(0, Count(L"click"));
 }
@@ -125,7 +111,7 @@ TEST_F(ButtonTest, ListenerThatDeletesTheButtonIsSurvived) {
     Attach(*button, kItem);
     button->SetAttribute(L"bindtablayoutname", L"pages");
     button->SetAttribute(L"bindtabindex", L"1");
-    Run(*button, {{EventButtonDown, true, 0}, {EventButtonUp, true, 0}});
+    Run(*button, "DU");
     Host().RemoveNotifyListener(&deleter);
     EXPECT_EQ(1, Count(L"click"));
     EXPECT_TRUE(PoisonedButton::HoldsOnlyPoison());
@@ -150,9 +136,9 @@ TEST_F(ButtonTest, CaptionColourFollowsTheState) {
     Attach(button, kItem);
     button.ApplyAttributeText(
         L"textcolor=\"#FF101010\" pushedtextcolor=\"#FF0000FF\" focusedtextcolor=\"#FF00FF00\"");
-    Run(button, {{EventMouseEnter, true, 0}});
+    Run(button, "E");
     EXPECT_EQ(0xFF101010u, button.CaptionColor()) << "hot without a hot colour";
-    Run(button, {{EventButtonDown, true, 0}});
+    Run(button, "D");
     EXPECT_EQ(0xFF0000FFu, button.CaptionColor());
     button.SetEnabled(false);
     TestCanvas canvas(120, 40);
@@ -185,6 +171,9 @@ TEST_F(ButtonTest, StateCellsComeFromButtonPng) {
         TestCanvas canvas(100, 22);
         button.Paint(canvas.DC(), item);
         EXPECT_EQ(cellTop(cell), canvas.Pixel(50, 0)) << "cell " << cell;
+        for (int other = 0; other < cell; ++other) {
+            EXPECT_NE(cellTop(other), cellTop(cell)) << "the artwork's states look alike: " << other << cell;
+        }
     }
 }
 
@@ -199,7 +188,7 @@ TEST_F(ButtonTest, HotColourAloneReplacesEveryImage) {
         button.ApplyAttributeText(kSkinButtonImages);
         button.SetAttribute(L"hotimage", L"");
         button.SetAttribute(L"hotbkcolor", c.color);
-        Run(button, {{EventMouseEnter, true, 0}});
+        Run(button, "E");
         TestCanvas canvas(120, 40);
         button.Paint(canvas.DC(), kItem);
         EXPECT_EQ(c.pixel, canvas.Pixel(kInX, kInY)) << c.color;
