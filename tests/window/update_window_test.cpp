@@ -7,10 +7,12 @@
 #include <atomic>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "tests/support/http_server.h"
 #include "tests/support/process.h"
 #include "ui/controls/progress.h"
+#include "ui/draw/gdi_objects.h"
 #include "updater/paths.h"
 #include "updater/update_window.h"
 #include "updater/window_record.h"
@@ -23,6 +25,38 @@ constexpr DWORD kWindowStyle =
 POINT CenterOf(CControlUI* control) {
     const RECT& rc = control->Pos();
     return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+}
+
+// How many columns of `area` differ between two pictures of the window.
+int ChangedColumns(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int width,
+                   const RECT& area) {
+    int changed = 0;
+    for (LONG x = area.left; x < area.right; ++x) {
+        for (LONG y = area.top; y < area.bottom; ++y) {
+            if (a[y * width + x] != b[y * width + x]) {
+                ++changed;
+                break;
+            }
+        }
+    }
+    return changed;
+}
+
+// The client area as the window paints it, through WM_PRINTCLIENT into a 32-bit top-down DIB.
+std::vector<uint32_t> Picture(HWND window) {
+    RECT client;
+    GetClientRect(window, &client);
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    CMemoryDC dc(nullptr);
+    CGdiObject<HBITMAP> bitmap(CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap) return {};
+    CSelectScope select(dc.Get(), bitmap.Get());
+    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()), PRF_CLIENT);
+    GdiFlush();
+    const uint32_t* pixels = static_cast<const uint32_t*>(bits);
+    return std::vector<uint32_t>(pixels, pixels + client.right * client.bottom);
 }
 
 LPARAM ClientPoint(POINT pt) {
@@ -115,6 +149,23 @@ TEST_F(UpdateWindowTest, DownloadingWindowShowsProgressHidesToTheTrayAndStopsThe
         EXPECT_EQ(bar->Value(), step.value) << step.sent;
         EXPECT_EQ(percent->Text(), step.text) << step.sent;
     }
+
+    // The fill grows with the value, from the left.
+    std::vector<uint32_t> pictures[3];
+    const WPARAM values[3] = {0, 42, 100};
+    for (int i = 0; i < 3; ++i) {
+        SendMessageW(handle, WM_DOWNLOAD_PROGRESS, values[i], 0);
+        pictures[i] = Picture(handle);
+        ASSERT_FALSE(pictures[i].empty());
+    }
+    RECT client;
+    GetClientRect(handle, &client);
+    const RECT& barRect = bar->Pos();
+    const int partly = ChangedColumns(pictures[0], pictures[1], client.right, barRect);
+    const int full = ChangedColumns(pictures[0], pictures[2], client.right, barRect);
+    EXPECT_GT(partly, 0);
+    EXPECT_GT(full, partly);
+    EXPECT_LE(partly, (barRect.right - barRect.left) * 42 / 100 + 2);
 
     // The title drags the window; the button does not.
     CControlUI* title = Control(L"down_dlg_title");
