@@ -22,12 +22,14 @@ namespace {
 
 constexpr int kRuns = 5;
 constexpr int kProgressMessages = 10000;
-constexpr DWORD kUpdaterStyle = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD kUpdaterStyle =
+    WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+    return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) /
+           static_cast<double>(frequency.QuadPart);
 }
 
 void Pump() {
@@ -86,7 +88,8 @@ double Median(std::vector<double> values) {
 void PrintUsage(const char* when) {
     PROCESS_MEMORY_COUNTERS_EX memory = {};
     memory.cb = sizeof memory;
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                         sizeof memory);
     // Wine leaves PrivateUsage at 0; the commit charge of the process is the same figure there.
     const SIZE_T privateBytes = memory.PrivateUsage ? memory.PrivateUsage : memory.PagefileUsage;
     std::printf("  %-28s working set %7.2f MiB, private %7.2f MiB, GDI objects %lu, USER objects %lu\n", when,
@@ -138,7 +141,8 @@ int wmain() {
     }
     QueryPerformanceCounter(&end);
     PrintUsage("after 10,000 messages");
-    std::printf("  %.1f us per progress message, painted\n", Milliseconds(start, end) * 1000.0 / kProgressMessages);
+    std::printf("  %.1f us per progress message, painted\n",
+                Milliseconds(start, end) * 1000.0 / kProgressMessages);
     DestroyWindow(handle);
     Pump();
     server.ReleaseHeldBodies();
