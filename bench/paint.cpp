@@ -2,7 +2,8 @@
 // the shape and size of the updater's window (300 x 160: a title, two text rows, a progress
 // row and a button in a vertical layout); the second fills 1280 x 800 with a few hundred
 // controls in rows. Both are built by hand from the controls that exist and use what they can
-// paint: colours, gradients, borders and round corners.
+// paint: colours, gradients, borders and round corners. The third is the gallery skin, built
+// from its folder next to the program: every control of the framework with its pictures.
 //
 // For each tree the program prints the time of a whole WM_PAINT (invalidate everything, then
 // UpdateWindow: layout check, painting into the off-screen bitmap and the copy to the window),
@@ -18,6 +19,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "gallery/gallery_skin.h"
 #include "ui/controls/layouts.h"
 #include "ui/core/window_host.h"
 #include "ui/draw/gdi_objects.h"
@@ -181,7 +183,10 @@ double TimePaintingWork(CWindowHostUI& host, const RECT& client) {
     return batches[batches.size() / 2];
 }
 
-void Measure(const char* name, CControlUI* tree, int width, int height) {
+// The tree is made for the host of the measuring window: a skin's fonts and pictures belong to it.
+using TreeMaker = CControlUI* (*)(CWindowHostUI& host);
+
+void Measure(const char* name, TreeMaker makeTree, int width, int height) {
     HWND window = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"PaintBenchWindow", L"", WS_POPUP, 0,
                                   0, width, height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     {
@@ -189,7 +194,13 @@ void Measure(const char* name, CControlUI* tree, int width, int height) {
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&host));
         ShowWindow(window, SW_SHOWNOACTIVATE);
         host.AttachWindow(window);
-        host.AttachRoot(tree);
+        CControlUI* tree = makeTree(host);
+        if (!tree || !host.AttachRoot(tree)) {
+            std::printf("%-22s could not be built\n", name);
+            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+            DestroyWindow(window);
+            return;
+        }
         RepaintAll(window);  // the first paint lays out and makes the off-screen bitmap
         int controls = CountControls(tree);
         double windowMs = TimeWindowRepaint(window);
@@ -220,8 +231,13 @@ int wmain() {
                 kRepaints);
     std::printf("%-22s %8s %14s %14s %18s %16s %20s\n", "tree", "controls", "WM_PAINT ms", "painting ms",
                 "GDI objects", "USER objects", "private KiB");
-    Measure("updater 300 x 160", UpdaterTree(), 300, 160);
-    Measure("rows 1280 x 800", LargeTree(), 1280, 800);
+    Measure(
+        "updater 300 x 160", [](CWindowHostUI&) { return UpdaterTree(); }, 300, 160);
+    Measure(
+        "rows 1280 x 800", [](CWindowHostUI&) { return LargeTree(); }, 1280, 800);
+    CWindowHostUI::SetModuleInstance(GetModuleHandleW(nullptr));
+    UseGalleryFolder();
+    Measure("gallery 440 x 330", &BuildGallerySkin, 440, 330);
     if (GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS) == 0) {
         std::printf("(this system does not count GDI and USER objects: GetGuiResources answers 0)\n");
     }

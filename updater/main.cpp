@@ -9,12 +9,13 @@
 #include "ui/core/window_host.h"
 #include "updater/command_line.h"
 #include "updater/update_log.h"
+#include "updater/url_text.h"
 #include "updater/update_window.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     UpdateRequest request;
     if (!ParseCommandLine(GetCommandLineW(), request)) return 0;
-    LogLine("start: url \"%s\", target \"%s\"", Utf8(request.url).c_str(), Utf8(request.targetPath).c_str());
+    LogLine("start: url \"%s\", target \"%s\"", Utf8(UrlForLog(request.url)).c_str(), Utf8(request.targetPath).c_str());
 
     CWindowHostUI::SetModuleInstance(instance);
     CWindowHostUI::SetResourceFolder(CWindowHostUI::ExecutableFolder());

@@ -42,3 +42,17 @@ std::string UrlForTransfer(const std::wstring& url) {
 std::string ToAnsi(const std::wstring& wide) {
     return ToCodePage(CP_ACP, wide);
 }
+
+std::wstring UrlForLog(const std::wstring& url) {
+    const size_t schemeEnd = url.find(L"://");
+    if (schemeEnd == std::wstring::npos) {
+        return url;
+    }
+    const size_t authority = schemeEnd + 3;
+    const size_t authorityEnd = url.find_first_of(L"/?#", authority);
+    const size_t at = url.rfind(L'@', authorityEnd == std::wstring::npos ? std::wstring::npos : authorityEnd - 1);
+    if (at == std::wstring::npos || at < authority) {
+        return url;
+    }
+    return url.substr(0, authority) + L"***" + url.substr(at);
+}

@@ -65,6 +65,10 @@ public:
     const wchar_t* BoundTabLayoutName() const;
     void SetBoundTabLayoutName(const wchar_t* name);
 
+protected:
+    // For subclasses that add state bits of their own (the option's checked bit).
+    void SetButtonState(UINT state) { m_state = state; }
+
 private:
     struct Images;
     Images* EditImages();

@@ -8,7 +8,9 @@
 #include "ui/controls/control.h"
 #include "ui/controls/label.h"
 #include "ui/controls/layouts.h"
+#include "ui/controls/option.h"
 #include "ui/controls/progress.h"
+#include "ui/controls/slider.h"
 
 namespace {
 
@@ -23,7 +25,7 @@ CControlUI* Make() {
 }
 
 // One row per element name. Names the skin vocabulary knows but this build has no class for
-// yet (Option, Slider, Edit, ...) are absent, so they reach the builder's callback.
+// yet (Edit, ScrollBar, ...) are absent, so they reach the builder's callback.
 const FactoryEntry kFactory[] = {
     {L"Control", &Make<CControlUI>},
     {L"Container", &Make<CContainerUI>},
@@ -33,6 +35,9 @@ const FactoryEntry kFactory[] = {
     {L"Text", &Make<CTextUI>},
     {L"Progress", &Make<CProgressUI>},
     {L"Button", &Make<CButtonUI>},
+    {L"Option", &Make<COptionUI>},
+    {L"CheckBox", &Make<CCheckBoxUI>},
+    {L"Slider", &Make<CSliderUI>},
 };
 
 }  // namespace

@@ -1,0 +1,58 @@
+// The gallery skin, as gallery.exe shows it: every control class is built, laid out and painted
+// with its pictures.
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "gallery/gallery_skin.h"
+#include "tests/controls/test_window.h"
+#include "ui/controls/button.h"
+#include "ui/controls/option.h"
+#include "ui/controls/slider.h"
+
+namespace {
+
+std::set<std::wstring> ClassNamesIn(CControlUI* root) {
+    std::set<std::wstring> names;
+    root->FindControl(
+        [](CControlUI* control, void* data) -> CControlUI* {
+            static_cast<std::set<std::wstring>*>(data)->insert(control->ClassName());
+            return nullptr;
+        },
+        &names, 0);
+    return names;
+}
+
+TEST(GallerySkin, BuildsEveryControlAndPaintsItsPictures) {
+    CWindowHostUI::SetModuleInstance(GetModuleHandleW(nullptr));
+    UseGalleryFolder();
+    TestWindow window(440, 330);
+    CWindowHostUI& host = window.Host();
+    CControlUI* root = BuildGallerySkin(host);
+    ASSERT_NE(nullptr, root);
+    ASSERT_TRUE(host.AttachRoot(root));
+    const std::set<std::wstring> expected = {
+        L"VerticalLayoutUI", L"HorizontalLayoutUI", L"ControlUI",  L"LabelUI",    L"TextUI",
+        L"ButtonUI",         L"OptionUI",           L"CheckBoxUI", L"ProgressUI", L"SliderUI"};
+    EXPECT_EQ(expected, ClassNamesIn(root));
+
+    root->SetPos(RECT{0, 0, 440, 330});
+    TestCanvas canvas(440, 330);
+    root->Paint(canvas.DC(), RECT{0, 0, 440, 330});
+    // A picture that cannot be drawn is cleared, so the texts still being there means they were.
+    auto* button = static_cast<CButtonUI*>(host.FindControlByName(L"button_ok")->CastTo(L"Button"));
+    auto* medium = static_cast<COptionUI*>(host.FindControlByName(L"size_medium")->CastTo(L"Option"));
+    auto* slider = static_cast<CSliderUI*>(host.FindControlByName(L"slider")->CastTo(L"Slider"));
+    ASSERT_TRUE(button && medium && slider);
+    EXPECT_NE(L'\0', *button->StateImage(CButtonUI::NormalImage));
+    EXPECT_NE(L'\0', *medium->OptionImageText(COptionUI::CheckedImage));
+    EXPECT_NE(L'\0', *slider->ThumbImageText(CSliderUI::Thumb));
+    EXPECT_TRUE(medium->IsChecked());
+    // The checked radio's dot, drawn 4 pixels down in the option's row.
+    const RECT& pos = medium->Pos();
+    EXPECT_EQ(0x2F77C4u, canvas.Pixel(pos.left + 7, pos.top + 11) & 0xFFFFFF);
+}
+
+}  // namespace
