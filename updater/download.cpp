@@ -40,6 +40,7 @@ struct TransferContext {
     ErrorPageScanner errorPage;
     BodyStart body;
     DeliveryChecks* checks;
+    const std::atomic<bool>* cancelled;
 };
 
 size_t OnHeaderLine(char*, size_t size, size_t count, void*) {
@@ -63,8 +64,9 @@ size_t OnBodyChunk(char* data, size_t size, size_t count, void* userdata) {
 int OnTransferProgress(void* userdata, curl_off_t downloadTotal, curl_off_t downloadNow, curl_off_t,
                        curl_off_t) {
     auto* context = static_cast<TransferContext*>(userdata);
+    if (context->cancelled != nullptr && context->cancelled->load()) return 1;  // aborts the transfer
     const int percent = ProgressPercent(static_cast<double>(downloadTotal), static_cast<double>(downloadNow));
-    if (percent >= 0 && percent != context->lastPercent) {
+    if (context->window != nullptr && percent >= 0 && percent != context->lastPercent) {
         context->lastPercent = percent;
         PostMessageW(context->window, WM_DOWNLOAD_PROGRESS, static_cast<WPARAM>(percent), 0);
     }
@@ -87,8 +89,9 @@ void SetReceiveOptions(CURL* curl, TransferContext* context) {
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, OnHeaderLine);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, context);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnBodyChunk);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, context->window != nullptr ? 0L : 1L);
-    if (context->window != nullptr) {
+    const bool watched = context->window != nullptr || context->cancelled != nullptr;
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, watched ? 0L : 1L);
+    if (watched) {
         curl_easy_setopt(curl, CURLOPT_XFERINFODATA, context);
         curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnTransferProgress);
     }
@@ -101,6 +104,7 @@ struct WorkerJob {
     std::wstring url;
     std::wstring targetPath;
     UniqueHandle file;
+    std::shared_ptr<std::atomic<bool>> cancelled;
 };
 
 bool RunDownload(const WorkerJob& job) {
@@ -111,7 +115,8 @@ bool RunDownload(const WorkerJob& job) {
     }
     curl_global_init(CURL_GLOBAL_ALL);
     CURL* curl = curl_easy_init();
-    const TransferResult result = TransferToFile(curl, job.ownerWindow, url, job.file.Get());
+    const TransferResult result =
+        TransferToFile(curl, job.ownerWindow, url, job.file.Get(), TransferLimits(), job.cancelled.get());
     curl_easy_cleanup(curl);
     curl_global_cleanup();
     return result.complete && BodyFitsTarget(result.body, IsWindowsImageFile(job.targetPath));
@@ -123,6 +128,11 @@ unsigned __stdcall DownloadThread(void* parameter) {
     const bool succeeded = RunDownload(*job);
     // The window's own handle keeps the file until it is installed; this one is done with.
     job->file.Reset();
+    // A window that closed meanwhile wants no outcome; it deletes the partial file itself.
+    if (job->cancelled && job->cancelled->load()) {
+        LogLine("download: cancelled, the window closed");
+        return 0;
+    }
     SendMessageW(job->ownerWindow, WM_DOWNLOAD_FINISHED, succeeded ? 1 : 0, 0);
     return 0;
 }
@@ -137,12 +147,12 @@ int ProgressPercent(double downloadTotal, double downloadNow) {
 }
 
 TransferResult TransferToFile(void* curlHandle, HWND window, const std::string& url, HANDLE file,
-                              const TransferLimits& limits) {
+                              const TransferLimits& limits, const std::atomic<bool>* cancelled) {
     CURL* curl = static_cast<CURL*>(curlHandle);
     DeliveryChecks checks(url);
     FileWriter writer(file);
     if (checks.Refused() || !writer.Ready()) return TransferResult();
-    TransferContext context{curl, &writer, window, -1, ErrorPageScanner(), BodyStart(), &checks};
+    TransferContext context{curl, &writer, window, -1, ErrorPageScanner(), BodyStart(), &checks, cancelled};
     SetConnectionOptions(curl, url, limits);
     SetReceiveOptions(curl, &context);
     checks.Apply(curl);
@@ -165,21 +175,26 @@ bool DownloadToFile(void* curlHandle, HWND window, const std::string& url, const
 }
 
 bool StartDownload(HWND ownerWindow, const std::wstring& url, const std::wstring& targetPath,
-                   DownloadJob& job) {
+                   DownloadJob& job, UniqueHandle* workerThread) {
     job.ownerWindow = ownerWindow;
     job.url = url;
     job.tempPath = TempDownloadPath(targetPath);
     RemoveStaleFile(job.tempPath);
     job.file = CreateDownloadFile(job.tempPath);
+    job.cancelled.reset(new (std::nothrow) std::atomic<bool>(false));
 
     auto* worker =
-        new (std::nothrow) WorkerJob{ownerWindow, url, targetPath, DuplicateFileHandle(job.file.Get())};
+        new (std::nothrow) WorkerJob{ownerWindow, url, targetPath, DuplicateFileHandle(job.file.Get()), job.cancelled};
     if (worker == nullptr) return false;
     const uintptr_t thread = _beginthreadex(nullptr, 0, DownloadThread, worker, 0, nullptr);
     if (thread == 0) {
         delete worker;
         return false;
     }
-    CloseHandle(reinterpret_cast<HANDLE>(thread));
+    if (workerThread != nullptr) {
+        workerThread->Reset(reinterpret_cast<HANDLE>(thread));
+    } else {
+        CloseHandle(reinterpret_cast<HANDLE>(thread));
+    }
     return true;
 }

@@ -6,7 +6,9 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstddef>
+#include <memory>
 #include <string>
 
 #include "updater/body_checks.h"
@@ -24,14 +26,19 @@ struct DownloadJob {
     // copied it, so that no other process can write, rename or delete it meanwhile. Invalid when
     // it could not be created (the download then fails without a transfer).
     UniqueHandle file;
+    // Set by a window that closes while the worker runs: the transfer aborts at its next
+    // progress call and no outcome is sent.
+    std::shared_ptr<std::atomic<bool>> cancelled;
 };
 
 // Prepares `job` for `targetPath` (temporary path, removal of a stale file, creation of the
 // download file) and starts a worker with its own copy of what it needs, so the window may go
 // away while the worker runs. Every started worker reports one outcome to `ownerWindow`.
-// Returns false when no worker could be started (nothing will be reported then).
+// A worker whose job was cancelled reports nothing. `worker` receives the thread's handle when
+// given, for waiting on its end. Returns false when no worker could be started (nothing will be
+// reported then).
 bool StartDownload(HWND ownerWindow, const std::wstring& url, const std::wstring& targetPath,
-                   DownloadJob& job);
+                   DownloadJob& job, UniqueHandle* worker = nullptr);
 
 // How long a transfer may wait: for the connection, and for any byte while connected (a server
 // that stops sending must not leave the updater waiting forever).
@@ -48,9 +55,11 @@ struct TransferResult {
 };
 
 // Runs the transfer from byte 0 into the open `file` (at its file position), posting progress to
-// `window` when it is not null.
+// `window` when it is not null. A set `cancelled` flag aborts the transfer at its next progress
+// call (libcurl makes one at least once a second, even while nothing arrives).
 TransferResult TransferToFile(void* curlHandle, HWND window, const std::string& url, HANDLE file,
-                              const TransferLimits& limits = TransferLimits());
+                              const TransferLimits& limits = TransferLimits(),
+                              const std::atomic<bool>* cancelled = nullptr);
 
 // Creates `path` fresh (failing, without a transfer, when something is there) and runs the
 // transfer into it. True exactly when the whole, non-empty body of a 2xx answer was stored.

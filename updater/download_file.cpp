@@ -28,6 +28,11 @@ UniqueHandle CreateDownloadFile(const std::wstring& path) {
                                     FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
+void DeleteWhenClosed(HANDLE file) {
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
+}
+
 UniqueHandle DuplicateFileHandle(HANDLE file) {
     HANDLE copy = nullptr;
     const HANDLE process = GetCurrentProcess();

@@ -20,6 +20,10 @@ void RemoveStaleFile(const std::wstring& path);
 // allow deletion too (as virus scanners do).
 UniqueHandle CreateDownloadFile(const std::wstring& path);
 
+// Marks the open file for deletion once its last handle is closed. Deleting through the handle
+// removes this very file, whatever may meanwhile be at its path.
+void DeleteWhenClosed(HANDLE file);
+
 // A second handle to the same open file, for a thread that outlives the first one's owner.
 UniqueHandle DuplicateFileHandle(HANDLE file);
 

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <atomic>
 #include <cwchar>
 #include <memory>
 #include <new>
@@ -17,6 +18,45 @@ namespace {
 constexpr DWORD kUnwatchedHostGraceMs = 500;
 constexpr size_t kCopyBufferBytes = 256 * 1024;
 constexpr int kStagingNameAttempts = 100;
+
+bool Wait(const InstallTimings& timings, HANDLE handle, DWORD timeoutMs) {
+    if (timings.wait != nullptr) return timings.wait(handle, timeoutMs);
+    if (handle == nullptr) {
+        Sleep(timeoutMs);
+        return false;
+    }
+    return WaitForSingleObject(handle, timeoutMs) == WAIT_OBJECT_0;
+}
+
+// The last close request the host has answered (its request number), set by the answer's
+// callback. A number rather than a flag on the caller's stack: an answer that comes after the
+// caller gave up must not write into a finished call.
+std::atomic<unsigned> g_answeredCloseRequest{0};
+unsigned g_lastCloseRequest = 0;
+
+void CALLBACK OnCloseRequestAnswered(HWND, UINT, ULONG_PTR request, LRESULT) {
+    g_answeredCloseRequest = static_cast<unsigned>(request);
+}
+
+// Sends the close request without blocking on it: a host may take its time in its close handler
+// (asking to save, or Wine destroying its window), and the update window must keep painting
+// meanwhile. The answer arrives as a callback while this thread looks at its queue.
+// True when the host answered within the time-out.
+bool SendCloseRequest(HWND host, const InstallTimings& timings) {
+    const unsigned request = ++g_lastCloseRequest;
+    if (IsHungAppWindow(host) ||
+        !SendMessageCallbackW(host, WM_SYSCOMMAND, SC_CLOSE, 1, OnCloseRequestAnswered, request)) {
+        return false;
+    }
+    const DWORD start = GetTickCount();
+    MSG msg;
+    while (GetTickCount() - start < timings.closeRequestTimeoutMs) {
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        if (g_answeredCloseRequest == request) return true;
+        Wait(timings, nullptr, 20);
+    }
+    return false;
+}
 
 bool FileExists(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(LongPathForm(path).c_str());
@@ -90,22 +130,17 @@ bool IsTransientReplaceError(DWORD error) {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
 }
 
-bool MoveOverTarget(const std::wstring& staged, const std::wstring& targetPath, DWORD retryMs,
+bool MoveOverTarget(const std::wstring& staged, const std::wstring& targetPath, const InstallTimings& timings,
                     const ReplaceSteps& steps) {
     const std::wstring from = LongPathForm(staged);
     const std::wstring to = LongPathForm(targetPath);
     const DWORD start = GetTickCount();
     for (;;) {
         if (steps.rename(from.c_str(), to.c_str())) return true;
-        if (!IsTransientReplaceError(GetLastError()) || GetTickCount() - start >= retryMs) return false;
-        Sleep(100);
+        if (!IsTransientReplaceError(GetLastError()) || GetTickCount() - start >= timings.replaceRetryMs)
+            return false;
+        Wait(timings, nullptr, 100);
     }
-}
-
-void DeleteInstalledDownload(HANDLE download) {
-    // Through the handle: the file deleted is the one that was installed.
-    FILE_DISPOSITION_INFO disposition = {TRUE};
-    SetFileInformationByHandle(download, FileDispositionInfo, &disposition, sizeof disposition);
 }
 
 }  // namespace
@@ -125,19 +160,17 @@ void CloseHostApplication(const InstallTimings& timings) {
         return;
     }
     UniqueHandle process = OpenProcessOf(host);
-    DWORD_PTR ignored = 0;
-    const bool answered = SendMessageTimeoutW(host, WM_SYSCOMMAND, SC_CLOSE, 1, SMTO_ABORTIFHUNG,
-                                              timings.closeRequestTimeoutMs, &ignored) != 0;
+    const bool answered = SendCloseRequest(host, timings);
     LogLine("host: close request to window %ld %s", static_cast<long>(reinterpret_cast<INT_PTR>(host)),
             answered ? "answered" : "not answered");
     if (process) {
         const DWORD start = GetTickCount();
-        const bool ended = WaitForSingleObject(process.Get(), timings.hostExitTimeoutMs) == WAIT_OBJECT_0;
+        const bool ended = Wait(timings, process.Get(), timings.hostExitTimeoutMs);
         LogLine("host: process %s after %lu ms", ended ? "ended" : "still running",
                 static_cast<unsigned long>(GetTickCount() - start));
     } else {
         // The process cannot be watched: give it the short grace it always had.
-        Sleep(kUnwatchedHostGraceMs);
+        Wait(timings, nullptr, kUnwatchedHostGraceMs);
     }
 }
 
@@ -147,20 +180,21 @@ InstallResult ReplaceTarget(UniqueHandle download, const std::wstring& targetPat
         LogLine("replace: no target \"%s\", nothing installed", Utf8(targetPath).c_str());
         return InstallResult::NoTarget;
     }
-    Sleep(timings.settleMs);
+    Wait(timings, nullptr, timings.settleMs);
 
     std::wstring staged;
     if (!download || !StageCopy(download.Get(), targetPath, steps, staged)) {
         LogLine("replace: cannot stage the download beside the target, error %lu", GetLastError());
         return InstallResult::StagingFailed;
     }
-    if (!MoveOverTarget(staged, targetPath, timings.replaceRetryMs, steps)) {
+    if (!MoveOverTarget(staged, targetPath, timings, steps)) {
         LogLine("replace: target kept, error %lu", GetLastError());
         DeleteFileW(LongPathForm(staged).c_str());
         return InstallResult::ReplaceFailed;
     }
     LogLine("replace: \"%s\" replaced", Utf8(targetPath).c_str());
-    DeleteInstalledDownload(download.Get());
+    // Through the handle: the file deleted is the one that was installed.
+    DeleteWhenClosed(download.Get());
     return InstallResult::Installed;
 }
 
@@ -169,7 +203,7 @@ InstallResult InstallUpdate(UniqueHandle download, const std::wstring& targetPat
     CloseHostApplication(timings);
     const InstallResult result = ReplaceTarget(std::move(download), targetPath, timings);
     if (result != InstallResult::Installed) return result;
-    Sleep(timings.settleMs);
+    Wait(timings, nullptr, timings.settleMs);
     const INT_PTR started = reinterpret_cast<INT_PTR>(
         ShellExecuteW(nullptr, L"open", targetPath.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     // ShellExecute reports success as a value above 32.

@@ -13,6 +13,9 @@ struct InstallTimings {
     DWORD hostExitTimeoutMs = 10000;     // time a host may take to end after the request
     DWORD settleMs = 100;                // pauses around the swap, as the host may still flush
     DWORD replaceRetryMs = 2000;         // virus scanners hold fresh files for a moment
+    // How every wait is done: for the handle (null: only the time), true when it was signalled.
+    // The update window passes one that keeps it painting; null waits plainly.
+    bool (*wait)(HANDLE handle, DWORD timeoutMs) = nullptr;
 };
 
 enum class InstallResult {

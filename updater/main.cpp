@@ -12,13 +12,6 @@
 #include "updater/url_text.h"
 #include "updater/update_window.h"
 
-namespace {
-
-constexpr int kUpdateWindowWidth = 300;
-constexpr int kUpdateWindowHeight = 160;
-
-}  // namespace
-
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     UpdateRequest request;
     if (!ParseCommandLine(GetCommandLineW(), request)) return 0;
@@ -35,11 +28,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     }
     // From here the window object owns itself: it is deleted once its native window is gone,
     // so after ShowModal it must not be touched. A window that could not be created is simply
-    // not shown, and the loop returns at once.
+    // not shown, and the loop returns at once. The skin gives the window its size and removes
+    // the caption again; the caption bits here only give the window its system menu behaviour.
     const DWORD style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU |
                         WS_MINIMIZEBOX;
-    if (updateWindow->Create(nullptr, L"在线升级", style, WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE, CW_USEDEFAULT,
-                             CW_USEDEFAULT, kUpdateWindowWidth, kUpdateWindowHeight) != nullptr) {
+    if (updateWindow->Create(nullptr, L"在线升级", style, WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE) != nullptr) {
         updateWindow->CenterWindow();
         updateWindow->ShowModal();
     }

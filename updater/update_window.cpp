@@ -1,26 +1,30 @@
+// CUpdateWnd: the window's life: skin built, download started, progress shown, outcome handled,
+// closed three seconds later.
+
 #include "updater/update_window.h"
 
 #include <cwchar>
 #include <utility>
 
-#include "ui/draw/gdi_objects.h"
+#include "ui/controls/progress.h"
+#include "updater/download_file.h"
 #include "updater/install.h"
 #include "updater/paths.h"
+#include "updater/responsive_wait.h"
 
 namespace {
 
 const wchar_t kTrayTip[] = L"程序更新中";
 const wchar_t kFailureBalloon[] = L"下载错误，升级失败！";
-constexpr int kIconResourceId = 107;
 
-void CopyTruncated(wchar_t* field, size_t fieldChars, const wchar_t* text) {
-    wcsncpy(field, text, fieldChars - 1);
-    field[fieldChars - 1] = L'\0';
+template <size_t N>
+void CopyTruncated(wchar_t (&field)[N], const wchar_t* text) {
+    wcsncpy(field, text, N - 1);
+    field[N - 1] = L'\0';
 }
 
-void FillRectColor(HDC dc, const RECT& rect, COLORREF color) {
-    CGdiObject<HBRUSH> brush(CreateSolidBrush(color));
-    FillRect(dc, &rect, brush.Get());
+bool IsNamed(const CControlUI* control, const wchar_t* name) {
+    return control && control->Name().CompareNoCase(name) == 0;
 }
 
 }  // namespace
@@ -31,100 +35,165 @@ CUpdateWnd::CUpdateWnd(std::wstring url, std::wstring target)
 }
 
 CUpdateWnd::~CUpdateWnd() {
+    StopDownload();
     RemoveTrayIcon();
     if (trayIcon != nullptr) DestroyIcon(trayIcon);
 }
 
-const wchar_t* CUpdateWnd::WindowClassName() const { return L"UIUpdateWnd"; }
-
-void CUpdateWnd::OnFinalMessage(HWND) { delete this; }
-
-LRESULT CUpdateWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_CREATE: OnCreated(); return 0;
-    case WM_PAINT: OnPaint(); return 0;
-    case WM_DOWNLOAD_PROGRESS: OnProgress(wParam); return 0;
-    case WM_DOWNLOAD_FINISHED: OnDownloadFinished(wParam != 0); return 0;
-    case WM_TIMER:
-        if (wParam == TIMER_AUTO_CLOSE) OnAutoCloseTimer();
-        return 0;
-    case WM_TRAY_NOTIFY: OnTrayNotify(wParam, lParam); return 0;
-    case WM_CLOSE:
-        // This window was shown (and so activated) after the hand-over in WM_CREATE; give the
-        // front back to the running updater before going.
-        if (handedOver) singleInstance.BringOtherToFront();
-        break;
-    case WM_DESTROY: RemoveTrayIcon(); break;
-    default: break;
-    }
-    return CWindowWnd::HandleMessage(message, wParam, lParam);
+const wchar_t* CUpdateWnd::WindowClassName() const {
+    return L"UIUpdateWnd";
+}
+const wchar_t* CUpdateWnd::SkinFolder() const {
+    return L"";
+}
+const wchar_t* CUpdateWnd::SkinFile() const {
+    return L"downdlg.xml";
+}
+bool CUpdateWnd::HandleDefaultKey(WPARAM) {
+    return false;
+}
+int CUpdateWnd::SkinSource() const {
+    return SkinFromArchiveResource;
+}
+const wchar_t* CUpdateWnd::SkinArchiveFileName() const {
+    return L"";
+}
+const wchar_t* CUpdateWnd::SkinResourceId() const {
+    return MAKEINTRESOURCEW(IDR_SKIN_ZIP);
 }
 
-void CUpdateWnd::OnCreated() {
+void CUpdateWnd::OnFinalMessage(HWND window) {
+    WindowImplBase::OnFinalMessage(window);
+    delete this;
+}
+
+LRESULT CUpdateWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    static const MessageHandlerEntry kOwnTable[] = {
+        {WM_CREATE, &WindowImplBase::OnCreate},
+        {WM_DESTROY, &WindowImplBase::OnDestroy},
+        {WM_SIZE, &WindowImplBase::OnSize},
+        {WM_CLOSE, &WindowImplBase::OnClose},
+        {WM_GETMINMAXINFO, &WindowImplBase::OnGetMinMaxInfo},
+        {WM_NCACTIVATE, &WindowImplBase::OnNcActivate},
+        {WM_NCCALCSIZE, &WindowImplBase::OnNcCalcSize},
+        {WM_NCPAINT, &WindowImplBase::OnNcPaint},
+        {WM_NCHITTEST, &WindowImplBase::OnNcHitTest},
+        {WM_SYSCOMMAND, &WindowImplBase::OnSysCommand},
+        {WM_MOUSEWHEEL, &WindowImplBase::OnMouseWheel},
+        {0, nullptr},
+    };
+    if (message == WM_TRAY_NOTIFY) {
+        OnTrayNotify(wParam, lParam);
+        return 0;
+    }
+    bool handled = true;
+    LRESULT result = 0;
+    if (MessageHandler handler = FindHandler(kOwnTable, message)) {
+        result = (this->*handler)(message, wParam, lParam, handled);
+        if (handled) return result;
+    }
+    if (host.ProcessMessage(message, wParam, lParam, result)) return result;
+    // The host has seen the message once; the base dispatcher must not hand it over again, or
+    // every key, character, click and control timer would reach the controls twice.
+    return Dispatch(message, wParam, lParam, true);
+}
+
+void CUpdateWnd::OnSkinBuilt() {
     const HWND window = WindowHandle();
-    // A second updater hands over to the first. The posted close is handled before the first
-    // paint, so such a window never starts a download.
-    if (!singleInstance.TryAcquire(window)) {
+    // The posted close is handled before the first paint, so a second updater never starts a
+    // download.
+    if (!singleInstance.TryAcquire(window) && window != nullptr) {
         handedOver = true;
         PostMessageW(window, WM_CLOSE, 2, 0);
     }
-    trayIcon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kIconResourceId),
+    // Only a real progress bar is driven: another skin may give the name to another class.
+    CControlUI* bar = host.FindControlByName(L"down_progress");
+    progressBar = bar ? static_cast<CProgressUI*>(bar->CastTo(L"Progress")) : nullptr;
+    if (CControlUI* name = host.FindControlByName(L"down_current_name")) {
+        name->SetText(FileNameOf(targetPath).c_str());
+    }
+    percentLabel = host.FindControlByName(L"down_progress_percent");
+    if (percentLabel) percentLabel->SetText(L"0%");
+    trayIcon = static_cast<HICON>(LoadImageW(CWindowHostUI::ModuleInstance(), MAKEINTRESOURCEW(IDI_UPDATER),
                                              IMAGE_ICON, GetSystemMetrics(SM_CXICON),
                                              GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
     AddTrayIcon();
 }
 
-void CUpdateWnd::OnPaint() {
-    const HWND window = WindowHandle();
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(window, &ps);
-    RECT client;
-    GetClientRect(window, &client);
-    FillRectColor(dc, client, RGB(0xF4, 0xF6, 0xF9));
-    SetBkMode(dc, TRANSPARENT);
-    const std::wstring fileLine = L"当前文件：" + FileNameOf(targetPath);
-    wchar_t progressLine[64];
-    std::swprintf(progressLine, 64, L"下载进度：%d%%", percent);
-    RECT line1 = {12, 16, client.right - 12, 36};
-    RECT line2 = {12, 44, client.right - 12, 64};
-    DrawTextW(dc, fileLine.c_str(), -1, &line1, DT_SINGLELINE | DT_END_ELLIPSIS);
-    DrawTextW(dc, progressLine, -1, &line2, DT_SINGLELINE);
-    RECT bar = {12, 76, client.right - 12, 88};
-    FillRectColor(dc, bar, RGB(0xD8, 0xDC, 0xE2));
-    bar.right = bar.left + (bar.right - bar.left) * percent / 100;
-    FillRectColor(dc, bar, RGB(0x1E, 0x90, 0xFF));
-    EndPaint(window, &ps);
-
-    if (!downloadStarted) {
-        downloadStarted = true;
-        // Without a worker no outcome would ever come, and the window would wait at 0% for good.
-        if (!StartDownload(window, downloadUrl, targetPath, job)) OnDownloadFinished(false);
+void CUpdateWnd::HandleNotification(NotifyMsg& msg) {
+    if (msg.type.CompareNoCase(L"windowinit") == 0) {
+        StartDownloadOnce();
+    } else if (msg.type.CompareNoCase(L"click") == 0) {
+        if (IsNamed(msg.sender, L"closebtn")) {
+            RemoveTrayIcon();
+            PostClose();
+        } else if (IsNamed(msg.sender, L"down_taskbar_button")) {
+            ShowWindow(WindowHandle(), SW_HIDE);
+        }
+    } else if (msg.type.CompareNoCase(L"timer") == 0 && msg.wParam == TIMER_AUTO_CLOSE) {
+        OnAutoCloseTimer();
     }
+}
+
+void CUpdateWnd::StartDownloadOnce() {
+    if (downloadStarted || handedOver) return;
+    downloadStarted = true;
+    // Without a worker no outcome would ever come, and the window would wait at 0% for good.
+    if (!StartDownload(WindowHandle(), downloadUrl, targetPath, job, &worker)) OnDownloadFinished(false);
+}
+
+// Windows hands the worker's messages over in order: progress still queued behind the outcome
+// updates the hidden window's bar, which is harmless.
+LRESULT CUpdateWnd::HandleOtherMessage(UINT message, WPARAM wParam, LPARAM, bool& handled) {
+    if (message == WM_DOWNLOAD_PROGRESS) {
+        OnProgress(wParam);
+    } else if (message == WM_DOWNLOAD_FINISHED) {
+        OnDownloadFinished(wParam != 0);
+    }
+    handled = false;
+    return 0;
 }
 
 void CUpdateWnd::OnProgress(WPARAM value) {
-    const HWND window = WindowHandle();
-    if (value > 100) return;
-    percent = static_cast<int>(value);
-    InvalidateRect(window, nullptr, FALSE);
+    const int percent = static_cast<int>(value);
+    if (progressBar == nullptr || percent < 0 || percent > 100) return;
+    progressBar->SetValue(percent);
+    wchar_t text[16];
+    std::swprintf(text, sizeof text / sizeof text[0], L"%d%%", percent);
+    if (percentLabel) percentLabel->SetText(text);
 }
 
+// Runs once: a second outcome (forged, or sent while the first one installs) changes nothing.
 void CUpdateWnd::OnDownloadFinished(bool succeeded) {
-    const HWND window = WindowHandle();
+    if (outcomeHandled) return;
+    outcomeHandled = true;
     if (succeeded) {
-        InstallUpdate(std::move(job.file), targetPath);
+        InstallTimings timings;
+        timings.wait = WaitWhilePainting;
+        installing = true;
+        InstallUpdate(std::move(job.file), targetPath, timings);
+        installing = false;
     } else {
         ShowFailureBalloon();
     }
-    ShowWindow(window, SW_HIDE);
-    SetTimer(window, TIMER_AUTO_CLOSE, kAutoCloseDelayMs, nullptr);
+    const HWND window = WindowHandle();
+    if (window != nullptr) ShowWindow(window, SW_HIDE);
+    if (CControlUI* carrier = host.FindControlByName(L"downloadbg")) {
+        host.StartTimer(carrier, TIMER_AUTO_CLOSE, kAutoCloseDelayMs);
+    }
 }
 
 void CUpdateWnd::OnAutoCloseTimer() {
-    const HWND window = WindowHandle();
-    KillTimer(window, TIMER_AUTO_CLOSE);
+    if (CControlUI* carrier = host.FindControlByName(L"downloadbg")) {
+        host.StopTimer(carrier, TIMER_AUTO_CLOSE);
+    }
     RemoveTrayIcon();
-    PostMessageW(window, WM_CLOSE, 1, 0);
+    PostClose();
+}
+
+void CUpdateWnd::PostClose() {
+    const HWND window = WindowHandle();
+    if (window != nullptr) PostMessageW(window, WM_CLOSE, 1, 0);
 }
 
 void CUpdateWnd::OnTrayNotify(WPARAM id, LPARAM event) {
@@ -136,21 +205,75 @@ void CUpdateWnd::OnTrayNotify(WPARAM id, LPARAM event) {
     }
 }
 
+LRESULT CUpdateWnd::OnClose(UINT, WPARAM, LPARAM, bool& handled) {
+    // A close sent while the install waits would destroy the window (and this object) under it;
+    // the window closes by itself once the install is done.
+    if (installing) return 0;
+    // This window was shown (and so activated) after the hand-over; give the front back to the
+    // running updater before going.
+    if (handedOver) singleInstance.BringOtherToFront();
+    handled = false;
+    return 0;
+}
+
+// Every way out passes here: the icon goes with the window, and a download still running is
+// stopped so that it neither writes on while the process ends nor installs anything.
+LRESULT CUpdateWnd::OnDestroy(UINT, WPARAM, LPARAM, bool& handled) {
+    RemoveTrayIcon();
+    StopDownload();
+    handled = false;
+    return 0;
+}
+
+// A download still running when the window goes is abandoned: the transfer is cancelled, the
+// worker is given a moment to end (it would otherwise be torn down inside libcurl when the
+// process exits), and the partial file goes. A finished download's file stays as it is.
+void CUpdateWnd::StopDownload() {
+    if (!worker) return;
+    if (!outcomeHandled) {
+        outcomeHandled = true;  // an outcome sent while we wait is dropped
+        if (job.cancelled) job.cancelled->store(true);
+        // The worker may be blocked sending its outcome to this window: answer sent messages.
+        WaitAnsweringSentMessages(worker.Get(), kWorkerStopTimeoutMs);
+        if (job.file) DeleteWhenClosed(job.file.Get());
+        job.file.Reset();
+    }
+    worker.Reset();
+}
+
+LRESULT CUpdateWnd::OnNcHitTest(UINT, WPARAM, LPARAM lParam, bool&) {
+    static const wchar_t* const kButtonClass[] = {L"ButtonUI"};
+    POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    ScreenToClient(WindowHandle(), &pt);
+    return IsCaptionPoint(pt, kButtonClass, 1, false) ? HTCAPTION : HTCLIENT;
+}
+
+LRESULT CUpdateWnd::OnSize(UINT, WPARAM, LPARAM, bool& handled) {
+    const SIZE corner = host.RoundCorner();
+    if (!IsIconic(WindowHandle()) && (corner.cx != 0 || corner.cy != 0)) ApplyRoundRegion();
+    handled = false;
+    return 0;
+}
+
+LRESULT CUpdateWnd::OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, bool&) {
+    return CallWindowProcW(PreviousProc(), WindowHandle(), message, wParam, lParam);
+}
+
 void CUpdateWnd::AddTrayIcon() {
-    const HWND window = WindowHandle();
-    trayData.hWnd = window;
+    trayData.hWnd = WindowHandle();
     trayData.uID = TRAY_ICON_ID;
     trayData.uCallbackMessage = WM_TRAY_NOTIFY;
     trayData.hIcon = trayIcon;
     trayData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    CopyTruncated(trayData.szTip, sizeof trayData.szTip / sizeof trayData.szTip[0], kTrayTip);
-    trayAdded = Shell_NotifyIconW(NIM_ADD, &trayData) != FALSE;
+    CopyTruncated(trayData.szTip, kTrayTip);
+    Shell_NotifyIconW(NIM_ADD, &trayData);
+    trayAdded = true;
 }
 
 void CUpdateWnd::ShowFailureBalloon() {
     trayData.uFlags |= NIF_INFO;
     trayData.hIcon = trayIcon;
-    CopyTruncated(trayData.szInfo, sizeof trayData.szInfo / sizeof trayData.szInfo[0], kFailureBalloon);
+    CopyTruncated(trayData.szInfo, kFailureBalloon);
     Shell_NotifyIconW(NIM_MODIFY, &trayData);
 }
 

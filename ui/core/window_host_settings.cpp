@@ -21,6 +21,7 @@ void CWindowHostUI::ApplyTrackSizes(MINMAXINFO* info) const {
     if (m_maxTrackSize.cy > 0) info->ptMaxTrackSize.y = m_maxTrackSize.cy;
 }
 
+// Not consumed: the window's own handler and the default procedure see the message as well.
 bool CWindowHostUI::OnGetMinMaxInfo(WPARAM /*wParam*/, LPARAM lParam, LRESULT& /*result*/) {
     ApplyTrackSizes(reinterpret_cast<MINMAXINFO*>(lParam));
     return false;

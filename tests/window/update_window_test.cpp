@@ -1,0 +1,247 @@
+// The update window with the shipped skin, driven by real messages: progress, the tray icon,
+// hiding to the tray, caption dragging, the outcome of a download, closing while the download
+// runs, and a window that keeps painting while the install waits for the host.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/http_server.h"
+#include "tests/support/process.h"
+#include "ui/controls/progress.h"
+#include "ui/draw/gdi_objects.h"
+#include "updater/paths.h"
+#include "updater/update_window.h"
+#include "updater/window_record.h"
+
+namespace {
+
+constexpr DWORD kWindowStyle =
+    WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+POINT CenterOf(CControlUI* control) {
+    const RECT& rc = control->Pos();
+    return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+}
+
+// How many columns of `area` differ between two pictures of the window.
+int ChangedColumns(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int width,
+                   const RECT& area) {
+    int changed = 0;
+    for (LONG x = area.left; x < area.right; ++x) {
+        for (LONG y = area.top; y < area.bottom; ++y) {
+            if (a[y * width + x] != b[y * width + x]) {
+                ++changed;
+                break;
+            }
+        }
+    }
+    return changed;
+}
+
+// The client area as the window paints it, through WM_PRINTCLIENT into a 32-bit top-down DIB.
+std::vector<uint32_t> Picture(HWND window) {
+    RECT client;
+    GetClientRect(window, &client);
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    CMemoryDC dc(nullptr);
+    CGdiObject<HBITMAP> bitmap(CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap) return {};
+    CSelectScope select(dc.Get(), bitmap.Get());
+    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()), PRF_CLIENT);
+    GdiFlush();
+    const uint32_t* pixels = static_cast<const uint32_t*>(bits);
+    return std::vector<uint32_t>(pixels, pixels + client.right * client.bottom);
+}
+
+LPARAM ClientPoint(POINT pt) {
+    return MAKELPARAM(pt.x, pt.y);
+}
+
+LPARAM ScreenPoint(HWND window, POINT pt) {
+    ClientToScreen(window, &pt);
+    return MAKELPARAM(pt.x, pt.y);
+}
+
+class UpdateWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { CWindowHostUI::SetModuleInstance(GetModuleHandleW(nullptr)); }
+
+    void SetUp() override {
+        ASSERT_TRUE(server.Started());
+        oldProgram = ReadWholeFile(ProgramFolder() + L"host_app_old.exe");
+        newProgram = ReadWholeFile(ProgramFolder() + L"host_app_new.exe");
+        ASSERT_FALSE(newProgram.empty());
+        server.Route("/new.exe", HttpResponse::Ok(newProgram));
+    }
+
+    void TearDown() override {
+        // A window that a failed check left open would hold the single-instance guard.
+        if (window != nullptr && IsWindow(handle)) DestroyWindow(handle);
+        server.ReleaseHeldBodies();
+        CloseRunningHost();
+        DeleteFileW(TempDownloadPath(target).c_str());
+    }
+
+    // Opens the window as the entry point does, but shown without activation. The first paint
+    // starts the download (Wine sends none to a window that lies wholly off-screen).
+    HWND Open(const std::string& route) {
+        window = new CUpdateWnd(server.WideUrl(route), target);
+        handle = window->Create(nullptr, L"在线升级", kWindowStyle, WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE);
+        if (handle) ShowWindow(handle, SW_SHOWNOACTIVATE);
+        return handle;
+    }
+
+    CControlUI* Control(const wchar_t* name) { return window->Host().FindControlByName(name); }
+
+    TestHttpServer server;
+    ScratchFolder scratch{L"update-window"};
+    const std::wstring target = scratch.Path() + L"host_app.exe";
+    std::string oldProgram;
+    std::string newProgram;
+    CUpdateWnd* window = nullptr;  // deletes itself with its window
+    HWND handle = nullptr;
+};
+
+}  // namespace
+
+TEST_F(UpdateWindowTest, DownloadingWindowShowsProgressHidesToTheTrayAndStopsTheTransferWhenClosed) {
+    ASSERT_TRUE(WriteWholeFile(target, oldProgram));
+    HttpResponse held = HttpResponse::Ok(newProgram);
+    held.holdBody = true;
+    server.Route("/held.exe", held);
+    ASSERT_NE(Open("/held.exe"), nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return server.RequestCount("/held.exe") == 1; }, 10000));
+    WaitUntil([] { return false; }, 300);  // the worker's first (0%) report arrives
+
+    CControlUI* name = Control(L"down_current_name");
+    CControlUI* percent = Control(L"down_progress_percent");
+    auto* bar = static_cast<CProgressUI*>(Control(L"down_progress"));
+    ASSERT_TRUE(name && percent && bar);
+    EXPECT_EQ(name->Text(), L"host_app.exe");
+    EXPECT_EQ(percent->Text(), L"0%");
+
+    const NOTIFYICONDATAW& tray = window->TrayData();
+    EXPECT_EQ(tray.hWnd, handle);
+    EXPECT_EQ(tray.uID, TRAY_ICON_ID);
+    EXPECT_EQ(tray.uCallbackMessage, WM_TRAY_NOTIFY);
+    EXPECT_EQ(tray.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    EXPECT_NE(tray.hIcon, nullptr);
+    EXPECT_STREQ(tray.szTip, L"程序更新中");
+
+    struct Step {
+        WPARAM sent;
+        int value;
+        const wchar_t* text;
+    };
+    const Step steps[] = {{42, 42, L"42%"},
+                          {101, 42, L"42%"},
+                          {static_cast<WPARAM>(-1), 42, L"42%"},
+                          {0, 0, L"0%"},
+                          {100, 100, L"100%"}};
+    for (const Step& step : steps) {
+        SendMessageW(handle, WM_DOWNLOAD_PROGRESS, step.sent, 0);
+        EXPECT_EQ(bar->Value(), step.value) << step.sent;
+        EXPECT_EQ(percent->Text(), step.text) << step.sent;
+    }
+
+    // The fill grows with the value, from the left.
+    std::vector<uint32_t> pictures[3];
+    const WPARAM values[3] = {0, 42, 100};
+    for (int i = 0; i < 3; ++i) {
+        SendMessageW(handle, WM_DOWNLOAD_PROGRESS, values[i], 0);
+        pictures[i] = Picture(handle);
+        ASSERT_FALSE(pictures[i].empty());
+    }
+    RECT client;
+    GetClientRect(handle, &client);
+    const RECT& barRect = bar->Pos();
+    const int partly = ChangedColumns(pictures[0], pictures[1], client.right, barRect);
+    const int full = ChangedColumns(pictures[0], pictures[2], client.right, barRect);
+    EXPECT_GT(partly, 0);
+    EXPECT_GT(full, partly);
+    EXPECT_LE(partly, (barRect.right - barRect.left) * 42 / 100 + 2);
+
+    // The title drags the window; the button does not.
+    CControlUI* title = Control(L"down_dlg_title");
+    CControlUI* button = Control(L"down_taskbar_button");
+    ASSERT_TRUE(title && button);
+    EXPECT_EQ(SendMessageW(handle, WM_NCHITTEST, 0, ScreenPoint(handle, CenterOf(title))), HTCAPTION);
+    EXPECT_EQ(SendMessageW(handle, WM_NCHITTEST, 0, ScreenPoint(handle, CenterOf(button))), HTCLIENT);
+
+    // A real click on the button hides the window to the tray; a double click on the icon
+    // brings it back, and another one while it is shown changes nothing.
+    SendMessageW(handle, WM_LBUTTONDOWN, MK_LBUTTON, ClientPoint(CenterOf(button)));
+    SendMessageW(handle, WM_LBUTTONUP, 0, ClientPoint(CenterOf(button)));
+    EXPECT_FALSE(IsWindowVisible(handle));
+    SendMessageW(handle, WM_TRAY_NOTIFY, TRAY_ICON_ID + 1, WM_LBUTTONDBLCLK);
+    EXPECT_FALSE(IsWindowVisible(handle));
+    SendMessageW(handle, WM_TRAY_NOTIFY, TRAY_ICON_ID, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(IsWindowVisible(handle));
+    SendMessageW(handle, WM_TRAY_NOTIFY, TRAY_ICON_ID, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(IsWindowVisible(handle));
+
+    // Alt+F4 while the body is still on its way: the transfer stops, the partial file goes and
+    // the old program stays.
+    ASSERT_TRUE(FileExists(TempDownloadPath(target)));
+    const DWORD start = GetTickCount();
+    SendMessageW(handle, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_FALSE(IsWindow(handle));
+    EXPECT_LT(GetTickCount() - start, CUpdateWnd::kWorkerStopTimeoutMs);
+    EXPECT_FALSE(FileExists(TempDownloadPath(target)));
+    EXPECT_TRUE(ReadWholeFile(target) == oldProgram);
+}
+
+TEST_F(UpdateWindowTest, FailedDownloadShowsTheBalloonHidesAndClosesAfterTheTimer) {
+    ASSERT_TRUE(WriteWholeFile(target, oldProgram));
+    server.Route("/missing.exe", HttpResponse::Status(404, "not here"));
+    ASSERT_NE(Open("/missing.exe"), nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(handle); }, 20000));
+    const DWORD hiddenAt = GetTickCount();
+    const NOTIFYICONDATAW& tray = window->TrayData();
+    EXPECT_NE(tray.uFlags & NIF_INFO, 0u);
+    EXPECT_STREQ(tray.szInfo, L"下载错误，升级失败！");
+
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(handle); }, 10000));
+    const DWORD closedAfter = GetTickCount() - hiddenAt;
+    EXPECT_GE(closedAfter, kAutoCloseDelayMs - 200);
+    EXPECT_LT(closedAfter, kAutoCloseDelayMs + 3000);
+    EXPECT_TRUE(ReadWholeFile(target) == oldProgram);
+}
+
+// The host takes its time to exit after the close request; meanwhile the install waits on the
+// window's thread, which must still answer and paint, and must not let a close in.
+TEST_F(UpdateWindowTest, WindowKeepsPaintingWhileTheInstallWaitsForTheHost) {
+    ASSERT_TRUE(WriteWholeFile(target, oldProgram));
+    ChildProcess host;
+    ASSERT_TRUE(host.Start(target, L"--exit-delay=2500"));
+    ASSERT_TRUE(WaitUntil([] { return ReadWindowRecord(kHostRecordName) != nullptr; }, 10000));
+
+    ASSERT_NE(Open("/new.exe"), nullptr);
+    std::atomic<bool> answered{false}, painted{false}, hostStillRunning{false};
+    std::thread observer([&] {
+        const DWORD start = GetTickCount();
+        while (!LogHas(target, "close-requested") && GetTickCount() - start < 20000) Sleep(20);
+        DWORD_PTR ignored = 0;
+        answered = SendMessageTimeoutW(handle, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &ignored) != 0;
+        RedrawWindow(handle, nullptr, nullptr, RDW_INVALIDATE);
+        const DWORD invalidated = GetTickCount();
+        while (GetUpdateRect(handle, nullptr, FALSE) && GetTickCount() - invalidated < 1000) Sleep(10);
+        painted = !GetUpdateRect(handle, nullptr, FALSE);
+        hostStillRunning = host.Running();
+        PostMessageW(handle, WM_CLOSE, 1, 0);  // must wait until the install is done
+    });
+    const bool closed = WaitUntil([&] { return !IsWindow(handle); }, 30000);
+    observer.join();
+    ASSERT_TRUE(closed);
+    EXPECT_TRUE(answered);
+    EXPECT_TRUE(painted);
+    EXPECT_TRUE(hostStillRunning);
+    EXPECT_TRUE(ReadWholeFile(target) == newProgram);
+    EXPECT_TRUE(WaitUntil([&] { return LogHas(target, "started new"); }, 10000));
+}
