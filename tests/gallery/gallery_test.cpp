@@ -28,19 +28,22 @@ std::set<std::wstring> ClassNamesIn(CControlUI* root) {
 TEST(GallerySkin, BuildsEveryControlAndPaintsItsPictures) {
     CWindowHostUI::SetModuleInstance(GetModuleHandleW(nullptr));
     UseGalleryFolder();
-    TestWindow window(440, 330);
+    TestWindow window(kGalleryWidth, kGalleryHeight);
     CWindowHostUI& host = window.Host();
     CControlUI* root = BuildGallerySkin(host);
     ASSERT_NE(nullptr, root);
     ASSERT_TRUE(host.AttachRoot(root));
+    // The tile layout is only in the child skin, so finding it means the child layout built it.
     const std::set<std::wstring> expected = {
-        L"VerticalLayoutUI", L"HorizontalLayoutUI", L"ControlUI",  L"LabelUI",    L"TextUI",
-        L"ButtonUI",         L"OptionUI",           L"CheckBoxUI", L"ProgressUI", L"SliderUI"};
+        L"VerticalLayoutUI", L"HorizontalLayoutUI", L"ControlUI",   L"LabelUI",    L"TextUI",
+        L"ButtonUI",         L"OptionUI",           L"CheckBoxUI",  L"ProgressUI", L"SliderUI",
+        L"TabLayoutUI",      L"ChildLayoutUI",      L"TileLayoutUI"};
     EXPECT_EQ(expected, ClassNamesIn(root));
 
-    root->SetPos(RECT{0, 0, 440, 330});
-    TestCanvas canvas(440, 330);
-    root->Paint(canvas.DC(), RECT{0, 0, 440, 330});
+    const RECT client = {0, 0, kGalleryWidth, kGalleryHeight};
+    root->SetPos(client);
+    TestCanvas canvas(kGalleryWidth, kGalleryHeight);
+    root->Paint(canvas.DC(), client);
     // A picture that cannot be drawn is cleared, so the texts still being there means they were.
     auto* button = static_cast<CButtonUI*>(host.FindControlByName(L"button_ok")->CastTo(L"Button"));
     auto* medium = static_cast<COptionUI*>(host.FindControlByName(L"size_medium")->CastTo(L"Option"));
@@ -53,6 +56,14 @@ TEST(GallerySkin, BuildsEveryControlAndPaintsItsPictures) {
     // The checked radio's dot, drawn 4 pixels down in the option's row.
     const RECT& pos = medium->Pos();
     EXPECT_EQ(0x2F77C4u, canvas.Pixel(pos.left + 7, pos.top + 11) & 0xFFFFFF);
+
+    // The page buttons are bound to the tab layout by name.
+    CControlUI* notes = host.FindControlByName(L"notes");
+    ASSERT_TRUE(notes);
+    EXPECT_FALSE(notes->IsVisible());
+    EXPECT_TRUE(host.FindControlByName(L"tab_notes")->Activate());
+    EXPECT_TRUE(notes->IsVisible());
+    EXPECT_FALSE(host.FindControlByName(L"tiles_child")->IsVisible());
 }
 
 }  // namespace
