@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_window.h"
 #include "ui/controls/layouts.h"
 #include "ui/core/window_host.h"
 
@@ -29,21 +30,6 @@ public:
         return Base::FindControl(visitor, data, flags);
     }
 };
-
-LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* host = reinterpret_cast<CWindowHostUI*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    LRESULT result = 0;
-    if (host && host->ProcessMessage(message, wParam, lParam, result)) {
-        return result;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart);
-}
 
 // rows x columns cells, each cell named "c<index>".
 CControlUI* MakeGrid(int rows, int columns) {
@@ -79,7 +65,7 @@ void MeasureMoves(HWND window, CWindowHostUI& host, int rows, int columns) {
         host.FindControlAt(POINT{(i * 37) % 1000, (i * 53) % 1000});
     }
     std::printf("%6d controls: %7.2f us per mouse-move message, %6.1f controls visited per hit test\n",
-                rows * columns + rows + 1, Seconds(start, end) * 1e6 / moves, double(g_visits) / probes);
+                rows * columns + rows + 1, BenchSeconds(start, end) * 1e6 / moves, double(g_visits) / probes);
 }
 
 void MeasureNames(CWindowHostUI& host) {
@@ -98,7 +84,7 @@ void MeasureNames(CWindowHostUI& host) {
         }
     }
     QueryPerformanceCounter(&end);
-    double spread = Seconds(start, end) * 1e9 / (rounds * names.size());
+    double spread = BenchSeconds(start, end) * 1e9 / (rounds * names.size());
     const int repeats = 200000;
     QueryPerformanceCounter(&start);
     for (int i = 0; i < repeats; ++i) {
@@ -108,14 +94,14 @@ void MeasureNames(CWindowHostUI& host) {
     std::printf(
         "FindControlByName over 10000 named controls: %.0f ns per lookup (all names), "
         "%.0f ns (one name repeated); %d found\n",
-        spread, Seconds(start, end) * 1e9 / repeats, found);
+        spread, BenchSeconds(start, end) * 1e9 / repeats, found);
 }
 
 }  // namespace
 
 int wmain() {
     WNDCLASSW wc = {};
-    wc.lpfnWndProc = HostProc;
+    wc.lpfnWndProc = BenchHostProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"HitTestBench";
     RegisterClassW(&wc);

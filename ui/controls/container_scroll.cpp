@@ -41,6 +41,8 @@ void CContainerUI::SetScrollPos(SIZE pos) {
     if (dx == 0 && dy == 0) {
         return;
     }
+    // Every child in the flow moves: their repaint areas are merged into one for the window.
+    CWindowHostUI::LayoutPass pass(m_host);
     for (int i = 0; i < m_items.GetSize(); ++i) {
         CControlUI* child = ItemAt(i);
         if (!child->IsVisible() || child->IsFloat()) {

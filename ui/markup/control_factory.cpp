@@ -11,6 +11,7 @@
 #include "ui/controls/layouts.h"
 #include "ui/controls/option.h"
 #include "ui/controls/progress.h"
+#include "ui/controls/scroll_bar.h"
 #include "ui/controls/slider.h"
 #include "ui/controls/tab_layout.h"
 #include "ui/controls/tile_layout.h"
@@ -28,7 +29,7 @@ CControlUI* Make() {
 }
 
 // One row per element name. Names the skin vocabulary knows but this build has no class for
-// yet (Edit, ScrollBar, ...) are absent, so they reach the builder's callback.
+// yet (Edit, GifAnim, ...) are absent, so they reach the builder's callback.
 const FactoryEntry kFactory[] = {
     {L"Control", &Make<CControlUI>},
     {L"Container", &Make<CContainerUI>},
@@ -38,6 +39,7 @@ const FactoryEntry kFactory[] = {
     {L"Text", &Make<CTextUI>},
     {L"Progress", &Make<CProgressUI>},
     {L"Button", &Make<CButtonUI>},
+    {L"ScrollBar", &Make<CScrollBarUI>},
     {L"Option", &Make<COptionUI>},
     {L"CheckBox", &Make<CCheckBoxUI>},
     {L"Slider", &Make<CSliderUI>},
