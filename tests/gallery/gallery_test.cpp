@@ -9,7 +9,9 @@
 #include "gallery/gallery_skin.h"
 #include "tests/controls/test_window.h"
 #include "ui/controls/button.h"
+#include "ui/controls/container.h"
 #include "ui/controls/option.h"
+#include "ui/controls/scroll_bar.h"
 #include "ui/controls/slider.h"
 
 namespace {
@@ -35,9 +37,9 @@ TEST(GallerySkin, BuildsEveryControlAndPaintsItsPictures) {
     ASSERT_TRUE(host.AttachRoot(root));
     // The tile layout is only in the child skin, so finding it means the child layout built it.
     const std::set<std::wstring> expected = {
-        L"VerticalLayoutUI", L"HorizontalLayoutUI", L"ControlUI",   L"LabelUI",    L"TextUI",
-        L"ButtonUI",         L"OptionUI",           L"CheckBoxUI",  L"ProgressUI", L"SliderUI",
-        L"TabLayoutUI",      L"ChildLayoutUI",      L"TileLayoutUI"};
+        L"VerticalLayoutUI", L"HorizontalLayoutUI", L"ControlUI",    L"LabelUI",    L"TextUI",
+        L"ButtonUI",         L"OptionUI",           L"CheckBoxUI",   L"ProgressUI", L"SliderUI",
+        L"TabLayoutUI",      L"ChildLayoutUI",      L"TileLayoutUI", L"ScrollBarUI"};
     EXPECT_EQ(expected, ClassNamesIn(root));
 
     const RECT client = {0, 0, kGalleryWidth, kGalleryHeight};
@@ -48,7 +50,11 @@ TEST(GallerySkin, BuildsEveryControlAndPaintsItsPictures) {
     auto* button = static_cast<CButtonUI*>(host.FindControlByName(L"button_ok")->CastTo(L"Button"));
     auto* medium = static_cast<COptionUI*>(host.FindControlByName(L"size_medium")->CastTo(L"Option"));
     auto* slider = static_cast<CSliderUI*>(host.FindControlByName(L"slider")->CastTo(L"Slider"));
-    ASSERT_TRUE(button && medium && slider);
+    auto* history = static_cast<CContainerUI*>(host.FindControlByName(L"history")->CastTo(L"Container"));
+    ASSERT_TRUE(button && medium && slider && history);
+    // Its rows do not fit: the bar is shown and its thumb painted.
+    ASSERT_TRUE(history->VerticalScrollBar());
+    EXPECT_TRUE(history->VerticalScrollBar()->IsVisible());
     EXPECT_NE(L'\0', *button->StateImage(CButtonUI::NormalImage));
     EXPECT_NE(L'\0', *medium->OptionImageText(COptionUI::CheckedImage));
     EXPECT_NE(L'\0', *slider->ThumbImageText(CSliderUI::Thumb));
