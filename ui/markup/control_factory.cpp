@@ -7,6 +7,8 @@
 #include "ui/controls/child_layout.h"
 #include "ui/controls/container.h"
 #include "ui/controls/control.h"
+#include "ui/controls/edit.h"
+#include "ui/controls/gif_anim.h"
 #include "ui/controls/label.h"
 #include "ui/controls/layouts.h"
 #include "ui/controls/option.h"
@@ -29,7 +31,7 @@ CControlUI* Make() {
 }
 
 // One row per element name. Names the skin vocabulary knows but this build has no class for
-// yet (Edit, GifAnim, ...) are absent, so they reach the builder's callback.
+// yet (List, Combo, RichEdit, ...) are absent, so they reach the builder's callback.
 const FactoryEntry kFactory[] = {
     {L"Control", &Make<CControlUI>},
     {L"Container", &Make<CContainerUI>},
@@ -46,6 +48,8 @@ const FactoryEntry kFactory[] = {
     {L"TabLayout", &Make<CTabLayoutUI>},
     {L"TileLayout", &Make<CTileLayoutUI>},
     {L"ChildLayout", &Make<CChildLayoutUI>},
+    {L"GifAnim", &Make<CGifAnimUI>},
+    {L"Edit", &Make<CEditUI>},
 };
 
 }  // namespace
