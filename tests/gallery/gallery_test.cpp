@@ -10,6 +10,7 @@
 #include "tests/controls/test_window.h"
 #include "ui/controls/button.h"
 #include "ui/controls/container.h"
+#include "ui/controls/gif_anim.h"
 #include "ui/controls/option.h"
 #include "ui/controls/scroll_bar.h"
 #include "ui/controls/slider.h"
@@ -37,9 +38,10 @@ TEST(GallerySkin, BuildsEveryControlAndPaintsItsPictures) {
     ASSERT_TRUE(host.AttachRoot(root));
     // The tile layout is only in the child skin, so finding it means the child layout built it.
     const std::set<std::wstring> expected = {
-        L"VerticalLayoutUI", L"HorizontalLayoutUI", L"ControlUI",    L"LabelUI",    L"TextUI",
-        L"ButtonUI",         L"OptionUI",           L"CheckBoxUI",   L"ProgressUI", L"SliderUI",
-        L"TabLayoutUI",      L"ChildLayoutUI",      L"TileLayoutUI", L"ScrollBarUI"};
+        L"VerticalLayoutUI", L"HorizontalLayoutUI", L"ControlUI",   L"LabelUI",
+        L"TextUI",           L"ButtonUI",           L"OptionUI",    L"CheckBoxUI",
+        L"ProgressUI",       L"SliderUI",           L"TabLayoutUI", L"ChildLayoutUI",
+        L"TileLayoutUI",     L"ScrollBarUI",        L"EditUI",      L"GifAnimUI"};
     EXPECT_EQ(expected, ClassNamesIn(root));
 
     const RECT client = {0, 0, kGalleryWidth, kGalleryHeight};
@@ -51,7 +53,9 @@ TEST(GallerySkin, BuildsEveryControlAndPaintsItsPictures) {
     auto* medium = static_cast<COptionUI*>(host.FindControlByName(L"size_medium")->CastTo(L"Option"));
     auto* slider = static_cast<CSliderUI*>(host.FindControlByName(L"slider")->CastTo(L"Slider"));
     auto* history = static_cast<CContainerUI*>(host.FindControlByName(L"history")->CastTo(L"Container"));
-    ASSERT_TRUE(button && medium && slider && history);
+    auto* spinner = static_cast<CGifAnimUI*>(host.FindControlByName(L"spinner")->CastTo(L"GifAnim"));
+    ASSERT_TRUE(button && medium && slider && history && spinner);
+    EXPECT_EQ(8u, spinner->FrameCount());
     // Its rows do not fit: the bar is shown and its thumb painted.
     ASSERT_TRUE(history->VerticalScrollBar());
     EXPECT_TRUE(history->VerticalScrollBar()->IsVisible());
