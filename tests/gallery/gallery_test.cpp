@@ -57,8 +57,10 @@ TEST(GallerySkin, BuildsEveryControlAndPaintsItsPictures) {
     ASSERT_TRUE(button && medium && slider && history && spinner);
     EXPECT_EQ(8u, spinner->FrameCount());
     // Its rows do not fit: the bar is shown and its thumb painted.
-    ASSERT_TRUE(history->VerticalScrollBar());
-    EXPECT_TRUE(history->VerticalScrollBar()->IsVisible());
+    CScrollBarUI* bar = history->VerticalScrollBar();
+    ASSERT_TRUE(bar);
+    EXPECT_TRUE(bar->IsVisible());
+    EXPECT_NE(L'\0', *bar->PartImage(ScrollPartThumb, ScrollImageNormal));
     EXPECT_NE(L'\0', *button->StateImage(CButtonUI::NormalImage));
     EXPECT_NE(L'\0', *medium->OptionImageText(COptionUI::CheckedImage));
     EXPECT_NE(L'\0', *slider->ThumbImageText(CSliderUI::Thumb));
