@@ -237,7 +237,7 @@ int wmain() {
         "rows 1280 x 800", [](CWindowHostUI&) { return LargeTree(); }, 1280, 800);
     CWindowHostUI::SetModuleInstance(GetModuleHandleW(nullptr));
     UseGalleryFolder();
-    Measure("gallery 440 x 330", &BuildGallerySkin, 440, 330);
+    Measure("gallery 600 x 380", &BuildGallerySkin, kGalleryWidth, kGalleryHeight);
     if (GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS) == 0) {
         std::printf("(this system does not count GDI and USER objects: GetGuiResources answers 0)\n");
     }

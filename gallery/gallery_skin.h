@@ -6,6 +6,10 @@
 #include "ui/core/window_host.h"
 #include "ui/markup/skin_builder.h"
 
+// The client size gallery.xml is laid out for.
+constexpr int kGalleryWidth = 600;
+constexpr int kGalleryHeight = 380;
+
 // Skin files and pictures are read from the gallery folder from then on.
 inline void UseGalleryFolder() {
     CWindowHostUI::SetResourceFolder(CWindowHostUI::ExecutableFolder() + L"gallery\\");

@@ -9,9 +9,6 @@
 
 namespace {
 
-constexpr int kClientWidth = 440;
-constexpr int kClientHeight = 330;
-
 class CGalleryWnd final : public CWindowWnd {
 public:
     const wchar_t* WindowClassName() const override { return L"UIGalleryWnd"; }
@@ -43,7 +40,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         return 1;
     }
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE;
-    RECT frame = {0, 0, kClientWidth, kClientHeight};
+    RECT frame = {0, 0, kGalleryWidth, kGalleryHeight};
     AdjustWindowRectEx(&frame, style, FALSE, 0);
     CGalleryWnd window;
     int code = 1;
