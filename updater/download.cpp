@@ -139,7 +139,6 @@ int ProgressPercent(double downloadTotal, double downloadNow) {
 TransferResult TransferToFile(void* curlHandle, HWND window, const std::string& url, HANDLE file,
                               const TransferLimits& limits) {
     CURL* curl = static_cast<CURL*>(curlHandle);
-    const TrustedRootsWarmUp warmUp(IsHttpsUrl(url));
     DeliveryChecks checks(url);
     FileWriter writer(file);
     if (checks.Refused() || !writer.Ready()) return TransferResult();

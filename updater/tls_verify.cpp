@@ -10,8 +10,6 @@
 // schannel.h needs security.h first.
 #include <schannel.h>
 
-#include <process.h>
-
 #include <cstring>
 #include <memory>
 
@@ -91,25 +89,7 @@ int OnBeforeRequest(void* userdata, char*, char*, int, int) {
     return CURL_PREREQFUNC_ABORT;
 }
 
-unsigned __stdcall OpenTrustedRoots(void*) {
-    HCERTSTORE roots = CertOpenSystemStoreW(0, L"ROOT");
-    if (roots != nullptr) CertCloseStore(roots, 0);
-    return 0;
-}
-
 }  // namespace
-
-TrustedRootsWarmUp::TrustedRootsWarmUp(bool needed) {
-    // Without the thread the first check simply opens the roots itself.
-    if (needed)
-        thread_ = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, OpenTrustedRoots, nullptr, 0, nullptr));
-}
-
-TrustedRootsWarmUp::~TrustedRootsWarmUp() {
-    if (thread_ == nullptr) return;
-    WaitForSingleObject(thread_, INFINITE);
-    CloseHandle(thread_);
-}
 
 // The chain's own verdict, beyond the policy's: Wine's SSL policy passes a chain that ends at an
 // issuer nobody trusts, and a revoked certificate must never pass. Only an unknown revocation

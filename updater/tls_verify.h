@@ -35,21 +35,5 @@ struct TlsCheckState {
 // replace the program). `state` must outlive the transfer.
 void RequireVerifiedTls(void* curl, const std::string& url, TlsCheckState* state);
 
-// Loads the trusted roots on a thread of its own while the connection is being made, so that the
-// first certificate check does not pay for it after the handshake (under Wine, opening them reads
-// every certificate the host system trusts: about 0.4 s). Nothing is checked or trusted here; the
-// check builds and judges its chain exactly as before, the roots merely already loaded. Waits for
-// the thread.
-class TrustedRootsWarmUp {
-public:
-    explicit TrustedRootsWarmUp(bool needed);
-    ~TrustedRootsWarmUp();
-    TrustedRootsWarmUp(const TrustedRootsWarmUp&) = delete;
-    TrustedRootsWarmUp& operator=(const TrustedRootsWarmUp&) = delete;
-
-private:
-    HANDLE thread_ = nullptr;
-};
-
 // True for a URL whose scheme is https (in any letter case).
 bool IsHttpsUrl(const std::string& url);
