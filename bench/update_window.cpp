@@ -14,13 +14,18 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <thread>
 #include <vector>
 
 #include "tests/support/process.h"
 #include "ui/core/window_host.h"
+#include "updater/download.h"
 #include "updater/paths.h"
 #include "updater/update_window.h"
+
+#include <curl/curl.h>
 
 namespace {
 
@@ -96,12 +101,27 @@ std::wstring CurlExe() {
     return path;
 }
 
+// When the worker's outcome reached the update window: under Wine without a window manager,
+// hiding a shown window takes about as long as destroying one (seconds), so the transfer ends
+// here, not when the window is seen hidden.
+LARGE_INTEGER g_finishedAt;
+
+LRESULT CALLBACK NoteFinished(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && sent->message == WM_DOWNLOAD_FINISHED && g_finishedAt.QuadPart == 0) {
+        QueryPerformanceCounter(&g_finishedAt);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 // Wall time of a whole update window's download: from creating the window (the download starts
-// at its first paint) to the window hiding itself when the worker reports the outcome. The
+// at its first paint) to the worker's outcome arriving at the window. The
 // target does not exist, so nothing is installed; the download is removed afterwards.
 double SkinnedTransferSeconds(const std::wstring& url) {
     const std::wstring target = L"C:\\nowhere\\bench_transfer.bin";
-    LARGE_INTEGER start, end;
+    g_finishedAt.QuadPart = 0;
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, NoteFinished, nullptr, GetCurrentThreadId());
+    LARGE_INTEGER start;
     QueryPerformanceCounter(&start);
     auto* window = new CUpdateWnd(url, target);
     HWND handle = window->Create(nullptr, L"在线升级", kUpdaterStyle, WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE);
@@ -117,11 +137,41 @@ double SkinnedTransferSeconds(const std::wstring& url) {
             DispatchMessageW(&msg);
         }
     }
-    QueryPerformanceCounter(&end);
+    if (hook) UnhookWindowsHookEx(hook);
     if (IsWindow(handle)) DestroyWindow(handle);
     Pump();
     DeleteFileW(TempDownloadPath(target).c_str());
-    return Milliseconds(start, end) / 1000.0;
+    return g_finishedAt.QuadPart ? Milliseconds(start, g_finishedAt) / 1000.0 : 0;
+}
+
+// Wall time of the same transfer through the updater's path with no window to paint: the worker
+// posts its progress to a message-only window whose messages are pumped, as in the program.
+double BareTransferSeconds(const std::wstring& url) {
+    const std::wstring output = TempFolder() + L"bench-update-window-bare.bin";
+    DeleteFileW(output.c_str());
+    HWND sink = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    LARGE_INTEGER start, end;
+    QueryPerformanceCounter(&start);
+    std::atomic<bool> done(false);
+    bool ok = false;
+    std::thread worker([&] {
+        curl_global_init(CURL_GLOBAL_ALL);
+        CURL* curl = curl_easy_init();
+        ok = DownloadToFile(curl, sink, UrlForTransfer(url), output);
+        curl_easy_cleanup(curl);
+        curl_global_cleanup();
+        done = true;
+        PostMessageW(sink, WM_NULL, 0, 0);
+    });
+    while (!done) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        Pump();
+    }
+    worker.join();
+    QueryPerformanceCounter(&end);
+    DestroyWindow(sink);
+    DeleteFileW(output.c_str());
+    return ok ? Milliseconds(start, end) / 1000.0 : 0;
 }
 
 // Wall time of curl.exe fetching the same URL, process start included.
@@ -209,20 +259,23 @@ int wmain() {
     file.pieceBytes = 256 * 1024;
     server.Route("/transfer.bin", file);
     const std::wstring url = server.WideUrl("/transfer.bin");
-    std::printf("256 MiB download, skinned window in the loop vs curl.exe (wall time, median of %d)\n",
-                kRuns);
-    std::vector<double> skinnedRuns, curlRuns;
+    std::printf(
+        "256 MiB download: skinned window in the loop, the same path without a window, curl.exe "
+        "(wall time, median of %d)\n",
+        kRuns);
+    std::vector<double> skinnedRuns, bareRuns, curlRuns;
     for (int run = 0; run < kRuns; ++run) {
         skinnedRuns.push_back(SkinnedTransferSeconds(url));
+        bareRuns.push_back(BareTransferSeconds(url));
         curlRuns.push_back(CurlTransferSeconds(url));
     }
-    const double skinnedSeconds = Median(skinnedRuns);
-    const double curlSeconds = Median(curlRuns);
-    if (skinnedSeconds > 0 && curlSeconds > 0) {
+    const double withWindow = Median(skinnedRuns), bare = Median(bareRuns), curl = Median(curlRuns);
+    if (withWindow > 0 && bare > 0 && curl > 0) {
+        std::printf("  update window %.2f s, no window %.2f s, curl.exe %.2f s\n", withWindow, bare, curl);
         std::printf(
-            "  update window %.2f s (%.1f MiB/s), curl.exe %.2f s (%.1f MiB/s), ratio %.2f (goal >= 0.95)\n",
-            skinnedSeconds, 256 / skinnedSeconds, curlSeconds, 256 / curlSeconds,
-            curlSeconds / skinnedSeconds);
+            "  ratio curl.exe/update window %.2f (goal >= 0.95), curl.exe/no window %.2f, no "
+            "window/update window %.2f\n",
+            curl / withWindow, curl / bare, bare / withWindow);
     } else {
         std::printf("  a transfer failed (curl.exe missing?)\n");
     }
