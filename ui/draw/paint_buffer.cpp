@@ -1,5 +1,7 @@
 #include "ui/draw/paint_buffer.h"
 
+#include "ui/draw/dib_canvas.h"
+
 bool CPaintBuffer::Ensure(HDC reference, Kind kind, SIZE size) {
     if (IsReady() && m_kind == kind && m_size.cx == size.cx && m_size.cy == size.cy) {
         return true;
@@ -20,20 +22,9 @@ bool CPaintBuffer::Create(HDC reference, Kind kind, SIZE size) {
     if (kind == Kind::Compatible) {
         m_bitmap = CreateCompatibleBitmap(reference, size.cx, size.cy);
     } else {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = size.cx;
-        info.bmiHeader.biHeight = -size.cy;  // rows top-down
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        info.bmiHeader.biSizeImage = static_cast<DWORD>(size.cx) * static_cast<DWORD>(size.cy) * 4;
-        void* bits = nullptr;
-        m_bitmap = CreateDIBSection(reference, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        m_bits = static_cast<DWORD*>(bits);
-        if (m_bitmap && !m_bits) {
-            return false;
-        }
+        uint32_t* bits = nullptr;
+        m_bitmap = CreateTopDownDib(size.cx, size.cy, &bits);
+        m_bits = reinterpret_cast<DWORD*>(bits);
     }
     m_kind = kind;
     m_size = size;
