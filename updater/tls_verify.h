@@ -15,7 +15,8 @@
 // 0 when `certificate` (with the intermediates the server sent along) chains to a trusted root,
 // may authenticate a server, names `hostName` and is not revoked; otherwise the Windows error
 // (CERT_E_UNTRUSTEDROOT, CERT_E_CN_NO_MATCH, CRYPT_E_REVOKED, ...). A revocation server that
-// cannot be reached does not count as revoked: behind firewalls that would block every update.
+// cannot be reached does not count as revoked: behind firewalls that would block every update;
+// the host name and everything else are checked all the same.
 DWORD CheckServerCertificate(PCCERT_CONTEXT certificate, const std::wstring& hostName);
 
 // The error a chain's trust status (CERT_TRUST_* bits) stands for, 0 when the chain may be trusted.

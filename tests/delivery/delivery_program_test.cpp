@@ -17,6 +17,7 @@
 #include "tests/support/tls_server.h"
 #include "updater/integrity.h"
 #include "updater/paths.h"
+#include "updater/tls_verify.h"
 #include "updater/window_record.h"
 
 namespace {
@@ -78,7 +79,8 @@ protected:
         server = new TestHttpServer();
         authority = new TestAuthority(server->Url("/ca.crl"));
         tls = new TestTlsServer(*authority, server->Port(),
-                                {"good", "revoked", "offline", "wronghost", "unknown", "selfsigned"});
+                                {"good", "revoked", "offline", "wronghost", "unknown", "selfsigned",
+                                 "wronghost-offline"});
     }
     static void TearDownTestSuite() {
         delete tls;
@@ -182,7 +184,11 @@ TEST_F(DeliveryProgramTest, RefusedCertificatesRedirectsAndHashesInstallNothing)
          "certificate refused, error 0x800B010A", false},
         {"other host", tls->WideUrl("wronghost", "/new.exe"), L"", "certificate refused, error 0x800B010F",
          false},
-        {"revoked", tls->WideUrl("revoked", "/new.exe"), L"", "certificate refused, error 0x800B010C", false},
+        {"revoked", tls->WideUrl("revoked", "/new.exe"), L"", "certificate refused, error 0x80092010", false},
+        // With no revocation server answering, the name is still checked (the other kinds: below).
+        {"other host, offline", tls->WideUrl("wronghost-offline", "/new.exe"), L"",
+         "certificate refused, error 0x800B010F", false},
+
         {"downgrade", tls->WideUrl("good", "/to-plain"), L"", "curl result 1 ", false},
         {"proxy wants credentials", L"http://updates.example.test/new.exe", L"", "HTTP status 407", true},
         {"hash mismatch", server->WideUrl("/new.exe"), wrongHash, "hash: MISMATCH", false},
@@ -198,6 +204,27 @@ TEST_F(DeliveryProgramTest, RefusedCertificatesRedirectsAndHashesInstallNothing)
         const std::string log = Update(c.url, target, c.sha256);
         ExpectUntouched(target, log);
         EXPECT_NE(log.find(c.logged), std::string::npos) << c.name << "\n" << log;
+    }
+}
+
+// The whole check on each kind of certificate, with the revocation server reachable and not (a
+// revoked one is refused end to end above).
+TEST_F(DeliveryProgramTest, EveryRefusalHoldsWhetherOrNotRevocationCanBeChecked) {
+    const struct {
+        const char* name;
+        HRESULT expected;
+    } cases[] = {
+        {"good", 0}, {"offline", 0},
+        {"wronghost", CERT_E_CN_NO_MATCH}, {"wronghost-offline", CERT_E_CN_NO_MATCH},
+        {"unknown", CERT_E_CHAINING}, {"unknown-offline", CERT_E_CHAINING},
+        {"expired", CERT_E_EXPIRED}, {"expired-offline", CERT_E_EXPIRED},
+        {"clientonly", CERT_E_WRONG_USAGE}, {"clientonly-offline", CERT_E_WRONG_USAGE},
+    };
+    for (const auto& c : cases) {
+        PCCERT_CONTEXT certificate = authority->Certificate(c.name);
+        ASSERT_NE(certificate, nullptr) << c.name;
+        EXPECT_EQ(CheckServerCertificate(certificate, L"localhost"), static_cast<DWORD>(c.expected)) << c.name;
+        CertFreeCertificateContext(certificate);
     }
 }
 

@@ -1,8 +1,9 @@
 #!/bin/sh
 # Makes the certificates of the TLS tests in OUT (run by the tests at test time, never installed
 # anywhere): a test authority, leaf certificates for "localhost" that it signs (one of them revoked
-# in its revocation list, one naming an unreachable list), one for another host name, a
-# self-signed one and one from an authority nobody trusts.
+# in its revocation list, one naming an unreachable list), one for another host name, one expired,
+# one not for server authentication, a self-signed one and one from an authority nobody trusts;
+# each refused kind also as "<kind>-offline", naming the unreachable list.
 #   make_test_certs.sh OUT CRL_URL OFFLINE_CRL_URL
 set -eu
 out=$1 crl_url=$2 offline_url=$3
@@ -18,25 +19,30 @@ ssl req -x509 -newkey rsa:2048 -nodes -keyout other-ca.key -out other-ca.pem -da
   -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign,cRLSign
 ssl genrsa -out leaf.key 2048
 
-# leaf NAME HOST SIGNER [CRL URL]
+# leaf NAME HOST SIGNER CRL_URL [DAYS [USAGE]]  (DAYS -1: expired)
 leaf() {
   {
     echo "basicConstraints=CA:FALSE"
     echo "keyUsage=critical,digitalSignature,keyEncipherment"
-    echo "extendedKeyUsage=serverAuth"
+    echo "extendedKeyUsage=${6:-serverAuth}"
     echo "subjectAltName=DNS:$2"
     [ -n "${4:-}" ] && echo "crlDistributionPoints=URI:$4"
     true
   } >"$1.ext"
   ssl req -new -key leaf.key -subj "/CN=$2" -out "$1.csr"
   ssl x509 -req -in "$1.csr" -CA "$3.pem" -CAkey "$3.key" -set_serial "0x$(od -An -N8 -tx1 /dev/urandom | tr -d ' \n')" \
-    -days 2 -extfile "$1.ext" -out "$1.pem"
+    -days "${5:-2}" -extfile "$1.ext" -out "$1.pem"
 }
 leaf good localhost ca "$crl_url"
 leaf revoked localhost ca "$crl_url"
 leaf offline localhost ca "$offline_url"
-leaf wronghost wrong-host.test ca "$crl_url"
-leaf unknown localhost other-ca
+for list in "$crl_url" "$offline_url"; do
+  suffix=$([ "$list" = "$offline_url" ] && echo -offline || true)
+  leaf "wronghost$suffix" wrong-host.test ca "$list"
+  leaf "unknown$suffix" localhost other-ca "$list"
+  leaf "expired$suffix" localhost ca "$list" -1
+  leaf "clientonly$suffix" localhost ca "$list" 2 clientAuth
+done
 ssl req -x509 -key leaf.key -days 2 -subj "/CN=localhost" -addext subjectAltName=DNS:localhost -out selfsigned.pem
 
 # The revocation list names the revoked certificate.
