@@ -63,6 +63,17 @@ bool BodyFitsTarget(const BodyStart& body, bool targetIsWindowsImage) {
     return body.Size() > 0 && (!targetIsWindowsImage || body.IsWindowsImage());
 }
 
+bool IsIdentityCoding(const std::string& coding) {
+    return coding.empty() || _stricmp(coding.c_str(), "identity") == 0;
+}
+
+std::string Trimmed(const char* text, size_t size) {
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (size > 0 && blank(text[0])) ++text, --size;
+    while (size > 0 && blank(text[size - 1])) --size;
+    return std::string(text, size);
+}
+
 bool IsWindowsImageFile(const std::wstring& path) {
     // A running program is open without write sharing; reading it still works with full sharing.
     UniqueHandle file(CreateFileW(LongPathForm(path).c_str(), GENERIC_READ,

@@ -43,5 +43,17 @@ private:
 // another Windows image (a captive portal's login page is not a program).
 bool BodyFitsTarget(const BodyStart& body, bool targetIsWindowsImage);
 
+// What an answer's head says about its body and about asking again.
+struct ResponseHeaders {
+    std::string contentCoding;  // the Content-Encoding value without surrounding blanks, or empty
+    long retryAfterSeconds = -1;
+};
+
+// True when the body is the file itself: no content coding, or "identity".
+bool IsIdentityCoding(const std::string& coding);
+
+// `size` bytes at `text` without leading and trailing blanks and line ends.
+std::string Trimmed(const char* text, size_t size);
+
 // True when the file at `path` starts with "MZ"; false when it does not or cannot be read.
 bool IsWindowsImageFile(const std::wstring& path);

@@ -12,6 +12,7 @@
 #include "updater/delivery_checks.h"
 #include "updater/download_file.h"
 #include "updater/paths.h"
+#include "updater/retry_policy.h"
 #include "updater/update_log.h"
 
 namespace {
@@ -41,10 +42,33 @@ struct TransferContext {
     BodyStart body;
     DeliveryChecks* checks;
     const std::atomic<bool>* cancelled;
+    ResponseHeaders headers;
+    DWORD stallMs;
+    curl_off_t lastReceived;
+    DWORD lastReceivedAt;
+    bool stalled;
 };
 
-size_t OnHeaderLine(char*, size_t size, size_t count, void*) {
-    return size * count;
+bool HeaderIs(const char* line, size_t size, const char* name, size_t nameLength) {
+    return size > nameLength && _strnicmp(line, name, nameLength) == 0;
+}
+
+// Notes what the decision about the body and a retry needs from each answer's head (a redirect's
+// or a proxy's answer comes before the final one; each status line starts afresh).
+size_t OnHeaderLine(char* line, size_t size, size_t count, void* userdata) {
+    auto* headers = static_cast<ResponseHeaders*>(userdata);
+    const size_t bytes = size * count;
+    static const char kEncoding[] = "Content-Encoding:";
+    static const char kRetryAfter[] = "Retry-After:";
+    if (HeaderIs(line, bytes, "HTTP/", 5)) {
+        *headers = ResponseHeaders();
+    } else if (HeaderIs(line, bytes, kEncoding, sizeof kEncoding - 1)) {
+        headers->contentCoding = Trimmed(line + sizeof kEncoding - 1, bytes - (sizeof kEncoding - 1));
+    } else if (HeaderIs(line, bytes, kRetryAfter, sizeof kRetryAfter - 1)) {
+        headers->retryAfterSeconds = ParseRetryAfter(line + sizeof kRetryAfter - 1,
+                                                     static_cast<unsigned long>(bytes - (sizeof kRetryAfter - 1)));
+    }
+    return bytes;
 }
 
 // Only the body of the final, successful answer is stored: an error page or the body of a
@@ -53,6 +77,8 @@ size_t OnBodyChunk(char* data, size_t size, size_t count, void* userdata) {
     auto* context = static_cast<TransferContext*>(userdata);
     const size_t bytes = size * count;
     if (!IsSuccessStatus(ResponseStatus(context->curl)) || context->errorPage.Found(data, bytes)) return 0;
+    // Only the plain bytes were asked for: encoded ones would be installed as they are.
+    if (!IsIdentityCoding(context->headers.contentCoding)) return 0;
     context->body.Add(data, bytes);
     if (!context->writer->Write(data, bytes)) return 0;
     context->checks->Received(data, bytes);
@@ -65,6 +91,16 @@ int OnTransferProgress(void* userdata, curl_off_t downloadTotal, curl_off_t down
                        curl_off_t) {
     auto* context = static_cast<TransferContext*>(userdata);
     if (context->cancelled != nullptr && context->cancelled->load()) return 1;  // aborts the transfer
+    // The stall is measured here rather than by libcurl's speed limit, which averages over its
+    // last seconds and so gives up several seconds late.
+    const DWORD now = GetTickCount();
+    if (downloadNow != context->lastReceived) {
+        context->lastReceived = downloadNow;
+        context->lastReceivedAt = now;
+    } else if (now - context->lastReceivedAt >= context->stallMs) {
+        context->stalled = true;
+        return 1;
+    }
     const int percent = ProgressPercent(static_cast<double>(downloadTotal), static_cast<double>(downloadNow));
     if (context->window != nullptr && percent >= 0 && percent != context->lastPercent) {
         context->lastPercent = percent;
@@ -76,8 +112,6 @@ int OnTransferProgress(void* userdata, curl_off_t downloadTotal, curl_off_t down
 void SetConnectionOptions(CURL* curl, const std::string& url, const TransferLimits& limits) {
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, limits.connectTimeoutSeconds);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, limits.stallSeconds);
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -87,13 +121,58 @@ void SetConnectionOptions(CURL* curl, const std::string& url, const TransferLimi
 void SetReceiveOptions(CURL* curl, TransferContext* context) {
     curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kChunkBytes);
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, OnHeaderLine);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &context->headers);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, context);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnBodyChunk);
-    const bool watched = context->window != nullptr || context->cancelled != nullptr;
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, watched ? 0L : 1L);
-    if (watched) {
-        curl_easy_setopt(curl, CURLOPT_XFERINFODATA, context);
-        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnTransferProgress);
+    // Always on: it measures the stall as well.
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, context);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnTransferProgress);
+}
+
+void LogTransferRefusals(const TransferContext& context, const TransferLimits& limits) {
+    if (!IsIdentityCoding(context.headers.contentCoding))
+        LogLine("transfer: content coding \"%s\" refused, only plain bytes are installed",
+                context.headers.contentCoding.c_str());
+    if (context.stalled) LogLine("transfer: nothing received for %ld s, given up", limits.stallSeconds);
+}
+
+AttemptOutcome Outcome(CURL* curl, CURLcode code, const TransferContext& context) {
+    AttemptOutcome outcome;
+    outcome.curlResult = code;
+    outcome.status = ResponseStatus(curl);
+    curl_off_t connectTime = 0;
+    curl_easy_getinfo(curl, CURLINFO_CONNECT_TIME_T, &connectTime);
+    outcome.connected = connectTime > 0;
+    outcome.bodyStarted = context.body.Size() > 0;
+    outcome.retryAfterSeconds = context.headers.retryAfterSeconds;
+    return outcome;
+}
+
+// Empties the download file for another attempt, which starts from byte 0 like the first.
+bool RestartFile(HANDLE file) {
+    LARGE_INTEGER start = {};
+    return SetFilePointerEx(file, start, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+}
+
+// Waits `ms` unless the window closes meanwhile. False when it did.
+bool PauseUnlessCancelled(long ms, const std::atomic<bool>* cancelled) {
+    for (long waited = 0; waited < ms; waited += 100) {
+        if (cancelled != nullptr && cancelled->load()) return false;
+        Sleep(100);
+    }
+    return cancelled == nullptr || !cancelled->load();
+}
+
+// Runs up to kMaxTransferAttempts transfers into `file`, as the retry policy allows.
+TransferResult TransferWithRetries(CURL* curl, HWND window, const std::string& url, HANDLE file,
+                                   const std::atomic<bool>* cancelled) {
+    for (int attempt = 1;; ++attempt) {
+        const TransferResult result = TransferToFile(curl, window, url, file, TransferLimits(), cancelled);
+        const long delay = result.complete ? -1 : RetryDelayMs(result.attempt, attempt);
+        if (delay < 0) return result;
+        LogLine("retry: attempt %d of %d in %ld ms", attempt + 1, kMaxTransferAttempts, delay);
+        if (!PauseUnlessCancelled(delay, cancelled) || !RestartFile(file)) return result;
     }
 }
 
@@ -115,8 +194,7 @@ bool RunDownload(const WorkerJob& job) {
     }
     curl_global_init(CURL_GLOBAL_ALL);
     CURL* curl = curl_easy_init();
-    const TransferResult result =
-        TransferToFile(curl, job.ownerWindow, url, job.file.Get(), TransferLimits(), job.cancelled.get());
+    const TransferResult result = TransferWithRetries(curl, job.ownerWindow, url, job.file.Get(), job.cancelled.get());
     curl_easy_cleanup(curl);
     curl_global_cleanup();
     return result.complete && BodyFitsTarget(result.body, IsWindowsImageFile(job.targetPath));
@@ -152,17 +230,27 @@ TransferResult TransferToFile(void* curlHandle, HWND window, const std::string& 
     DeliveryChecks checks(url);
     FileWriter writer(file);
     if (checks.Refused() || !writer.Ready()) return TransferResult();
-    TransferContext context{curl, &writer, window, -1, ErrorPageScanner(), BodyStart(), &checks, cancelled};
+    TransferContext context{curl,      &writer, window, -1, ErrorPageScanner(), BodyStart(),
+                            &checks,   cancelled, ResponseHeaders(), static_cast<DWORD>(limits.stallSeconds) * 1000,
+                            -1,        GetTickCount(), false};
     SetConnectionOptions(curl, url, limits);
     SetReceiveOptions(curl, &context);
     checks.Apply(curl);
+    // Said outright, so that no server takes the silence for leave to compress.
+    curl_slist* plainOnly = curl_slist_append(nullptr, "Accept-Encoding: identity");
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, plainOnly);
     const CURLcode code = curl_easy_perform(curl);
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
+    curl_slist_free_all(plainOnly);
     const bool stored = writer.Flush();
+    LogTransferRefusals(context, limits);
     TransferResult result;
     // An empty error answer writes no chunk, so the status is checked once more at the end.
-    const bool transferred = code == CURLE_OK && IsSuccessStatus(ResponseStatus(curl)) && stored;
+    const bool transferred = code == CURLE_OK && IsSuccessStatus(ResponseStatus(curl)) && stored &&
+                             IsIdentityCoding(context.headers.contentCoding);
     result.complete = checks.Verdict(curl, code, transferred);
     result.body = context.body;
+    result.attempt = Outcome(curl, code, context);
     return result;
 }
 

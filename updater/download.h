@@ -12,6 +12,7 @@
 #include <string>
 
 #include "updater/body_checks.h"
+#include "updater/retry_policy.h"
 #include "updater/url_text.h"
 #include "updater/win_handles.h"
 
@@ -47,16 +48,18 @@ struct TransferLimits {
     long stallSeconds = 60;
 };
 
-// What one transfer stored: whether the whole body of a 2xx answer arrived and was written, and
-// the body's length and first bytes.
+// What one transfer stored: whether the whole body of a 2xx answer arrived and was written, the
+// body's length and first bytes, and how the attempt ended (for the decision on a retry).
 struct TransferResult {
     bool complete = false;
     BodyStart body;
+    AttemptOutcome attempt;
 };
 
 // Runs the transfer from byte 0 into the open `file` (at its file position), posting progress to
-// `window` when it is not null. A set `cancelled` flag aborts the transfer at its next progress
-// call (libcurl makes one at least once a second, even while nothing arrives).
+// `window` when it is not null. Only the plain bytes are stored: an answer in a content coding
+// (gzip, ...) fails, as none is asked for. Nothing received for `stallSeconds` fails it too.
+// A set `cancelled` flag aborts the transfer at its next progress call (libcurl makes one at least once a second, even while nothing arrives).
 TransferResult TransferToFile(void* curlHandle, HWND window, const std::string& url, HANDLE file,
                               const TransferLimits& limits = TransferLimits(),
                               const std::atomic<bool>* cancelled = nullptr);

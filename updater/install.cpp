@@ -1,15 +1,15 @@
 #include "updater/install.h"
 
-#include <shellapi.h>
-
 #include <atomic>
-#include <cwchar>
 #include <memory>
 #include <new>
 #include <utility>
 
+#include "updater/body_checks.h"
 #include "updater/download_file.h"
+#include "updater/install_leftovers.h"
 #include "updater/paths.h"
+#include "updater/program_start.h"
 #include "updater/update_log.h"
 #include "updater/window_record.h"
 
@@ -17,7 +17,6 @@ namespace {
 
 constexpr DWORD kUnwatchedHostGraceMs = 500;
 constexpr size_t kCopyBufferBytes = 256 * 1024;
-constexpr int kStagingNameAttempts = 100;
 
 bool Wait(const InstallTimings& timings, HANDLE handle, DWORD timeoutMs) {
     if (timings.wait != nullptr) return timings.wait(handle, timeoutMs);
@@ -77,25 +76,13 @@ UniqueHandle OpenProcessOf(HWND window) {
     return UniqueHandle(OpenProcess(SYNCHRONIZE, FALSE, processId));
 }
 
-std::wstring StagingName(const std::wstring& folder, unsigned value) {
-    wchar_t name[24];
-    std::swprintf(name, sizeof name / sizeof name[0], L"upd%08X.tmp", value);
-    return folder + name;
-}
-
-// A new file of a unique name in the target's folder, so the final swap is a rename on one
-// volume. The name is built here, of any length, rather than in a fixed MAX_PATH buffer.
+// A new file beside the target, so the final swap is a rename on one volume. Its name is fixed
+// (a later run must recognise it after an interruption); one left by such a run goes first.
 UniqueHandle CreateStagingFile(const std::wstring& targetPath, std::wstring& staged) {
-    std::wstring folder = FolderOf(targetPath);
-    if (folder.empty()) folder = L".\\";
-    const unsigned seed = GetTickCount() ^ (GetCurrentProcessId() << 16);
-    for (int attempt = 0; attempt < kStagingNameAttempts; ++attempt) {
-        staged = StagingName(folder, seed + static_cast<unsigned>(attempt));
-        UniqueHandle file(CreateFileW(LongPathForm(staged).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file || GetLastError() != ERROR_FILE_EXISTS) return file;
-    }
-    return UniqueHandle();
+    staged = StagedPathFor(targetPath);
+    RemoveStaleFile(staged);
+    return UniqueHandle(CreateFileW(LongPathForm(staged).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 bool CopyContents(HANDLE source, HANDLE destination) {
@@ -153,11 +140,11 @@ bool RenameOver(const wchar_t* staged, const wchar_t* target) {
     return MoveFileExW(staged, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
-void CloseHostApplication(const InstallTimings& timings) {
+bool CloseHostApplication(const InstallTimings& timings) {
     HWND host = ReadWindowRecord(kHostRecordName);
     if (host == nullptr || ProcessOf(host) == GetCurrentProcessId()) {
         LogLine("host: no window of another process published, nothing to close");
-        return;
+        return false;
     }
     UniqueHandle process = OpenProcessOf(host);
     const bool answered = SendCloseRequest(host, timings);
@@ -172,10 +159,14 @@ void CloseHostApplication(const InstallTimings& timings) {
         // The process cannot be watched: give it the short grace it always had.
         Wait(timings, nullptr, kUnwatchedHostGraceMs);
     }
+    return true;
 }
 
-InstallResult ReplaceTarget(UniqueHandle download, const std::wstring& targetPath,
-                            const InstallTimings& timings, const ReplaceSteps& steps) {
+namespace {
+
+// The swap of ReplaceTarget; on success the old file stays as the backup beside the target.
+InstallResult SwapIn(UniqueHandle download, const std::wstring& targetPath, const InstallTimings& timings,
+                     const ReplaceSteps& steps) {
     if (!FileExists(targetPath)) {
         LogLine("replace: no target \"%s\", nothing installed", Utf8(targetPath).c_str());
         return InstallResult::NoTarget;
@@ -187,26 +178,60 @@ InstallResult ReplaceTarget(UniqueHandle download, const std::wstring& targetPat
         LogLine("replace: cannot stage the download beside the target, error %lu", GetLastError());
         return InstallResult::StagingFailed;
     }
+    StopHereIfTestAsks(kStepStaged);
+    if (!MakeBackup(targetPath)) {
+        LogLine("replace: target kept, no backup can be made, error %lu", GetLastError());
+        DeleteFileW(LongPathForm(staged).c_str());
+        return InstallResult::StagingFailed;
+    }
+    StopHereIfTestAsks(kStepBackedUp);
     if (!MoveOverTarget(staged, targetPath, timings, steps)) {
         LogLine("replace: target kept, error %lu", GetLastError());
         DeleteFileW(LongPathForm(staged).c_str());
+        DropBackup(targetPath);
         return InstallResult::ReplaceFailed;
     }
     LogLine("replace: \"%s\" replaced", Utf8(targetPath).c_str());
     // Through the handle: the file deleted is the one that was installed.
     DeleteWhenClosed(download.Get());
+    StopHereIfTestAsks(kStepSwapped);
     return InstallResult::Installed;
+}
+
+// Starts what was installed. A program that does not come up gives its place back to the backup,
+// which is started instead; a data file that nothing opens stays installed.
+InstallResult StartInstalled(const std::wstring& targetPath, const InstallTimings& timings) {
+    Wait(timings, nullptr, timings.settleMs);
+    const bool program = IsWindowsImageFile(targetPath);
+    if (StartProgram(targetPath, program, timings.wait) || !program) {
+        DropBackup(targetPath);
+        return InstallResult::Installed;
+    }
+    if (MoveOverTarget(BackupPathFor(targetPath), targetPath, timings, kReplaceSteps)) {
+        LogLine("replace: the new program does not start, the old one is back");
+        StartProgram(targetPath, false, timings.wait);
+    } else {
+        LogLine("replace: the new program does not start and the old one cannot be put back, error %lu",
+                GetLastError());
+    }
+    return InstallResult::StartFailed;
+}
+
+}  // namespace
+
+InstallResult ReplaceTarget(UniqueHandle download, const std::wstring& targetPath,
+                            const InstallTimings& timings, const ReplaceSteps& steps) {
+    const InstallResult result = SwapIn(std::move(download), targetPath, timings, steps);
+    if (result == InstallResult::Installed) DropBackup(targetPath);
+    return result;
 }
 
 InstallResult InstallUpdate(UniqueHandle download, const std::wstring& targetPath,
                             const InstallTimings& timings) {
-    CloseHostApplication(timings);
-    const InstallResult result = ReplaceTarget(std::move(download), targetPath, timings);
-    if (result != InstallResult::Installed) return result;
-    Wait(timings, nullptr, timings.settleMs);
-    const INT_PTR started = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(nullptr, L"open", targetPath.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-    // ShellExecute reports success as a value above 32.
-    LogLine("relaunch: %s (result %ld)", started > 32 ? "started" : "failed", static_cast<long>(started));
-    return InstallResult::Installed;
+    const bool hostClosed = CloseHostApplication(timings);
+    const InstallResult result = SwapIn(std::move(download), targetPath, timings, kReplaceSteps);
+    if (result == InstallResult::Installed) return StartInstalled(targetPath, timings);
+    // The host was closed for nothing: the user gets the old program back, as it was started.
+    if (hostClosed && result != InstallResult::NoTarget) StartProgram(targetPath, false, timings.wait);
+    return result;
 }

@@ -8,6 +8,10 @@ CSingleInst::CSingleInst()
     : mutexName(L"{D727BDB5-F86A-405b-910D-22AD2A4CA76E}"), mappingName(mutexName + L"_MapFile") {}
 
 CSingleInst::~CSingleInst() {
+    Release();
+}
+
+void CSingleInst::Release() {
     view.Reset();
     mappingHandle.Reset();
     ReleaseMutexIfHeld();

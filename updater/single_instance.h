@@ -19,6 +19,9 @@ public:
     // another updater runs (it is brought to the front) or the record cannot be created.
     bool TryAcquire(HWND ownWindow);
 
+    // Gives the mutex and the record up, so that an updater started from now on runs normally.
+    void Release();
+
     // Brings the window that the running updater published to the front, if there is one.
     void BringOtherToFront() const;
 

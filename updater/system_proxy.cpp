@@ -57,17 +57,43 @@ std::string Narrow(const std::wstring& text) {
     return narrow;
 }
 
-bool EnvironmentSet(const char* name) {
-    char value[8];
+// libcurl reads these itself (http_proxy only in lower case, as it does).
+std::string EnvironmentText(const char* name) {
+    char value[2048];
     const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-    return length > 0;
+    return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
 }
 
-// libcurl reads these itself (http_proxy only in lower case, as it does).
-bool EnvironmentProxyFor(const std::wstring& scheme) {
-    if (scheme == L"http" && EnvironmentSet("http_proxy")) return true;
-    if (scheme == L"https" && (EnvironmentSet("https_proxy") || EnvironmentSet("HTTPS_PROXY"))) return true;
-    return EnvironmentSet("all_proxy") || EnvironmentSet("ALL_PROXY");
+// The proxy libcurl takes from the environment for `scheme`, in libcurl's own order (for plain
+// HTTP only the lower-case name counts); empty when none is set.
+std::string EnvironmentProxyFor(const std::wstring& scheme) {
+    std::string proxy;
+    if (scheme == L"http") proxy = EnvironmentText("http_proxy");
+    if (scheme == L"https") proxy = EnvironmentText("https_proxy");
+    if (scheme == L"https" && proxy.empty()) proxy = EnvironmentText("HTTPS_PROXY");
+    if (proxy.empty()) proxy = EnvironmentText("all_proxy");
+    if (proxy.empty()) proxy = EnvironmentText("ALL_PROXY");
+    return proxy;
+}
+
+// Whether libcurl's no_proxy rule sends `host` direct: "*", or an entry (a leading dot ignored)
+// that is the host or a domain it lies in.
+bool EnvironmentBypasses(const std::string& host) {
+    std::string list = EnvironmentText("no_proxy");
+    if (list.empty()) list = EnvironmentText("NO_PROXY");
+    size_t at = 0;
+    while (at < list.size()) {
+        size_t end = list.find_first_of(", ", at);
+        if (end == std::string::npos) end = list.size();
+        std::string entry = list.substr(at, end - at);
+        at = end + 1;
+        if (entry == "*") return true;
+        if (!entry.empty() && entry[0] == '.') entry.erase(0, 1);
+        if (entry.empty() || entry.size() > host.size()) continue;
+        const size_t tail = host.size() - entry.size();
+        if (_stricmp(host.c_str() + tail, entry.c_str()) == 0 && (tail == 0 || host[tail - 1] == '.')) return true;
+    }
+    return false;
 }
 
 class GlobalText {
@@ -204,8 +230,11 @@ ProxyChoice ChooseProxy(const std::string& url) {
     curl_free(hostText);
     curl_url_cleanup(parsed);
 
-    if (scheme.empty() || EnvironmentProxyFor(scheme)) {
+    const std::string environmentProxy = EnvironmentProxyFor(scheme);
+    if (scheme.empty() || !environmentProxy.empty()) {
+        // libcurl applies it itself; the choice only tells the log what it will use.
         choice.source = "environment";
+        if (!EnvironmentBypasses(Utf8(host))) choice.proxy = environmentProxy;
         return choice;
     }
     const SystemSettings settings = ReadSettings();

@@ -9,8 +9,10 @@
 #include "ui/controls/progress.h"
 #include "updater/download_file.h"
 #include "updater/install.h"
+#include "updater/install_leftovers.h"
 #include "updater/paths.h"
 #include "updater/responsive_wait.h"
+#include "updater/update_log.h"
 
 namespace {
 
@@ -117,7 +119,8 @@ void CUpdateWnd::OnSkinBuilt() {
     trayIcon = static_cast<HICON>(LoadImageW(CWindowHostUI::ModuleInstance(), MAKEINTRESOURCEW(IDI_UPDATER),
                                              IMAGE_ICON, GetSystemMetrics(SM_CXICON),
                                              GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
-    AddTrayIcon();
+    // The icon belongs to the one running updater; a second one only closes again.
+    if (!handedOver) AddTrayIcon();
 }
 
 void CUpdateWnd::HandleNotification(NotifyMsg& msg) {
@@ -138,6 +141,8 @@ void CUpdateWnd::HandleNotification(NotifyMsg& msg) {
 void CUpdateWnd::StartDownloadOnce() {
     if (downloadStarted || handedOver) return;
     downloadStarted = true;
+    // What an interrupted run left beside the target is settled before anything else.
+    RecoverInterruptedInstall(targetPath);
     // Without a worker no outcome would ever come, and the window would wait at 0% for good.
     if (!StartDownload(WindowHandle(), downloadUrl, targetPath, job, &worker)) OnDownloadFinished(false);
 }
@@ -171,13 +176,18 @@ void CUpdateWnd::OnDownloadFinished(bool succeeded) {
         InstallTimings timings;
         timings.wait = WaitWhilePainting;
         installing = true;
-        InstallUpdate(std::move(job.file), targetPath, timings);
+        const InstallResult result = InstallUpdate(std::move(job.file), targetPath, timings);
         installing = false;
+        // A first installation (no target yet) is no failure: there was nothing to update.
+        if (result != InstallResult::Installed && result != InstallResult::NoTarget) ShowFailureBalloon();
     } else {
         ShowFailureBalloon();
     }
     const HWND window = WindowHandle();
     if (window != nullptr) ShowWindow(window, SW_HIDE);
+    // The outcome is handled: an update asked for from now on must run, not be handed to this
+    // closing window.
+    singleInstance.Release();
     if (CControlUI* carrier = host.FindControlByName(L"downloadbg")) {
         host.StartTimer(carrier, TIMER_AUTO_CLOSE, kAutoCloseDelayMs);
     }
@@ -271,6 +281,7 @@ void CUpdateWnd::AddTrayIcon() {
 }
 
 void CUpdateWnd::ShowFailureBalloon() {
+    LogLine("window: failure balloon shown");
     trayData.uFlags |= NIF_INFO;
     trayData.hIcon = trayIcon;
     CopyTruncated(trayData.szInfo, kFailureBalloon);

@@ -275,6 +275,7 @@ TEST_F(DeliveryProgramTest, EnvironmentProxyWinsOverTheSystemProxy) {
     ExpectInstalled(target, log);
     EXPECT_EQ(environmentProxy.Requests().size(), 1u) << log;
     EXPECT_TRUE(systemProxy.Requests().empty()) << log;
+    EXPECT_NE(log.find("proxy: http://" + environmentProxy.Address() + " (environment)"), std::string::npos) << log;
 }
 
 TEST_F(DeliveryProgramTest, ProxyScriptChoosesTheProxy) {

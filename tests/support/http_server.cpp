@@ -20,6 +20,7 @@ const char* ReasonPhrase(int status) {
     case 404: return "Not Found";
     case 416: return "Range Not Satisfiable";
     case 500: return "Internal Server Error";
+    case 503: return "Service Unavailable";
     default: return "Status";
     }
 }
@@ -142,8 +143,12 @@ std::wstring TestHttpServer::WideUrl(const std::string& path) const {
 }
 
 void TestHttpServer::Route(const std::string& path, HttpResponse response) {
+    RouteSequence(path, {std::move(response)});
+}
+
+void TestHttpServer::RouteSequence(const std::string& path, std::vector<HttpResponse> answers) {
     std::lock_guard<std::mutex> lock(mutex_);
-    routes_[path] = std::move(response);
+    routes_[path] = std::move(answers);
 }
 
 int TestHttpServer::RequestCount(const std::string& path) const {
@@ -182,9 +187,17 @@ void TestHttpServer::Serve(uintptr_t client) {
     HttpResponse response = HttpResponse::Status(404, "no route");
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        requests_[path].push_back(head);
+        std::vector<std::string>& seen = requests_[path];
+        seen.push_back(head);
         auto found = routes_.find(path);
-        if (found != routes_.end()) response = found->second;
+        if (found != routes_.end() && !found->second.empty())
+            response = found->second[std::min(seen.size(), found->second.size()) - 1];
+    }
+    if (response.resetConnection) {
+        const linger abort = {1, 0};  // closing with a zero linger sends a reset
+        setsockopt(socket, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort), sizeof abort);
+        closesocket(socket);
+        return;
     }
     const std::string responseHead = ResponseHead(response);
     if (SendAll(socket, responseHead.data(), responseHead.size())) SendBody(client, response);

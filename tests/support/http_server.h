@@ -32,6 +32,8 @@ struct HttpResponse {
     DWORD pieceDelayMs = 0;
     // Send the headers, then hold the body back until the test calls ReleaseHeldBodies().
     bool holdBody = false;
+    // Reset the connection without answering, as a server restarting or a flaky link does.
+    bool resetConnection = false;
 
     static HttpResponse Ok(std::string body);
     static HttpResponse Status(int status, std::string body);
@@ -55,6 +57,9 @@ public:
     std::wstring WideUrl(const std::string& path) const;
 
     void Route(const std::string& path, HttpResponse response);
+    // The first request for `path` gets the first answer, the second the second, and so on; the
+    // last one answers every later request.
+    void RouteSequence(const std::string& path, std::vector<HttpResponse> answers);
     int RequestCount(const std::string& path) const;
     void ReleaseHeldBodies();
     // The request lines and headers received for `path`, oldest first.
@@ -73,6 +78,6 @@ private:
     std::thread acceptThread_;
     mutable std::mutex mutex_;
     std::vector<std::thread> connections_;
-    std::map<std::string, HttpResponse> routes_;
+    std::map<std::string, std::vector<HttpResponse>> routes_;
     std::map<std::string, std::vector<std::string>> requests_;
 };

@@ -9,6 +9,7 @@
 #include "updater/command_line.h"
 #include "updater/download.h"
 #include "updater/paths.h"
+#include "updater/retry_policy.h"
 
 TEST(FileNameOf, TakesTextAfterLastSeparatorOfEitherKind) {
     EXPECT_EQ(FileNameOf(L"C:\\Program Files\\Host\\host.exe"), L"host.exe");
@@ -150,4 +151,42 @@ TEST(ParseCommandLine, AcceptsExactlyTwoArguments) {
     EXPECT_FALSE(ParseCommandLine(L"updater.exe http://h/x.exe", untouched));
     EXPECT_FALSE(ParseCommandLine(L"updater.exe a b c", untouched));
     EXPECT_TRUE(untouched.url.empty());
+}
+
+TEST(RetryDelayMs, OnlyFailuresBeforeTheBodyAreRetriedAndOnlyTwice) {
+    struct Case {
+        int curlResult;
+        long status;
+        bool connected, bodyStarted;
+        long retryAfter;
+        int attemptsMade;
+        long delay;
+    } cases[] = {
+        {7, 0, false, false, -1, 1, 1000},     // connection refused
+        {56, 0, true, false, -1, 2, 4000},     // reset, the second time
+        {56, 0, true, false, -1, 3, -1},       // the third attempt was the last
+        {52, 0, true, false, -1, 1, 1000},     // empty reply
+        {28, 0, false, false, -1, 1, 1000},    // time-out while connecting
+        {28, 0, true, false, -1, 1, -1},       // ... but not once connected
+        {56, 200, true, true, -1, 1, -1},      // the body had begun
+        {22, 503, true, false, 7, 1, 7000},    // Retry-After honoured
+        {22, 503, true, false, 3600, 1, 30000},  // ... up to 30 s
+        {0, 504, true, false, -1, 2, 4000},
+        {22, 404, true, false, -1, 1, -1},     // a 4xx is an answer
+        {22, 500, true, false, -1, 1, -1},
+        {42, 0, true, false, -1, 1, -1},       // a refused certificate aborts from a callback
+        {23, 200, true, true, -1, 1, -1},      // a body check
+        {0, 200, true, true, -1, 1, -1},       // a hash mismatch
+    };
+    for (const Case& c : cases) {
+        AttemptOutcome outcome;
+        outcome.curlResult = c.curlResult;
+        outcome.status = c.status;
+        outcome.connected = c.connected;
+        outcome.bodyStarted = c.bodyStarted;
+        outcome.retryAfterSeconds = c.retryAfter;
+        EXPECT_EQ(RetryDelayMs(outcome, c.attemptsMade), c.delay) << c.curlResult << " " << c.status;
+    }
+    EXPECT_EQ(ParseRetryAfter(" 120\r\n", 6), 120);
+    EXPECT_EQ(ParseRetryAfter(" Wed, 21 Oct 2026 07:28:00 GMT\r\n", 33), -1);
 }

@@ -9,6 +9,7 @@
 #include "tests/support/process.h"
 #include "updater/download_file.h"
 #include "updater/install.h"
+#include "updater/install_leftovers.h"
 #include "updater/paths.h"
 #include "updater/window_record.h"
 
@@ -220,5 +221,32 @@ TEST_F(InstallTest, PassingRefusalsAreRetriedOthersAreNot) {
         EXPECT_EQ(FilesIn(folder), std::vector<std::wstring>{L"app.exe"}) << c.error;
         EXPECT_EQ(FileExists(download), !installed) << c.error;
         DeleteFileW(download.c_str());
+    }
+}
+
+TEST_F(InstallTest, LeftoversOfAnInterruptedInstallationAreSettled) {
+    struct Case {
+        const char* target;  // null: none
+        const char* staged;
+        const char* backup;
+        const char* settled;
+    } cases[] = {
+        {"old", "new", nullptr, "old"},  // stopped after staging
+        {"old", "new", "old", "old"},    // after the backup
+        {"new", nullptr, "old", "new"},  // after the swap
+        {nullptr, nullptr, "old", "old"},  // the target lost: the backup comes back
+    };
+    for (const Case& c : cases) {
+        const std::pair<const char*, std::wstring> files[] = {
+            {c.target, target}, {c.staged, StagedPathFor(target)}, {c.backup, BackupPathFor(target)}};
+        for (const auto& file : files) {
+            if (file.first != nullptr) {
+                ASSERT_TRUE(WriteWholeFile(file.second, file.first));
+            }
+        }
+        RecoverInterruptedInstall(target);
+        EXPECT_EQ(ReadWholeFile(target), c.settled) << c.settled;
+        EXPECT_EQ(FilesIn(folder), std::vector<std::wstring>{L"app.exe"}) << c.settled;
+        DeleteFileW(target.c_str());
     }
 }

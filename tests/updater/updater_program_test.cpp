@@ -65,6 +65,21 @@ protected:
     std::string oldProgram;
 };
 
+// How often the sample host started from `exe` has logged `line`.
+int LogCount(const std::wstring& exe, const std::string& line) {
+    const std::string log = ReadWholeFile(exe + L".log");
+    int count = 0;
+    for (size_t at = log.find(line); at != std::string::npos; at = log.find(line, at + 1)) ++count;
+    return count;
+}
+
+// The new program with one of its DLLs renamed: a valid image whose loader ends it at once.
+std::string UnloadableCopyOf(std::string program) {
+    const size_t at = program.find("SHELL32.dll");
+    if (at != std::string::npos) program[at + 4] = 'Q';
+    return program;
+}
+
 }  // namespace
 
 TEST_F(UpdaterProgramTest, WrongArgumentCountsExitWithZeroAndDownloadNothing) {
@@ -175,6 +190,13 @@ TEST_F(UpdaterProgramTest, FailedDownloadsNeverTouchTheOldProgram) {
     server.Route("/apache.exe", HttpResponse::Ok("<html><head><title>Apache Tomcat</title></head></html>"));
     server.Route("/portal.exe", HttpResponse::Ok("<html><body>Sign in to the hotel network</body></html>"));
     server.Route("/nothing.exe", HttpResponse::Status(204, ""));
+    // Compressed bytes nobody asked for, over a data file that no "MZ" check protects.
+    HttpResponse gzip = HttpResponse::Ok(std::string("\x1f\x8b\x08\x00 compressed settings", 26));
+    gzip.headers.emplace_back("Content-Encoding", "gzip");
+    server.Route("/gzip.dat", gzip);
+    HttpResponse busy = HttpResponse::Status(503, "busy");
+    busy.headers.emplace_back("Retry-After", "0");
+    server.Route("/busy.exe", busy);
     // The marker split over two pieces with a pause between them.
     HttpResponse split = HttpResponse::Ok("<html><head><title>Apache Tomcat/9 - Error report</title>");
     split.pieceBytes = 15;
@@ -185,9 +207,11 @@ TEST_F(UpdaterProgramTest, FailedDownloadsNeverTouchTheOldProgram) {
     const struct {
         const char* route;
         const std::string& old;
-    } cases[] = {{"/missing.exe", oldProgram}, {"/broken.exe", oldProgram}, {"/moved.exe", oldProgram},
-                 {"/apache.exe", oldProgram},  {"/cut.exe", oldProgram},    {"/portal.exe", oldProgram},
-                 {"/nothing.exe", script},     {"/split.exe", script}};
+        int requests;  // only a busy server is asked again, and only so often
+    } cases[] = {{"/missing.exe", oldProgram, 1}, {"/broken.exe", oldProgram, 1}, {"/moved.exe", oldProgram, 1},
+                 {"/apache.exe", oldProgram, 1},  {"/cut.exe", oldProgram, 1},    {"/portal.exe", oldProgram, 1},
+                 {"/nothing.exe", script, 1},     {"/split.exe", script, 1},      {"/gzip.dat", script, 1},
+                 {"/busy.exe", oldProgram, 3}};
     std::vector<std::wstring> names;
     for (const auto& c : cases) {
         names.push_back(L"host_failed" + std::wstring(c.route + 1, c.route + 5) + L".exe");
@@ -196,6 +220,7 @@ TEST_F(UpdaterProgramTest, FailedDownloadsNeverTouchTheOldProgram) {
         EXPECT_EQ(RunUpdater(Arguments(c.route, target)), 1) << c.route;
         EXPECT_EQ(ReadWholeFile(target), c.old) << c.route;
         EXPECT_FALSE(LogHas(target, "started")) << c.route;
+        EXPECT_EQ(server.RequestCount(c.route), c.requests) << c.route;
     }
     std::sort(names.begin(), names.end());
     EXPECT_EQ(FilesIn(folder), names);  // nothing staged beside any of them
@@ -246,4 +271,85 @@ TEST_F(UpdaterProgramTest, SecondUpdaterHandsOverToTheFirstAndDownloadsNothing) 
     server.ReleaseHeldBodies();
     EXPECT_EQ(first.Wait(kRunTimeoutMs), 1);
     EXPECT_EQ(ReadWholeFile(target), newProgram);
+}
+
+// The host is closed, then the new program cannot be installed or cannot start: the old program
+// is in place, byte for byte, and running again, and nothing is left beside it.
+TEST_F(UpdaterProgramTest, FailuresAfterTheHostClosedBringTheOldProgramBack) {
+    server.Route("/unloadable.exe", HttpResponse::Ok(UnloadableCopyOf(newProgram)));
+    const struct {
+        const char* route;
+        int copies;  // a second copy keeps the file in use after the first one closed
+    } cases[] = {{"/new.exe", 2}, {"/unloadable.exe", 1}};
+    const std::wstring logPath = TempFolder() + L"updater.log";
+    for (const auto& c : cases) {
+        const std::wstring name = L"host_back" + std::to_wstring(c.copies) + L".exe";
+        const std::wstring target = Target(name);
+        ASSERT_TRUE(WriteWholeFile(target, oldProgram));
+        ChildProcess copies[2];
+        for (int i = 0; i < c.copies; ++i) {
+            ASSERT_TRUE(copies[i].Start(target, L""));
+            ASSERT_TRUE(WaitUntil([&] { return LogCount(target, "started old") == i + 1; }, 10000));
+        }
+        const size_t logBefore = ReadWholeFile(logPath).size();
+        EXPECT_EQ(RunUpdater(Arguments(c.route, target)), 1) << c.route;
+        EXPECT_EQ(ReadWholeFile(target), oldProgram) << c.route;
+        EXPECT_TRUE(WaitUntil([&] { return LogCount(target, "started old") == c.copies + 1; }, 10000)) << c.route;
+        EXPECT_EQ(LogCount(target, "started new"), 0) << c.route;
+        EXPECT_EQ(FilesIn(folder), (std::vector<std::wstring>{name, name + L".log"})) << c.route;
+        EXPECT_NE(ReadWholeFile(logPath).find("window: failure balloon shown", logBefore), std::string::npos);
+        for (ChildProcess& copy : copies) copy.Terminate();
+        CloseRunningHost();
+        DeleteFileW(target.c_str());
+        DeleteFileW((target + L".log").c_str());
+    }
+}
+
+// A run stopped after each step of the installation (as if killed) leaves the old or the new
+// program whole; the next run settles what was left and goes on.
+TEST_F(UpdaterProgramTest, InterruptedInstallationIsSettledByTheNextRun) {
+    const std::wstring target = Target(L"host_stopped.exe");
+    ASSERT_TRUE(WriteWholeFile(target, oldProgram));
+    const struct {
+        const wchar_t* step;
+        const std::string& program;
+        std::vector<std::wstring> files;
+    } runs[] = {
+        {L"1", oldProgram, {L"host_stopped.exe", L"host_stopped.exe.upd-new"}},
+        {L"2", oldProgram, {L"host_stopped.exe", L"host_stopped.exe.upd-new", L"host_stopped.exe.upd-old"}},
+        {L"3", newProgram, {L"host_stopped.exe", L"host_stopped.exe.upd-old"}},
+        {nullptr, newProgram, {L"host_stopped.exe", L"host_stopped.exe.log"}},
+    };
+    for (const auto& run : runs) {
+        SetEnvironmentVariableW(L"UPDATER_TEST_STOP_AFTER_STEP", run.step);
+        EXPECT_EQ(RunUpdater(Arguments("/new.exe", target)), run.step ? 3 : 1);
+        EXPECT_TRUE(ReadWholeFile(target) == run.program) << (run.step ? "step" : "last run");
+        EXPECT_EQ(FilesIn(folder), run.files);
+    }
+    EXPECT_TRUE(WaitUntil([&] { return LogHas(target, "started new"); }, 10000));
+}
+
+// Once the first updater has handled its outcome, it holds nothing: an update asked for during
+// its three-second close runs, and gets through a reset connection and a busy server.
+TEST_F(UpdaterProgramTest, UpdateAskedForWhileTheFirstClosesRunsAndRetries) {
+    const std::wstring first = Target(L"host_first_of_two.exe");
+    const std::wstring second = Target(L"host_second_of_two.exe");
+    ASSERT_TRUE(WriteWholeFile(first, oldProgram));
+    ASSERT_TRUE(WriteWholeFile(second, oldProgram));
+    HttpResponse reset;
+    reset.resetConnection = true;
+    HttpResponse busy = HttpResponse::Status(503, "busy");
+    busy.headers.emplace_back("Retry-After", "1");
+    server.RouteSequence("/flaky.exe", {reset, busy, HttpResponse::Ok(newProgram)});
+
+    ChildProcess firstRun;
+    ASSERT_TRUE(firstRun.Start(updater, Arguments("/new.exe", first)));
+    ASSERT_TRUE(WaitUntil([] { return ReadWindowRecord(CSingleInst().MappingName().c_str()) != nullptr; }, 20000));
+    ASSERT_TRUE(WaitUntil([] { return ReadWindowRecord(CSingleInst().MappingName().c_str()) == nullptr; }, 30000));
+    ASSERT_TRUE(firstRun.Running());
+    EXPECT_EQ(RunUpdater(Arguments("/flaky.exe", second)), 1);
+    EXPECT_EQ(server.RequestCount("/flaky.exe"), 3);
+    EXPECT_EQ(ReadWholeFile(second), newProgram);
+    EXPECT_EQ(firstRun.Wait(kRunTimeoutMs), 1);
+    EXPECT_EQ(ReadWholeFile(first), newProgram);
 }

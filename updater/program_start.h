@@ -1,0 +1,21 @@
+#pragma once
+// Starting the installed file, and telling whether a program really came up. The shell reports
+// success as soon as a process exists, also for a program that its loader ends a moment later
+// (a DLL missing, an image for another system), so a program is watched for a short while.
+
+#include <windows.h>
+
+#include <string>
+
+// How long a started program is watched for an early failing exit.
+constexpr DWORD kStartWatchMs = 2000;
+
+// True for an exit status that says the program never ran: the error statuses a loader (or a
+// crash straight away) ends a process with, such as 0xC0000135 (a DLL missing) or 0xC000007B.
+bool IsFailedStartStatus(DWORD exitCode);
+
+// Opens `path` with the shell's "open" verb and no arguments. A program (`watch`) counts as
+// started when it waits for input, or still runs, or has ended without an error status after
+// kStartWatchMs; anything else (a data file included) counts as started when the shell could
+// open it. `wait` waits on a handle (null: plainly).
+bool StartProgram(const std::wstring& path, bool watch, bool (*wait)(HANDLE handle, DWORD timeoutMs));
