@@ -7,6 +7,7 @@
 #include "updater/download_file.h"
 #include "updater/paths.h"
 #include "updater/update_log.h"
+#include "updater/win_handles.h"
 
 namespace {
 
@@ -26,12 +27,14 @@ std::wstring BackupPathFor(const std::wstring& targetPath) {
 }
 
 bool MakeBackup(const std::wstring& targetPath) {
-    const std::wstring target = LongPathForm(targetPath);
     const std::wstring backup = LongPathForm(BackupPathFor(targetPath));
     RemoveStaleFile(BackupPathFor(targetPath));
-    if (CreateHardLinkW(backup.c_str(), target.c_str(), nullptr)) return true;
-    // FAT volumes and some network shares have no second names.
-    return CopyFileW(target.c_str(), backup.c_str(), FALSE) != FALSE;
+    // A copy, not a second name for the same file: while the old program still runs (the
+    // replacement then fails) a name of its image could not be deleted again.
+    if (!CopyFileW(LongPathForm(targetPath).c_str(), backup.c_str(), FALSE)) return false;
+    // On disk before the swap, as the old program's only copy may soon be this one.
+    UniqueHandle file(CreateFileW(backup.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    return file && FlushFileBuffers(file.Get());
 }
 
 void DropBackup(const std::wstring& targetPath) {

@@ -11,9 +11,8 @@ std::wstring StagedPathFor(const std::wstring& targetPath);
 // "<target>.upd-old": the old file, kept from before the swap until the new program has started.
 std::wstring BackupPathFor(const std::wstring& targetPath);
 
-// Keeps the current target as the backup: a second name for the same file where the volume
-// allows it (no bytes copied; the swap only takes the target's name away from it), else a copy.
-// A leftover backup is replaced. False when neither works.
+// Keeps a copy of the current target, flushed to disk, as the backup. A leftover backup is
+// replaced. False when no copy can be made.
 bool MakeBackup(const std::wstring& targetPath);
 // Deletes the backup; the new program runs.
 void DropBackup(const std::wstring& targetPath);
