@@ -20,7 +20,6 @@ const char* ReasonPhrase(int status) {
     case 404: return "Not Found";
     case 416: return "Range Not Satisfiable";
     case 500: return "Internal Server Error";
-    case 503: return "Service Unavailable";
     default: return "Status";
     }
 }

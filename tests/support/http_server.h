@@ -57,8 +57,7 @@ public:
     std::wstring WideUrl(const std::string& path) const;
 
     void Route(const std::string& path, HttpResponse response);
-    // The first request for `path` gets the first answer, the second the second, and so on; the
-    // last one answers every later request.
+    // The n-th request for `path` gets the n-th answer; the last one answers all later requests.
     void RouteSequence(const std::string& path, std::vector<HttpResponse> answers);
     int RequestCount(const std::string& path) const;
     void ReleaseHeldBodies();

@@ -1,9 +1,8 @@
 #!/bin/sh
 # Makes the certificates of the TLS tests in OUT (run by the tests at test time, never installed
 # anywhere): a test authority, leaf certificates for "localhost" that it signs (one of them revoked
-# in its revocation list, one naming an unreachable list), one for another host name, one expired,
-# one not for server authentication, a self-signed one and one from an authority nobody trusts;
-# each refused kind also as "<kind>-offline", naming the unreachable list.
+# in its revocation list, one naming an unreachable list), a self-signed one, and (each also as
+# "<kind>-offline", naming the unreachable list) "wronghost", "unknown" authority, "expired", "clientonly".
 #   make_test_certs.sh OUT CRL_URL OFFLINE_CRL_URL
 set -eu
 out=$1 crl_url=$2 offline_url=$3

@@ -172,9 +172,8 @@ TEST_F(DownloadTest, ServerThatStopsSendingFailsTheTransfer) {
     limits.stallSeconds = 2;  // the program waits 60 s; the rule is the same
     const DWORD start = GetTickCount();
     EXPECT_FALSE(Download("/stalled", limits));
-    // Given up within a second of the limit, not after an average has caught up with it.
-    EXPECT_GE(GetTickCount() - start, 2000u);
-    EXPECT_LT(GetTickCount() - start, 3500u);
+    // Given up within 1.5 s after the limit (the difference wraps when it came early).
+    EXPECT_LT(GetTickCount() - start - 2000u, 1500u);
 }
 
 TEST_F(DownloadTest, NoContentLengthMeansNoProgressButAnOutcome) {

@@ -225,28 +225,19 @@ TEST_F(InstallTest, PassingRefusalsAreRetriedOthersAreNot) {
 }
 
 TEST_F(InstallTest, LeftoversOfAnInterruptedInstallationAreSettled) {
-    struct Case {
-        const char* target;  // null: none
-        const char* staged;
-        const char* backup;
-        const char* settled;
-    } cases[] = {
-        {"old", "new", nullptr, "old"},  // stopped after staging
-        {"old", "new", "old", "old"},    // after the backup
-        {"new", nullptr, "old", "new"},  // after the swap
-        {nullptr, nullptr, "old", "old"},  // the target lost: the backup comes back
-    };
-    for (const Case& c : cases) {
-        const std::pair<const char*, std::wstring> files[] = {
-            {c.target, target}, {c.staged, StagedPathFor(target)}, {c.backup, BackupPathFor(target)}};
-        for (const auto& file : files) {
-            if (file.first != nullptr) {
-                ASSERT_TRUE(WriteWholeFile(file.second, file.first));
+    // Target, staged copy and backup as an interruption left them (null: none); the target after.
+    const char* cases[][4] = {{"old", "new", nullptr, "old"}, {"old", "new", "old", "old"},
+                              {"new", nullptr, "old", "new"}, {nullptr, nullptr, "old", "old"}};
+    for (const auto& c : cases) {
+        const std::wstring paths[] = {target, StagedPathFor(target), BackupPathFor(target)};
+        for (int i = 0; i < 3; ++i) {
+            if (c[i] != nullptr) {
+                ASSERT_TRUE(WriteWholeFile(paths[i], c[i]));
             }
         }
         RecoverInterruptedInstall(target);
-        EXPECT_EQ(ReadWholeFile(target), c.settled) << c.settled;
-        EXPECT_EQ(FilesIn(folder), std::vector<std::wstring>{L"app.exe"}) << c.settled;
+        EXPECT_EQ(ReadWholeFile(target), c[3]);
+        EXPECT_EQ(FilesIn(folder), std::vector<std::wstring>{L"app.exe"});
         DeleteFileW(target.c_str());
     }
 }

@@ -65,19 +65,11 @@ protected:
     std::string oldProgram;
 };
 
-// How often the sample host started from `exe` has logged `line`.
-int LogCount(const std::wstring& exe, const std::string& line) {
+int LogCount(const std::wstring& exe, const std::string& line) {  // of the sample host's log
     const std::string log = ReadWholeFile(exe + L".log");
     int count = 0;
     for (size_t at = log.find(line); at != std::string::npos; at = log.find(line, at + 1)) ++count;
     return count;
-}
-
-// The new program with one of its DLLs renamed: a valid image whose loader ends it at once.
-std::string UnloadableCopyOf(std::string program) {
-    const size_t at = program.find("SHELL32.dll");
-    if (at != std::string::npos) program[at + 4] = 'Q';
-    return program;
 }
 
 }  // namespace
@@ -191,11 +183,11 @@ TEST_F(UpdaterProgramTest, FailedDownloadsNeverTouchTheOldProgram) {
     server.Route("/portal.exe", HttpResponse::Ok("<html><body>Sign in to the hotel network</body></html>"));
     server.Route("/nothing.exe", HttpResponse::Status(204, ""));
     // Compressed bytes nobody asked for, over a data file that no "MZ" check protects.
-    HttpResponse gzip = HttpResponse::Ok(std::string("\x1f\x8b\x08\x00 compressed settings", 26));
+    HttpResponse gzip = HttpResponse::Ok(std::string("\x1f\x8b\x08\x00 compressed settings", 26)),
+                 busy = HttpResponse::Status(503, "busy");
     gzip.headers.emplace_back("Content-Encoding", "gzip");
-    server.Route("/gzip.dat", gzip);
-    HttpResponse busy = HttpResponse::Status(503, "busy");
     busy.headers.emplace_back("Retry-After", "0");
+    server.Route("/gzip.dat", gzip);
     server.Route("/busy.exe", busy);
     // The marker split over two pieces with a pause between them.
     HttpResponse split = HttpResponse::Ok("<html><head><title>Apache Tomcat/9 - Error report</title>");
@@ -273,72 +265,60 @@ TEST_F(UpdaterProgramTest, SecondUpdaterHandsOverToTheFirstAndDownloadsNothing) 
     EXPECT_EQ(ReadWholeFile(target), newProgram);
 }
 
-// The host is closed, then the new program cannot be installed or cannot start: the old program
-// is in place, byte for byte, and running again, and nothing is left beside it.
+// The host closed, then the new program cannot replace it (a second copy holds the file) or
+// cannot start: the old one is back.
 TEST_F(UpdaterProgramTest, FailuresAfterTheHostClosedBringTheOldProgramBack) {
-    server.Route("/unloadable.exe", HttpResponse::Ok(UnloadableCopyOf(newProgram)));
-    const struct {
-        const char* route;
-        int copies;  // a second copy keeps the file in use after the first one closed
-    } cases[] = {{"/new.exe", 2}, {"/unloadable.exe", 1}};
+    // The new program with a DLL renamed: a valid image that its loader ends at once.
+    std::string unloadable = newProgram;
+    unloadable[unloadable.find("SHELL32.dll") + 4] = 'Q';
+    server.Route("/unloadable.exe", HttpResponse::Ok(unloadable));
     const std::wstring logPath = TempFolder() + L"updater.log";
-    for (const auto& c : cases) {
-        const std::wstring name = L"host_back" + std::to_wstring(c.copies) + L".exe";
+    for (const int copies : {2, 1}) {
+        const std::wstring name = L"host_back" + std::to_wstring(copies) + L".exe";
         const std::wstring target = Target(name);
         ASSERT_TRUE(WriteWholeFile(target, oldProgram));
-        ChildProcess copies[2];
-        for (int i = 0; i < c.copies; ++i) {
-            ASSERT_TRUE(copies[i].Start(target, L""));
+        ChildProcess running[2];
+        for (int i = 0; i < copies; ++i) {
+            ASSERT_TRUE(running[i].Start(target, L""));
             ASSERT_TRUE(WaitUntil([&] { return LogCount(target, "started old") == i + 1; }, 10000));
         }
         const size_t logBefore = ReadWholeFile(logPath).size();
-        EXPECT_EQ(RunUpdater(Arguments(c.route, target)), 1) << c.route;
-        EXPECT_EQ(ReadWholeFile(target), oldProgram) << c.route;
-        EXPECT_TRUE(WaitUntil([&] { return LogCount(target, "started old") == c.copies + 1; }, 10000)) << c.route;
-        EXPECT_EQ(LogCount(target, "started new"), 0) << c.route;
-        EXPECT_EQ(FilesIn(folder), (std::vector<std::wstring>{name, name + L".log"})) << c.route;
+        EXPECT_EQ(RunUpdater(Arguments(copies == 2 ? "/new.exe" : "/unloadable.exe", target)), 1);
+        EXPECT_EQ(ReadWholeFile(target), oldProgram) << copies;
+        EXPECT_TRUE(WaitUntil([&] { return LogCount(target, "started old") == copies + 1; }, 10000)) << copies;
+        EXPECT_EQ(FilesIn(folder), (std::vector<std::wstring>{name, name + L".log"})) << copies;
         EXPECT_NE(ReadWholeFile(logPath).find("window: failure balloon shown", logBefore), std::string::npos);
-        for (ChildProcess& copy : copies) copy.Terminate();
+        for (ChildProcess& copy : running) copy.Terminate();
         CloseRunningHost();
-        DeleteFileW(target.c_str());
-        DeleteFileW((target + L".log").c_str());
+        for (const std::wstring& file : {target, target + L".log"}) DeleteFileW(file.c_str());
     }
 }
 
-// A run stopped after each step of the installation (as if killed) leaves the old or the new
-// program whole; the next run settles what was left and goes on.
+// Runs stopped (as if killed) after install step 1, 2, 3, then a whole one: each next run settles
+// what was left (`left`: what is beside the target after each).
 TEST_F(UpdaterProgramTest, InterruptedInstallationIsSettledByTheNextRun) {
     const std::wstring target = Target(L"host_stopped.exe");
     ASSERT_TRUE(WriteWholeFile(target, oldProgram));
-    const struct {
-        const wchar_t* step;
-        const std::string& program;
-        std::vector<std::wstring> files;
-    } runs[] = {
-        {L"1", oldProgram, {L"host_stopped.exe", L"host_stopped.exe.upd-new"}},
-        {L"2", oldProgram, {L"host_stopped.exe", L"host_stopped.exe.upd-new", L"host_stopped.exe.upd-old"}},
-        {L"3", newProgram, {L"host_stopped.exe", L"host_stopped.exe.upd-old"}},
-        {nullptr, newProgram, {L"host_stopped.exe", L"host_stopped.exe.log"}},
-    };
-    for (const auto& run : runs) {
-        SetEnvironmentVariableW(L"UPDATER_TEST_STOP_AFTER_STEP", run.step);
-        EXPECT_EQ(RunUpdater(Arguments("/new.exe", target)), run.step ? 3 : 1);
-        EXPECT_TRUE(ReadWholeFile(target) == run.program) << (run.step ? "step" : "last run");
-        EXPECT_EQ(FilesIn(folder), run.files);
+    const wchar_t* steps[] = {L"1", L"2", L"3", nullptr};
+    const std::vector<std::wstring> left[] = {{L".upd-new"}, {L".upd-new", L".upd-old"}, {L".upd-old"}, {L".log"}};
+    for (int run = 0; run < 4; ++run) {
+        SetEnvironmentVariableW(L"UPDATER_TEST_STOP_AFTER_STEP", steps[run]);
+        EXPECT_EQ(RunUpdater(Arguments("/new.exe", target)), steps[run] ? 3 : 1);
+        EXPECT_TRUE(ReadWholeFile(target) == (run < 2 ? oldProgram : newProgram)) << run;
+        std::vector<std::wstring> files = {L"host_stopped.exe"};
+        for (const auto& suffix : left[run]) files.push_back(L"host_stopped.exe" + suffix);
+        EXPECT_EQ(FilesIn(folder), files) << run;  // the last run's new program started: its log
     }
-    EXPECT_TRUE(WaitUntil([&] { return LogHas(target, "started new"); }, 10000));
 }
 
-// Once the first updater has handled its outcome, it holds nothing: an update asked for during
-// its three-second close runs, and gets through a reset connection and a busy server.
+// An update asked for while the first updater closes runs, through a reset and a busy server.
 TEST_F(UpdaterProgramTest, UpdateAskedForWhileTheFirstClosesRunsAndRetries) {
     const std::wstring first = Target(L"host_first_of_two.exe");
     const std::wstring second = Target(L"host_second_of_two.exe");
     ASSERT_TRUE(WriteWholeFile(first, oldProgram));
     ASSERT_TRUE(WriteWholeFile(second, oldProgram));
-    HttpResponse reset;
+    HttpResponse reset, busy = HttpResponse::Status(503, "busy");
     reset.resetConnection = true;
-    HttpResponse busy = HttpResponse::Status(503, "busy");
     busy.headers.emplace_back("Retry-After", "1");
     server.RouteSequence("/flaky.exe", {reset, busy, HttpResponse::Ok(newProgram)});
 
