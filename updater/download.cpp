@@ -12,6 +12,7 @@
 #include "updater/delivery_checks.h"
 #include "updater/download_file.h"
 #include "updater/paths.h"
+#include "updater/publisher_pin.h"
 #include "updater/update_log.h"
 
 namespace {
@@ -119,7 +120,8 @@ bool RunDownload(const WorkerJob& job) {
         TransferToFile(curl, job.ownerWindow, url, job.file.Get(), TransferLimits(), job.cancelled.get());
     curl_easy_cleanup(curl);
     curl_global_cleanup();
-    return result.complete && BodyFitsTarget(result.body, IsWindowsImageFile(job.targetPath));
+    return result.complete && BodyFitsTarget(result.body, IsWindowsImageFile(job.targetPath)) &&
+           PublisherAllows(job.file.Get(), TempDownloadPath(job.targetPath), job.targetPath);
 }
 
 unsigned __stdcall DownloadThread(void* parameter) {
