@@ -3,12 +3,14 @@
 #include "tests/support/tls_server.h"
 #include "tests/support/unix_tools.h"
 
-TestSignedPrograms::TestSignedPrograms(const std::wstring& oldProgram, const std::wstring& newProgram) {
+TestSignedPrograms::TestSignedPrograms(const std::wstring& oldProgram, const std::wstring& newProgram,
+                                       bool onlyPublisherA) {
     const std::string arguments = TestSupportFolder() + "/make_signed_programs.sh " + UnixPathOf(folder_.Path()) +
-                                  " " + UnixPathOf(oldProgram) + " " + UnixPathOf(newProgram);
+                                  " " + UnixPathOf(oldProgram) + " " + UnixPathOf(newProgram) +
+                                  (onlyPublisherA ? " only-a" : "");
     UniqueHandle process;
     if (!StartUnixProgram("/bin/sh", arguments, process)) return;
-    const bool made = WaitUntil([&] { return FileExists(Path(L"done")); }, 60000);
+    const bool made = WaitUntil([&] { return FileExists(Path(L"done")); }, 180000);
     WaitForSingleObject(process.Get(), 5000);
     if (made) trusted_ = TrustInUserRoot(ReadWholeFile(Path(L"root.der")));
 }

@@ -20,7 +20,8 @@
 
 class TestSignedPrograms {
 public:
-    TestSignedPrograms(const std::wstring& oldProgram, const std::wstring& newProgram);
+    // With `onlyPublisherA`, just "old-a.exe" and "new-a.exe" are made.
+    TestSignedPrograms(const std::wstring& oldProgram, const std::wstring& newProgram, bool onlyPublisherA = false);
     ~TestSignedPrograms();
     TestSignedPrograms(const TestSignedPrograms&) = delete;
     TestSignedPrograms& operator=(const TestSignedPrograms&) = delete;
