@@ -30,6 +30,7 @@ const wchar_t* HashAlgorithmOfOid(const char* oid) {
     return nullptr;
 }
 
+// BCryptHash, the one-call form, needs Windows 10; the object form runs from Windows 7 on.
 CngHash::CngHash(const wchar_t* algorithm) {
     if (algorithm == nullptr ||
         !Succeeded(BCryptOpenAlgorithmProvider(&algorithm_, algorithm, nullptr, 0))) {
