@@ -60,8 +60,8 @@ bool ReadSignedDigest(const SignedMessage& message, SignedDigest& signedDigest) 
     SPC_INDIRECT_DATA_CONTENT* content = nullptr;
     DWORD size = 0;
     if (!CryptDecodeObjectEx(X509_ASN_ENCODING, SPC_INDIRECT_DATA_CONTENT_STRUCT, message.Content(),
-                             static_cast<DWORD>(message.ContentSize()), CRYPT_DECODE_ALLOC_FLAG, nullptr, &content,
-                             &size)) {
+                             static_cast<DWORD>(message.ContentSize()), CRYPT_DECODE_ALLOC_FLAG, nullptr,
+                             &content, &size)) {
         return false;
     }
     const DecodedPtr<SPC_INDIRECT_DATA_CONTENT> owned(content);
@@ -92,7 +92,8 @@ SignatureCheck CheckExpired(const SignedMessage& message, ExpiredSigner expired)
     return Verdict(SignatureVerdict::Trusted, "signer expired, time stamp valid");
 }
 
-SignatureCheck CheckSignedImage(HANDLE file, uint64_t fileSize, const PeLayout& layout, ExpiredSigner expired) {
+SignatureCheck CheckSignedImage(HANDLE file, uint64_t fileSize, const PeLayout& layout,
+                                ExpiredSigner expired) {
     std::vector<unsigned char> table(layout.certTableSize);
     std::string problem;
     const unsigned char* blob = nullptr;
@@ -105,7 +106,8 @@ SignatureCheck CheckSignedImage(HANDLE file, uint64_t fileSize, const PeLayout& 
         !message.Decode(blob, blobSize, SPC_INDIRECT_DATA_OBJID, problem)) {
         return Verdict(SignatureVerdict::Unusual, problem);
     }
-    if (!ReadSignedDigest(message, signedDigest)) return Verdict(SignatureVerdict::Unusual, "malformed signed digest");
+    if (!ReadSignedDigest(message, signedDigest))
+        return Verdict(SignatureVerdict::Unusual, "malformed signed digest");
     CngHash hash(HashAlgorithmOfOid(signedDigest.oid.c_str()));
     if (!hash.Ok()) return Verdict(SignatureVerdict::Unusual, "unknown digest algorithm " + signedDigest.oid);
     if (!HashRanges(file, ImageHashRanges(layout, fileSize), hash))
@@ -116,12 +118,14 @@ SignatureCheck CheckSignedImage(HANDLE file, uint64_t fileSize, const PeLayout& 
         const bool digest = problem.find("messageDigest") != std::string::npos;
         return Verdict(digest ? SignatureVerdict::DigestMismatch : SignatureVerdict::BadSignature, problem);
     }
-    const DWORD errors = ChainErrors(message.Signer(), message.Certificates(), szOID_PKIX_KP_CODE_SIGNING, nullptr);
+    const DWORD errors =
+        ChainErrors(message.Signer(), message.Certificates(), szOID_PKIX_KP_CODE_SIGNING, nullptr);
     SignatureCheck check;
     if ((errors & ~kChainTimeErrors) != 0) {
         check = Verdict(SignatureVerdict::Untrusted, DescribeChainErrors(errors));
     } else {
-        check = errors != 0 ? CheckExpired(message, expired) : Verdict(SignatureVerdict::Trusted, "signer valid");
+        check =
+            errors != 0 ? CheckExpired(message, expired) : Verdict(SignatureVerdict::Trusted, "signer valid");
     }
     if (check.verdict == SignatureVerdict::Trusted)
         check.signer.reset(CertDuplicateCertificateContext(message.Signer()));

@@ -13,13 +13,13 @@
 #include "updater/crypto_handles.h"
 
 enum class SignatureVerdict {
-    Trusted,          // intact, and the signer chains to a trusted root for code signing
-    Unsigned,         // a Windows image without a certificate table
-    Unusual,          // not an image, or signed in a way the updater does not accept
-    DigestMismatch,   // the file changed after signing
-    BadSignature,     // the signature value does not verify
-    Untrusted,        // no chain to a trusted root, or the certificate is not for code signing
-    Expired,          // the signer's certificate expired and no valid time stamp vouches for it
+    Trusted,         // intact, and the signer chains to a trusted root for code signing
+    Unsigned,        // a Windows image without a certificate table
+    Unusual,         // not an image, or signed in a way the updater does not accept
+    DigestMismatch,  // the file changed after signing
+    BadSignature,    // the signature value does not verify
+    Untrusted,       // no chain to a trusted root, or the certificate is not for code signing
+    Expired,         // the signer's certificate expired and no valid time stamp vouches for it
 };
 
 // How an expired signer certificate counts: for the program already installed, a signature
@@ -28,8 +28,8 @@ enum class ExpiredSigner { Accepted, NeedsTimestamp };
 
 struct SignatureCheck {
     SignatureVerdict verdict = SignatureVerdict::Unusual;
-    std::string detail;      // what exactly failed, or how it passed
-    CertificatePtr signer;   // set when the verdict is Trusted
+    std::string detail;     // what exactly failed, or how it passed
+    CertificatePtr signer;  // set when the verdict is Trusted
 };
 
 SignatureCheck CheckFileSignature(HANDLE file, ExpiredSigner expired);

@@ -28,8 +28,8 @@ bool ReadTstInfo(const unsigned char* data, size_t size, TstInfo& info) {
         return false;
     }
     DerCursor imprintFields(imprint);
-    if (!imprintFields.Next(der::kSequence, algorithm) || !imprintFields.Next(der::kOctetString, info.imprint) ||
-        !DerCursor(algorithm).Next(der::kOid, oid)) {
+    if (!imprintFields.Next(der::kSequence, algorithm) ||
+        !imprintFields.Next(der::kOctetString, info.imprint) || !DerCursor(algorithm).Next(der::kOid, oid)) {
         return false;
     }
     info.imprintOid = DerOidText(oid);
@@ -69,8 +69,8 @@ bool VerifyTimestamp(const CMSG_SIGNER_INFO& signer, FILETIME& stampedAt, std::s
     }
     const std::string stamped =
         DigestOf(info.imprintOid.c_str(), signer.EncryptedHash.pbData, signer.EncryptedHash.cbData);
-    if (stamped.empty() || stamped != std::string(reinterpret_cast<const char*>(info.imprint.value),
-                                                   info.imprint.length)) {
+    if (stamped.empty() ||
+        stamped != std::string(reinterpret_cast<const char*>(info.imprint.value), info.imprint.length)) {
         return Fail(problem, "time stamp: made for another signature");
     }
     const DWORD errors =

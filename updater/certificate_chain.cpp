@@ -15,8 +15,8 @@ DWORD ChainErrors(PCCERT_CONTEXT certificate, HCERTSTORE extra, const char* usag
     FILETIME at = {};
     if (when != nullptr) at = *when;
     PCCERT_CHAIN_CONTEXT chain = nullptr;
-    if (!CertGetCertificateChain(nullptr, certificate, when != nullptr ? &at : nullptr, extra, &para, 0, nullptr,
-                                 &chain) ||
+    if (!CertGetCertificateChain(nullptr, certificate, when != nullptr ? &at : nullptr, extra, &para, 0,
+                                 nullptr, &chain) ||
         chain == nullptr) {
         return kNoChain;
     }

@@ -32,8 +32,7 @@ const wchar_t* HashAlgorithmOfOid(const char* oid) {
 
 // BCryptHash, the one-call form, needs Windows 10; the object form runs from Windows 7 on.
 CngHash::CngHash(const wchar_t* algorithm) {
-    if (algorithm == nullptr ||
-        !Succeeded(BCryptOpenAlgorithmProvider(&algorithm_, algorithm, nullptr, 0))) {
+    if (algorithm == nullptr || !Succeeded(BCryptOpenAlgorithmProvider(&algorithm_, algorithm, nullptr, 0))) {
         algorithm_ = nullptr;
         return;
     }
@@ -57,13 +56,14 @@ void CngHash::Update(const void* data, size_t size) {
 
 std::string CngHash::Finish() {
     DWORD length = 0, got = 0;
-    if (!Ok() || !Succeeded(BCryptGetProperty(algorithm_, BCRYPT_HASH_LENGTH, reinterpret_cast<PUCHAR>(&length),
-                                              sizeof length, &got, 0))) {
+    if (!Ok() || !Succeeded(BCryptGetProperty(algorithm_, BCRYPT_HASH_LENGTH,
+                                              reinterpret_cast<PUCHAR>(&length), sizeof length, &got, 0))) {
         return std::string();
     }
     std::string digest(length, '\0');
     failed_ = true;  // a CNG hash object is spent once finished
-    if (!Succeeded(BCryptFinishHash(hash_, reinterpret_cast<PUCHAR>(&digest[0]), length, 0))) return std::string();
+    if (!Succeeded(BCryptFinishHash(hash_, reinterpret_cast<PUCHAR>(&digest[0]), length, 0)))
+        return std::string();
     return digest;
 }
 

@@ -70,7 +70,8 @@ bool DerGeneralizedTime(const DerItem& time, DerTime& result) {
     const unsigned char* at = time.value;
     if (time.tag != der::kGeneralizedTime || time.length < 15 || at[time.length - 1] != 'Z') return false;
     if (!Digits(at, 4, result.year) || !Digits(at + 4, 2, result.month) || !Digits(at + 6, 2, result.day) ||
-        !Digits(at + 8, 2, result.hour) || !Digits(at + 10, 2, result.minute) || !Digits(at + 12, 2, result.second)) {
+        !Digits(at + 8, 2, result.hour) || !Digits(at + 10, 2, result.minute) ||
+        !Digits(at + 12, 2, result.second)) {
         return false;
     }
     result.millisecond = 0;

@@ -16,8 +16,8 @@ uint16_t Read16(const unsigned char* at) {
 }
 
 uint32_t Read32(const unsigned char* at) {
-    return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 | static_cast<uint32_t>(at[2]) << 16 |
-           static_cast<uint32_t>(at[3]) << 24;
+    return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 |
+           static_cast<uint32_t>(at[2]) << 16 | static_cast<uint32_t>(at[3]) << 24;
 }
 
 bool Fail(std::string& problem, const char* why) {
@@ -25,7 +25,8 @@ bool Fail(std::string& problem, const char* why) {
     return false;
 }
 
-bool ReadCertTableEntry(const unsigned char* head, uint64_t fileSize, PeLayout& layout, std::string& problem) {
+bool ReadCertTableEntry(const unsigned char* head, uint64_t fileSize, PeLayout& layout,
+                        std::string& problem) {
     layout.certTableOffset = Read32(head + layout.securityEntryOffset);
     layout.certTableSize = Read32(head + layout.securityEntryOffset + 4);
     if (layout.certTableOffset == 0 && layout.certTableSize == 0) return true;
@@ -57,7 +58,8 @@ bool ReadPeLayout(const unsigned char* head, size_t headSize, uint64_t fileSize,
     const uint32_t directories = countOffset + 4;
     layout.checksumOffset = optional + 64;
     layout.securityEntryOffset = directories + kSecurityDirectory * 8;
-    if (layout.securityEntryOffset + 8 > headSize || layout.securityEntryOffset + 8 > optional + optionalSize ||
+    if (layout.securityEntryOffset + 8 > headSize ||
+        layout.securityEntryOffset + 8 > optional + optionalSize ||
         Read32(head + countOffset) <= kSecurityDirectory) {
         return Fail(problem, "no certificate table entry");
     }

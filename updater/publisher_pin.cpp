@@ -20,8 +20,8 @@ bool SamePublisher(PCCERT_CONTEXT oldSigner, PCCERT_CONTEXT newSigner) {
 // The program being replaced, opened only to read while others may do anything with it.
 UniqueHandle OpenInstalled(const std::wstring& path) {
     return UniqueHandle(CreateFileW(LongPathForm(path).c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 // The publisher the program being replaced names, or none (the rule then asks for nothing).
@@ -73,8 +73,8 @@ bool PublisherAllows(HANDLE download, const std::wstring& downloadPath, const st
         return false;
     }
     if (!SamePublisher(publisher.get(), check.signer.get())) {
-        LogLine("publisher: REFUSED, other publisher \"%s\"; expected \"%s\"", SubjectText(check.signer.get()).c_str(),
-                expected.c_str());
+        LogLine("publisher: REFUSED, other publisher \"%s\"; expected \"%s\"",
+                SubjectText(check.signer.get()).c_str(), expected.c_str());
         return false;
     }
     const LONG windows = WindowsTrustVerdict(download, downloadPath);

@@ -57,7 +57,8 @@ bool SignedMessage::FindContent(const unsigned char* data, size_t size) {
     DerCursor encapsulatedFields(encapsulated);
     if (!encapsulatedFields.Skip(der::kOid) || !encapsulatedFields.Next(der::kContext0, explicitContent))
         return false;
-    if (!ReadDer(explicitContent.value, explicitContent.length, content) || content.end != explicitContent.end)
+    if (!ReadDer(explicitContent.value, explicitContent.length, content) ||
+        content.end != explicitContent.end)
         return false;
     content_ = explicitContent.value;
     contentSize_ = explicitContent.length;
@@ -68,7 +69,8 @@ bool SignedMessage::FindContent(const unsigned char* data, size_t size) {
 
 bool SignedMessage::ReadSigner(std::string& problem) {
     HCRYPTMSG message = message_.get();
-    if (!MessageParam(message, CMSG_SIGNER_INFO_PARAM, signerInfo_)) return Fail(problem, "no signer information");
+    if (!MessageParam(message, CMSG_SIGNER_INFO_PARAM, signerInfo_))
+        return Fail(problem, "no signer information");
     store_.reset(CertOpenStore(CERT_STORE_PROV_MSG, kEncoding, 0, 0, message));
     if (!store_) return Fail(problem, "no certificates");
     CERT_INFO wanted = {};

@@ -3,11 +3,10 @@
 #include "tests/support/tls_server.h"
 #include "tests/support/unix_tools.h"
 
-TestSignedPrograms::TestSignedPrograms(const std::wstring& oldProgram, const std::wstring& newProgram,
-                                       bool onlyPublisherA) {
-    const std::string arguments = TestSupportFolder() + "/make_signed_programs.sh " + UnixPathOf(folder_.Path()) +
-                                  " " + UnixPathOf(oldProgram) + " " + UnixPathOf(newProgram) +
-                                  (onlyPublisherA ? " only-a" : "");
+TestSignedPrograms::TestSignedPrograms(const std::wstring& oldProgram, const std::wstring& newProgram) {
+    const std::string arguments = TestSupportFolder() + "/make_signed_programs.sh " +
+                                  UnixPathOf(folder_.Path()) + " " + UnixPathOf(oldProgram) + " " +
+                                  UnixPathOf(newProgram);
     UniqueHandle process;
     if (!StartUnixProgram("/bin/sh", arguments, process)) return;
     const bool made = WaitUntil([&] { return FileExists(Path(L"done")); }, 180000);
@@ -16,6 +15,5 @@ TestSignedPrograms::TestSignedPrograms(const std::wstring& oldProgram, const std
 }
 
 TestSignedPrograms::~TestSignedPrograms() {
-    // Deleting from the store also frees the context.
     if (trusted_ != nullptr) CertDeleteCertificateFromStore(trusted_);
 }

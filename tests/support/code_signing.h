@@ -1,27 +1,20 @@
 #pragma once
-// The sample host programs signed with Authenticode at test time by certificates that openssl
-// makes (tests/support/make_signed_programs.sh); the test code-signing root is trusted in the
-// user's root store of the test prefix only while the object lives.
+// The sample host programs signed with Authenticode at test time (make_signed_programs.sh); its
+// code-signing root is trusted in the test prefix's user root store only while the object lives.
 //
-// Files: "old.exe"/"new.exe" (unsigned), "old-a.exe"/"new-a.exe" (publisher A), "new-b.exe"
-// (publisher B), "new-stranger.exe" (A's name from an untrusted root), "new-serverauth.exe" (A,
-// certificate not for code signing), "new-expired.exe", "new-expired-stamped.exe" (A's expired
-// certificate, the latter with a time stamp made within its validity), "new-changed.exe" (A,
-// changed after signing), "new-rewritten.exe" (changed, and its signed image digest rewritten
-// to match), "new-trailing.exe" (A, data appended after the signature).
-
-#include <windows.h>
-// wincrypt.h needs windows.h first.
-#include <wincrypt.h>
+// Files: "old.exe"/"new.exe" (unsigned); "-a" and "-b": publisher A or B; "new-stranger.exe": A's
+// name from an untrusted root; "new-serverauth.exe": A, not for code signing; "new-expired.exe",
+// "new-expired-stamped.exe": A expired, the latter time-stamped within its validity;
+// "new-changed.exe": A, changed after signing; "new-rewritten.exe": changed, the signed digest
+// rewritten to match; "new-trailing.exe": A, data appended after the signature.
 
 #include <string>
 
-#include "tests/support/process.h"
+#include "tests/support/tls_server.h"
 
 class TestSignedPrograms {
 public:
-    // With `onlyPublisherA`, just "old-a.exe" and "new-a.exe" are made.
-    TestSignedPrograms(const std::wstring& oldProgram, const std::wstring& newProgram, bool onlyPublisherA = false);
+    TestSignedPrograms(const std::wstring& oldProgram, const std::wstring& newProgram);
     ~TestSignedPrograms();
     TestSignedPrograms(const TestSignedPrograms&) = delete;
     TestSignedPrograms& operator=(const TestSignedPrograms&) = delete;

@@ -1,11 +1,6 @@
 #!/bin/sh
-# Signs the test programs with Authenticode for the publisher tests (run at test time, nothing
-# installed anywhere). A test code-signing root (trusted by the tests in the prefix's user root
-# store only) issues publisher A, publisher B, an expired certificate of publisher A, a
-# certificate of publisher A that is not for code signing and a time-stamping certificate; a root
-# nobody trusts issues another certificate with publisher A's name.
-#   make_signed_programs.sh OUT OLD.exe NEW.exe [only-a]
-# With "only-a", just old-a.exe and new-a.exe are made (the benchmark signs large files).
+# Signs the test programs with Authenticode for the publisher tests at test time (the files made
+# are listed in code_signing.h).   make_signed_programs.sh OUT OLD.exe NEW.exe
 set -eu
 out=$1 old=$2 new=$3
 cd "$out"
@@ -15,61 +10,44 @@ publisher="/O=Updater Test Vendor/CN=Updater Test Publisher A"
 # Inside the expired certificate's validity: the offline time stamp claims this moment.
 stamped_at=$(date -d 2020-06-01T12:00:00Z +%s)
 
-cat >ca.cnf <<CNF
-[ca]
-default_ca = test
-[test]
-database = index.txt
-new_certs_dir = .
-serial = serial
-default_md = sha256
-policy = anything
-unique_subject = no
-[anything]
-organizationName = optional
-commonName = supplied
-CNF
-: >index.txt
-echo 1000 >serial
-printf '%s\n' basicConstraints=critical,CA:TRUE keyUsage=critical,keyCertSign,cRLSign >root.ext
+printf '%s\n' [ca] default_ca=t [t] database=index.txt new_certs_dir=. serial=serial default_md=sha256 \
+  policy=p unique_subject=no [p] organizationName=optional commonName=supplied >ca.cnf
+: >index.txt && echo 1000 >serial
+printf '%s\n' basicConstraints=critical,CA:TRUE keyUsage=critical,keyCertSign,cRLSign >ca.ext
 ssl genrsa -out leaf.key 2048
 
-# issue NAME SUBJECT ISSUER EXTENDED_USAGE START END (the issuer "self" makes a root)
+# issue NAME SUBJECT ISSUER EXTENDED_USAGE [END] (the issuer "self" makes a root)
 issue() {
+  key=leaf.key signer="-cert $3.pem -keyfile $3.key" ext=$1.ext
   if [ "$3" = self ]; then
     ssl genrsa -out "$1.key" 2048
-    ssl req -new -key "$1.key" -subj "$2" -out "$1.csr"
-    ssl ca -batch -config ca.cnf -selfsign -keyfile "$1.key" -extfile root.ext -startdate "$5" -enddate "$6" \
-      -notext -in "$1.csr" -out "$1.pem"
+    key=$1.key signer="-selfsign -keyfile $1.key" ext=ca.ext
   else
     printf '%s\n' basicConstraints=CA:FALSE keyUsage=critical,digitalSignature "extendedKeyUsage=$4" >"$1.ext"
-    ssl req -new -key leaf.key -subj "$2" -out "$1.csr"
-    ssl ca -batch -config ca.cnf -cert "$3.pem" -keyfile "$3.key" -extfile "$1.ext" -startdate "$5" \
-      -enddate "$6" -notext -in "$1.csr" -out "$1.pem"
   fi
+  ssl req -new -key "$key" -subj "$2" -out "$1.csr"
+  ssl ca -batch -config ca.cnf $signer -extfile "$ext" -startdate 20200101000000Z -enddate "${5:-20351231000000Z}" \
+    -notext -in "$1.csr" -out "$1.pem"
 }
-issue root "/CN=Updater Test Code Root $stamp" self - 20200101000000Z 20351231000000Z
-issue other-root "/CN=Updater Test Code Root $stamp" self - 20200101000000Z 20351231000000Z
-issue a "$publisher" root codeSigning 20200101000000Z 20351231000000Z
-issue b "/O=Updater Test Vendor/CN=Updater Test Publisher B" root codeSigning 20200101000000Z 20351231000000Z
-issue expired "$publisher" root codeSigning 20200101000000Z 20201231000000Z
-issue serverauth "$publisher" root serverAuth 20200101000000Z 20351231000000Z
-issue tsa "/CN=Updater Test Time Stamps" root critical,timeStamping 20200101000000Z 20351231000000Z
-issue stranger "$publisher" other-root codeSigning 20200101000000Z 20351231000000Z
+issue root "/CN=Updater Test Code Root $stamp" self
+issue other-root "/CN=Updater Test Code Root $stamp" self
+issue a "$publisher" root codeSigning
+issue b "/O=Updater Test Vendor/CN=Updater Test Publisher B" root codeSigning
+issue expired "$publisher" root codeSigning 20201231000000Z
+issue serverauth "$publisher" root serverAuth
+issue tsa "/CN=Updater Test Time Stamps" root critical,timeStamping
+issue stranger "$publisher" other-root codeSigning
 cat stranger.pem other-root.pem >stranger-chain.pem
 ssl x509 -in root.pem -outform DER -out root.der
 
 # sign SIGNER IN OUT [time-stamp options]
 sign() {
-  signer=$1 in=$2 target=$3
-  shift 3
+  signer=$1 in=$2 target=$3 && shift 3
   osslsigncode sign -certs "$signer.pem" -key leaf.key -h sha256 "$@" -in "$in" -out "$target" >/dev/null 2>&1
 }
-cp "$old" old.exe
-cp "$new" new.exe
+cp "$old" old.exe && cp "$new" new.exe
 sign a old.exe old-a.exe
 sign a new.exe new-a.exe
-if [ "${4:-}" = only-a ]; then echo ready >done; exit 0; fi
 sign b new.exe new-b.exe
 sign stranger-chain new.exe new-stranger.exe
 sign serverauth new.exe new-serverauth.exe
@@ -90,6 +68,5 @@ def image_hash(d):
 open(sys.argv[3], 'wb').write(changed.replace(image_hash(signed), image_hash(changed)))
 PY
 # Data appended after the signature: unsigned bytes that would be installed.
-cp new-a.exe new-trailing.exe
-printf 'appended' >>new-trailing.exe
+{ cat new-a.exe && printf appended; } >new-trailing.exe
 echo ready >done

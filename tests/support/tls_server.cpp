@@ -22,13 +22,10 @@ HCERTSTORE OpenUserRoot() {
 
 PCCERT_CONTEXT TrustInUserRoot(const std::string& der) {
     HCERTSTORE root = OpenUserRoot();
-    if (root == nullptr) return nullptr;
     PCCERT_CONTEXT trusted = nullptr;
-    if (!CertAddEncodedCertificateToStore(root, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
-                                          static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING,
-                                          &trusted)) {
-        trusted = nullptr;
-    }
+    if (root == nullptr) return nullptr;
+    CertAddEncodedCertificateToStore(root, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+                                     static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, &trusted);
     CertCloseStore(root, 0);
     return trusted;
 }
