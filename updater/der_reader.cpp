@@ -77,9 +77,10 @@ bool DerGeneralizedTime(const DerItem& time, DerTime& result) {
     result.millisecond = 0;
     const size_t fraction = time.length - 15;  // characters between the seconds and the "Z"
     if (fraction == 0) return true;
-    if (at[14] != '.' || fraction < 2) return false;
+    // Up to nine digits of a second fit an int; time stamps give three at most.
+    if (at[14] != '.' || fraction < 2 || fraction - 1 > 9) return false;
     int digits = 0;
-    if (!Digits(at + 15, static_cast<int>(fraction - 1), digits) || fraction - 1 > 9) return false;
+    if (!Digits(at + 15, static_cast<int>(fraction - 1), digits)) return false;
     for (size_t i = fraction - 1; i > 3; --i) digits /= 10;
     for (size_t i = fraction - 1; i < 3; ++i) digits *= 10;
     result.millisecond = digits;
