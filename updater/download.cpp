@@ -12,6 +12,7 @@
 #include "updater/delivery_checks.h"
 #include "updater/download_file.h"
 #include "updater/paths.h"
+#include "updater/publisher_pin.h"
 #include "updater/retry_policy.h"
 #include "updater/update_log.h"
 
@@ -197,7 +198,8 @@ bool RunDownload(const WorkerJob& job) {
     const TransferResult result = TransferWithRetries(curl, job.ownerWindow, url, job.file.Get(), job.cancelled.get());
     curl_easy_cleanup(curl);
     curl_global_cleanup();
-    return result.complete && BodyFitsTarget(result.body, IsWindowsImageFile(job.targetPath));
+    return result.complete && BodyFitsTarget(result.body, IsWindowsImageFile(job.targetPath)) &&
+           PublisherAllows(job.file.Get(), TempDownloadPath(job.targetPath), job.targetPath);
 }
 
 unsigned __stdcall DownloadThread(void* parameter) {

@@ -1,5 +1,6 @@
 #include "updater/integrity.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -16,10 +17,6 @@ int HexValue(char ch) {
 bool StartsWithNoCase(const std::string& text, const char* prefix) {
     const size_t length = std::strlen(prefix);
     return text.size() >= length && _strnicmp(text.c_str(), prefix, length) == 0;
-}
-
-bool Succeeded(NTSTATUS status) {
-    return status >= 0;
 }
 
 }  // namespace
@@ -53,33 +50,9 @@ std::string HexDigest(const Sha256Digest& digest) {
     return text;
 }
 
-// BCryptHash, the one-call form, needs Windows 10; the object form runs from Windows 7 on.
-Sha256::Sha256() {
-    if (!Succeeded(BCryptOpenAlgorithmProvider(&algorithm_, BCRYPT_SHA256_ALGORITHM, nullptr, 0))) {
-        algorithm_ = nullptr;
-        return;
-    }
-    if (!Succeeded(BCryptCreateHash(algorithm_, &hash_, nullptr, 0, nullptr, 0, 0))) hash_ = nullptr;
-}
-
-Sha256::~Sha256() {
-    if (hash_ != nullptr) BCryptDestroyHash(hash_);
-    if (algorithm_ != nullptr) BCryptCloseAlgorithmProvider(algorithm_, 0);
-}
-
-void Sha256::Update(const void* data, size_t size) {
-    if (hash_ == nullptr || failed_) return;
-    auto* bytes = static_cast<unsigned char*>(const_cast<void*>(data));
-    while (size > 0 && !failed_) {
-        const ULONG piece = size > 0x40000000 ? 0x40000000 : static_cast<ULONG>(size);
-        failed_ = !Succeeded(BCryptHashData(hash_, bytes, piece, 0));
-        bytes += piece;
-        size -= piece;
-    }
-}
-
 bool Sha256::Finish(Sha256Digest& digest) {
-    if (hash_ == nullptr || failed_) return false;
-    failed_ = true;  // a CNG hash object is spent once finished
-    return Succeeded(BCryptFinishHash(hash_, digest.data(), static_cast<ULONG>(digest.size()), 0));
+    const std::string value = hash_.Finish();
+    if (value.size() != digest.size()) return false;
+    std::copy(value.begin(), value.end(), digest.begin());
+    return true;
 }

@@ -4,13 +4,11 @@
 // never sent to the server, so servers and older updaters are unaffected. The digest is computed
 // by the platform (CNG) as the bytes arrive.
 
-#include <windows.h>
-// bcrypt.h needs windows.h first.
-#include <bcrypt.h>
-
 #include <array>
 #include <cstddef>
 #include <string>
+
+#include "updater/cng_hash.h"
 
 using Sha256Digest = std::array<unsigned char, 32>;
 
@@ -28,18 +26,13 @@ std::string HexDigest(const Sha256Digest& digest);
 // An incremental SHA-256 through CNG. Ok() is false when CNG offers none; Finish() then fails.
 class Sha256 {
 public:
-    Sha256();
-    ~Sha256();
-    Sha256(const Sha256&) = delete;
-    Sha256& operator=(const Sha256&) = delete;
+    Sha256() : hash_(BCRYPT_SHA256_ALGORITHM) {}
 
-    bool Ok() const { return hash_ != nullptr; }
-    void Update(const void* data, size_t size);
+    bool Ok() const { return hash_.Ok(); }
+    void Update(const void* data, size_t size) { hash_.Update(data, size); }
     // The digest of everything given to Update; false when any step failed.
     bool Finish(Sha256Digest& digest);
 
 private:
-    BCRYPT_ALG_HANDLE algorithm_ = nullptr;
-    BCRYPT_HASH_HANDLE hash_ = nullptr;
-    bool failed_ = false;
+    CngHash hash_;
 };

@@ -20,6 +20,16 @@ HCERTSTORE OpenUserRoot() {
 
 }  // namespace
 
+PCCERT_CONTEXT TrustInUserRoot(const std::string& der) {
+    HCERTSTORE root = OpenUserRoot();
+    PCCERT_CONTEXT trusted = nullptr;
+    if (root == nullptr) return nullptr;
+    CertAddEncodedCertificateToStore(root, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+                                     static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, &trusted);
+    CertCloseStore(root, 0);
+    return trusted;
+}
+
 TestAuthority::TestAuthority(const std::string& crlUrl) : unixFolder_(UnixPathOf(folder_.Path())) {
     if (unixFolder_.empty()) return;
     const std::string arguments = TestSupportFolder() + "/make_test_certs.sh " + unixFolder_ + " " + crlUrl +
@@ -29,15 +39,7 @@ TestAuthority::TestAuthority(const std::string& crlUrl) : unixFolder_(UnixPathOf
     const bool made = WaitUntil([&] { return FileExists(folder_.Path() + L"done"); }, kToolTimeoutMs);
     WaitForSingleObject(process.Get(), 5000);
     if (!made) return;
-    const std::string der = ReadFileAt(UnixPath("ca.der"));
-    HCERTSTORE root = OpenUserRoot();
-    if (root == nullptr) return;
-    if (!CertAddEncodedCertificateToStore(root, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
-                                          static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING,
-                                          &trusted_)) {
-        trusted_ = nullptr;
-    }
-    CertCloseStore(root, 0);
+    trusted_ = TrustInUserRoot(ReadFileAt(UnixPath("ca.der")));
 }
 
 TestAuthority::~TestAuthority() {

@@ -18,6 +18,10 @@
 
 #include "tests/support/process.h"
 
+// Adds the certificate `der` to the registry part of the user's root store of this prefix; the
+// stored certificate (CertDeleteCertificateFromStore removes and frees it), or null.
+PCCERT_CONTEXT TrustInUserRoot(const std::string& der);
+
 class TestAuthority {
 public:
     // `crlUrl` is where the tests serve the authority's revocation list (RevocationList()).

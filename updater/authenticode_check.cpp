@@ -1,0 +1,165 @@
+#include "updater/authenticode_check.h"
+
+// wintrust.h needs wincrypt.h, which crypto_handles.h brings.
+#include <wintrust.h>
+
+#include <algorithm>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "updater/authenticode_timestamp.h"
+#include "updater/certificate_chain.h"
+#include "updater/cng_hash.h"
+#include "updater/pe_image_hash.h"
+#include "updater/signed_message.h"
+
+namespace {
+
+constexpr size_t kReadChunkBytes = 1024 * 1024;
+// Far beyond any real signature with its certificates and time stamps.
+constexpr uint32_t kMaxCertTableBytes = 4 * 1024 * 1024;
+
+// Reads at `offset` without relying on the file position, which the handle shares with others.
+bool ReadAt(HANDLE file, uint64_t offset, void* buffer, DWORD size) {
+    OVERLAPPED at = {};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    return ReadFile(file, buffer, size, &got, &at) && got == size;
+}
+
+// The file's bytes in `ranges`, read once, in file order.
+bool HashRanges(HANDLE file, const std::vector<ByteRange>& ranges, CngHash& hash) {
+    std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[kReadChunkBytes]);
+    if (!buffer) return false;
+    for (const ByteRange& range : ranges) {
+        for (uint64_t done = 0; done < range.length;) {
+            const DWORD piece = static_cast<DWORD>(std::min<uint64_t>(kReadChunkBytes, range.length - done));
+            if (!ReadAt(file, range.offset + done, buffer.get(), piece)) return false;
+            hash.Update(buffer.get(), piece);
+            done += piece;
+        }
+    }
+    return hash.Ok();
+}
+
+SignatureCheck Verdict(SignatureVerdict verdict, const std::string& detail) {
+    SignatureCheck check;
+    check.verdict = verdict;
+    check.detail = detail;
+    return check;
+}
+
+struct SignedDigest {
+    std::string oid;
+    std::string digest;
+};
+
+bool ReadSignedDigest(const SignedMessage& message, SignedDigest& signedDigest) {
+    SPC_INDIRECT_DATA_CONTENT* content = nullptr;
+    DWORD size = 0;
+    if (!CryptDecodeObjectEx(X509_ASN_ENCODING, SPC_INDIRECT_DATA_CONTENT_STRUCT, message.Content(),
+                             static_cast<DWORD>(message.ContentSize()), CRYPT_DECODE_ALLOC_FLAG, nullptr,
+                             &content, &size)) {
+        return false;
+    }
+    const DecodedPtr<SPC_INDIRECT_DATA_CONTENT> owned(content);
+    if (content->DigestAlgorithm.pszObjId == nullptr) return false;
+    signedDigest.oid = content->DigestAlgorithm.pszObjId;
+    signedDigest.digest.assign(reinterpret_cast<const char*>(content->Digest.pbData), content->Digest.cbData);
+    return true;
+}
+
+bool WithinValidity(const FILETIME& time, PCCERT_CONTEXT certificate) {
+    return CompareFileTime(&time, &certificate->pCertInfo->NotBefore) >= 0 &&
+           CompareFileTime(&time, &certificate->pCertInfo->NotAfter) <= 0;
+}
+
+// The signer's certificate expired (or is not yet valid) but nothing else is wrong with its chain.
+SignatureCheck CheckExpired(const SignedMessage& message, ExpiredSigner expired) {
+    PCCERT_CONTEXT signer = message.Signer();
+    if (expired == ExpiredSigner::Accepted) return Verdict(SignatureVerdict::Trusted, "signer expired since");
+    FILETIME stampedAt = {};
+    std::string problem;
+    if (!VerifyTimestamp(message.SignerInfo(), stampedAt, problem))
+        return Verdict(SignatureVerdict::Expired, "signer expired, " + problem);
+    if (!WithinValidity(stampedAt, signer))
+        return Verdict(SignatureVerdict::Expired, "signer expired, time stamp outside its validity");
+    const DWORD errors = ChainErrors(signer, message.Certificates(), szOID_PKIX_KP_CODE_SIGNING, &stampedAt);
+    if (errors != 0)
+        return Verdict(SignatureVerdict::Untrusted, "at the time stamp: " + DescribeChainErrors(errors));
+    return Verdict(SignatureVerdict::Trusted, "signer expired, time stamp valid");
+}
+
+SignatureCheck CheckSignedImage(HANDLE file, uint64_t fileSize, const PeLayout& layout,
+                                ExpiredSigner expired) {
+    std::vector<unsigned char> table(layout.certTableSize);
+    std::string problem;
+    const unsigned char* blob = nullptr;
+    size_t blobSize = 0;
+    if (!ReadAt(file, layout.certTableOffset, table.data(), layout.certTableSize))
+        return Verdict(SignatureVerdict::Unusual, "certificate table unreadable");
+    SignedMessage message;
+    SignedDigest signedDigest;
+    if (!SignatureInTable(table.data(), table.size(), blob, blobSize, problem) ||
+        !message.Decode(blob, blobSize, SPC_INDIRECT_DATA_OBJID, problem)) {
+        return Verdict(SignatureVerdict::Unusual, problem);
+    }
+    if (!ReadSignedDigest(message, signedDigest))
+        return Verdict(SignatureVerdict::Unusual, "malformed signed digest");
+    CngHash hash(HashAlgorithmOfOid(signedDigest.oid.c_str()));
+    if (!hash.Ok()) return Verdict(SignatureVerdict::Unusual, "unknown digest algorithm " + signedDigest.oid);
+    if (!HashRanges(file, ImageHashRanges(layout, fileSize), hash))
+        return Verdict(SignatureVerdict::Unusual, "file unreadable");
+    if (hash.Finish() != signedDigest.digest)
+        return Verdict(SignatureVerdict::DigestMismatch, "image digest differs from the signed one");
+    if (!message.Verify(problem)) {
+        const bool digest = problem.find("messageDigest") != std::string::npos;
+        return Verdict(digest ? SignatureVerdict::DigestMismatch : SignatureVerdict::BadSignature, problem);
+    }
+    const DWORD errors =
+        ChainErrors(message.Signer(), message.Certificates(), szOID_PKIX_KP_CODE_SIGNING, nullptr);
+    SignatureCheck check;
+    if ((errors & ~kChainTimeErrors) != 0) {
+        check = Verdict(SignatureVerdict::Untrusted, DescribeChainErrors(errors));
+    } else {
+        check =
+            errors != 0 ? CheckExpired(message, expired) : Verdict(SignatureVerdict::Trusted, "signer valid");
+    }
+    if (check.verdict == SignatureVerdict::Trusted)
+        check.signer.reset(CertDuplicateCertificateContext(message.Signer()));
+    return check;
+}
+
+}  // namespace
+
+SignatureCheck CheckFileSignature(HANDLE file, ExpiredSigner expired) {
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(file, &size)) return Verdict(SignatureVerdict::Unusual, "file unreadable");
+    const uint64_t fileSize = static_cast<uint64_t>(size.QuadPart);
+    std::vector<unsigned char> head(static_cast<size_t>(std::min<uint64_t>(kPeHeadBytes, fileSize)));
+    PeLayout layout;
+    std::string problem;
+    if (!ReadAt(file, 0, head.data(), static_cast<DWORD>(head.size())))
+        return Verdict(SignatureVerdict::Unusual, "file unreadable");
+    if (!ReadPeLayout(head.data(), head.size(), fileSize, layout, problem))
+        return Verdict(SignatureVerdict::Unusual, problem);
+    if (layout.certTableSize == 0) return Verdict(SignatureVerdict::Unsigned, "no certificate table");
+    if (layout.certTableSize > kMaxCertTableBytes)
+        return Verdict(SignatureVerdict::Unusual, "certificate table too large");
+    return CheckSignedImage(file, fileSize, layout, expired);
+}
+
+const char* VerdictName(SignatureVerdict verdict) {
+    switch (verdict) {
+        case SignatureVerdict::Trusted: return "trusted";
+        case SignatureVerdict::Unsigned: return "unsigned";
+        case SignatureVerdict::Unusual: return "unusual";
+        case SignatureVerdict::DigestMismatch: return "digest mismatch";
+        case SignatureVerdict::BadSignature: return "bad signature";
+        case SignatureVerdict::Untrusted: return "untrusted";
+        case SignatureVerdict::Expired: return "expired";
+    }
+    return "unknown";
+}
