@@ -12,7 +12,7 @@
 #include <new>
 #include <vector>
 
-#include "ui/controls/attribute_parse.h"
+#include "ui/util/attribute_parse.h"
 #include "ui/core/skin_resource_reader.h"
 #include "ui/core/window_host.h"
 #include "ui/draw/gdi_painter.h"

@@ -5,7 +5,7 @@
 #include <climits>
 #include <cwchar>
 
-#include "ui/controls/attribute_parse.h"
+#include "ui/util/attribute_parse.h"
 
 RECT ProgressFillRect(int width, int height, int minimum, int maximum, int value, bool horizontal) {
     // Product first, then the truncating division; 64-bit so that wide ranges cannot overflow.

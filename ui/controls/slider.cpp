@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cwchar>
 
-#include "ui/controls/attribute_parse.h"
+#include "ui/util/attribute_parse.h"
 #include "ui/core/window_host.h"
 
 namespace {
