@@ -13,7 +13,7 @@
 #include "ui/core/window_impl_base.h"
 #include "updater/download.h"
 #include "updater/single_instance.h"
-#include "updater/win_handles.h"
+#include "ui/util/unique_handle.h"
 
 class CControlUI;
 class CProgressUI;
