@@ -68,6 +68,9 @@ const wchar_t* CButtonUI::ClassName() const {
 }
 
 void* CButtonUI::CastTo(const wchar_t* name) {
+    if (!name) {
+        return nullptr;
+    }
     if (wcscmp(name, L"Button") == 0) {
         return this;
     }
@@ -173,6 +176,9 @@ void CButtonUI::HandleEvent(UIEvent& event) {
 }
 
 void CButtonUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
+    if (!name || !value) {
+        return;
+    }
     for (const ButtonAttribute& entry : kButtonAttributes) {
         if (wcscmp(name, entry.name) == 0) {
             entry.apply(*this, value);

@@ -232,9 +232,12 @@ void CEditUI::HandlePress(const UIEvent& event) {
 }
 
 void CEditUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
+    if (!name || !value) {
+        return;
+    }
     for (const EditAttribute& entry : kEditAttributes) {
         if (wcscmp(name, entry.name) == 0) {
-            entry.apply(*this, value ? value : L"");
+            entry.apply(*this, value);
             return;
         }
     }

@@ -125,6 +125,9 @@ void CGifAnimUI::HandleEvent(UIEvent& event) {
 }
 
 void CGifAnimUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
+    if (!name || !value) {
+        return;
+    }
     if (wcscmp(name, L"bkimage") == 0) {
         SetFileName(value);
     } else if (wcscmp(name, L"autoplay") == 0) {

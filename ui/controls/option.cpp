@@ -102,6 +102,9 @@ void COptionUI::SetEnabled(bool on) {
 }
 
 void COptionUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
+    if (!name || !value) {
+        return;
+    }
     for (const OptionAttribute& attribute : kOptionAttributes) {
         if (wcscmp(attribute.name, name) == 0) {
             attribute.apply(*this, value);

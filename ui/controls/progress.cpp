@@ -31,6 +31,9 @@ const wchar_t* CProgressUI::ClassName() const {
 }
 
 void* CProgressUI::CastTo(const wchar_t* name) {
+    if (!name) {
+        return nullptr;
+    }
     if (wcscmp(name, L"Progress") == 0) {
         return this;
     }
@@ -38,6 +41,9 @@ void* CProgressUI::CastTo(const wchar_t* name) {
 }
 
 void CProgressUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
+    if (!name || !value) {
+        return;
+    }
     if (wcscmp(name, L"foreimage") == 0) {
         SetForeImage(value);
     } else if (wcscmp(name, L"hor") == 0) {
