@@ -152,6 +152,9 @@ CControlUI* CSkinBuilder::ParseChildren(const CXmlNode& node, CControlUI* parent
         if (child.HasChildren()) {
             ParseChildren(child, control, host, nesting + 1);
         }
+        // A control has its attributes before its parent takes it, so that the parent sees the
+        // child as the markup describes it (a tab layout must not select a page the markup hides).
+        ApplyAttributes(control, child, host);
         if (parent) {
             if (!containerLooked) {
                 container = static_cast<IContainerUI*>(parent->CastTo(L"IContainer"));
@@ -166,7 +169,6 @@ CControlUI* CSkinBuilder::ParseChildren(const CXmlNode& node, CControlUI* parent
                 continue;
             }
         }
-        ApplyAttributes(control, child, host);
         if (!first) {
             first = control;
         }
