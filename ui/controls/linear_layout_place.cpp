@@ -8,6 +8,7 @@
 #include "ui/core/window_host.h"
 
 using layoutmath::ClampSize;
+using layoutmath::ToInt;
 
 namespace {
 
@@ -33,9 +34,9 @@ struct Axis {
         return vertical ? ClampSize(size, c->MinWidth(), c->MaxWidth()) : ClampSize(size, c->MinHeight(), c->MaxHeight());
     }
     int FixedCross(const CControlUI* c) const { return vertical ? c->FixedWidth() : c->FixedHeight(); }
-    RECT Rect(int mainPos, int crossPos, int main, int cross) const {
-        return vertical ? RECT{crossPos, mainPos, crossPos + cross, mainPos + main}
-                        : RECT{mainPos, crossPos, mainPos + main, crossPos + cross};
+    RECT Rect(long long mainPos, long long crossPos, int main, int cross) const {
+        RECT along = {ToInt(mainPos), ToInt(crossPos), ToInt(mainPos + main), ToInt(crossPos + cross)};
+        return vertical ? RECT{along.top, along.left, along.bottom, along.right} : along;
     }
 };
 
@@ -56,13 +57,12 @@ void CLinearLayoutUI::SetPos(RECT rc) {
     }
     ExcludeScrollBars(inner);
     const Axis axis{m_vertical};
-    SIZE available = {inner.right - inner.left, inner.bottom - inner.top};
-    if (IsHorizontalBarVisible()) {
-        available.cx += m_horizontalBar->ScrollRange();
-    }
+    const long long scrolledWidth = IsHorizontalBarVisible() ? m_horizontalBar->ScrollRange() : 0;
+    SIZE available = {ToInt(static_cast<long long>(inner.right) - inner.left + scrolledWidth),
+                      ToInt(static_cast<long long>(inner.bottom) - inner.top)};
 
     // First pass: the length taken by children with a size of their own.
-    int fixedTotal = 0;
+    long long fixedTotal = 0;
     int flowCount = 0;
     int stretchCount = 0;
     for (int i = 0; i < m_items.GetSize(); ++i) {
@@ -77,7 +77,7 @@ void CLinearLayoutUI::SetPos(RECT rc) {
         } else {
             length = axis.ClampMain(length, child);
         }
-        fixedTotal += length + axis.MainBefore(pad) + axis.MainAfter(pad);
+        fixedTotal += static_cast<long long>(length) + axis.MainBefore(pad) + axis.MainAfter(pad);
         ++flowCount;
     }
     int stretch =
@@ -87,10 +87,11 @@ void CLinearLayoutUI::SetPos(RECT rc) {
     // vertical layout follows the horizontal bar (a horizontal layout's children stay top-aligned).
     CScrollBarUI* mainBar = m_vertical ? m_verticalBar : m_horizontalBar;
     bool mainBarShown = mainBar && mainBar->IsVisible();
-    int position = axis.MainStart(inner) - (mainBarShown ? mainBar->ScrollPos() : 0);
-    int cross = axis.CrossStart(inner) - (m_vertical && IsHorizontalBarVisible() ? m_horizontalBar->ScrollPos() : 0);
-    int remaining = axis.Main(available);
-    int needed = 0;
+    long long position = static_cast<long long>(axis.MainStart(inner)) - (mainBarShown ? mainBar->ScrollPos() : 0);
+    long long cross = static_cast<long long>(axis.CrossStart(inner)) -
+                      (m_vertical && IsHorizontalBarVisible() ? m_horizontalBar->ScrollPos() : 0);
+    long long remaining = axis.Main(available);
+    long long needed = 0;
     for (int i = 0; i < m_items.GetSize(); ++i) {
         CControlUI* child = ItemAt(i);
         if (!child->IsVisible()) {
@@ -102,7 +103,7 @@ void CLinearLayoutUI::SetPos(RECT rc) {
         }
         RECT pad = child->Padding();
         remaining -= axis.MainBefore(pad);
-        int length = axis.Main(child->MeasureSize(axis.Size(remaining, axis.Cross(available))));
+        int length = axis.Main(child->MeasureSize(axis.Size(ToInt(remaining), axis.Cross(available))));
         if (length == 0) {
             length = stretch;
         }
@@ -111,26 +112,27 @@ void CLinearLayoutUI::SetPos(RECT rc) {
         // horizontal scroll range included).
         int breadth = axis.FixedCross(child);
         if (breadth == 0) {
-            breadth = axis.Cross(available) - axis.CrossBefore(pad) - axis.CrossAfter(pad);
+            breadth = ToInt(static_cast<long long>(axis.Cross(available)) - axis.CrossBefore(pad) - axis.CrossAfter(pad));
         }
         if (breadth < 0) {
             breadth = 0;
         }
         breadth = axis.ClampCross(breadth, child);
         child->SetPos(axis.Rect(position + axis.MainBefore(pad), cross + axis.CrossBefore(pad), length, breadth));
-        int taken = axis.MainBefore(pad) + length + axis.MainAfter(pad);
+        long long taken = static_cast<long long>(axis.MainBefore(pad)) + length + axis.MainAfter(pad);
         position += taken + m_childPadding;
         needed += taken;
-        remaining -= length + axis.MainAfter(pad) + m_childPadding;
+        remaining -= static_cast<long long>(length) + axis.MainAfter(pad) + m_childPadding;
     }
     needed += layoutmath::SpacingTotal(m_childPadding, flowCount);
 
+    const int neededLength = ToInt(needed);
     if (m_vertical) {
-        UpdateScrollBars(inner, 0, needed);
+        UpdateScrollBars(inner, 0, neededLength);
         return;
     }
-    FitHorizontalBar(inner, needed);
-    UpdateScrollBars(inner, needed, 0);
+    FitHorizontalBar(inner, neededLength);
+    UpdateScrollBars(inner, neededLength, 0);
 }
 
 // The horizontal layout keeps its own horizontal bar: shown with the overflow as its range
@@ -139,18 +141,18 @@ void CLinearLayoutUI::FitHorizontalBar(RECT& inner, int needed) {
     if (!m_horizontalBar) {
         return;
     }
-    int innerWidth = inner.right - inner.left;
+    long long innerWidth = static_cast<long long>(inner.right) - inner.left;
     if (needed > innerWidth) {
-        m_horizontalBar->SetScrollRange(needed - innerWidth);
+        m_horizontalBar->SetScrollRange(ToInt(needed - innerWidth));
         if (!m_horizontalBar->IsVisible()) {
             m_horizontalBar->SetVisible(true);
             m_horizontalBar->SetScrollPos(0);
-            inner.bottom -= m_horizontalBar->FixedHeight();
+            inner.bottom = ToInt(static_cast<long long>(inner.bottom) - m_horizontalBar->FixedHeight());
         }
     } else if (m_horizontalBar->IsVisible()) {
         m_horizontalBar->SetVisible(false);
         m_horizontalBar->SetScrollRange(0);
         m_horizontalBar->SetScrollPos(0);
-        inner.bottom += m_horizontalBar->FixedHeight();
+        inner.bottom = ToInt(static_cast<long long>(inner.bottom) + m_horizontalBar->FixedHeight());
     }
 }
