@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "updater/paths.h"
-#include "updater/win_handles.h"
+#include "ui/util/unique_handle.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "updater/body_checks.h"
 #include "updater/retry_policy.h"
 #include "updater/url_text.h"
-#include "updater/win_handles.h"
+#include "ui/util/unique_handle.h"
 
 constexpr UINT WM_DOWNLOAD_FINISHED = 2038;
 constexpr UINT WM_DOWNLOAD_PROGRESS = 2039;

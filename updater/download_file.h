@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "updater/win_handles.h"
+#include "ui/util/unique_handle.h"
 
 // Removes a file an earlier run left at `path`, clearing its read-only attribute first (one
 // read-only leftover would otherwise fail every later update). Folders are left alone.

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "updater/win_handles.h"
+#include "ui/util/unique_handle.h"
 
 struct InstallTimings {
     DWORD closeRequestTimeoutMs = 5000;  // a hung host must not hang the updater

@@ -7,7 +7,7 @@
 #include "updater/download_file.h"
 #include "updater/paths.h"
 #include "updater/update_log.h"
-#include "updater/win_handles.h"
+#include "ui/util/unique_handle.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <shellapi.h>
 
 #include "updater/update_log.h"
-#include "updater/win_handles.h"
+#include "ui/util/unique_handle.h"
 
 namespace {
 

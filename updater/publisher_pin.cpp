@@ -4,7 +4,7 @@
 #include "updater/certificate_chain.h"
 #include "updater/paths.h"
 #include "updater/update_log.h"
-#include "updater/win_handles.h"
+#include "ui/util/unique_handle.h"
 
 // wintrust.h needs wincrypt.h, which authenticode_check.h brings.
 #include <softpub.h>

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "updater/win_handles.h"
+#include "ui/util/unique_handle.h"
 
 class CSingleInst {
 public:

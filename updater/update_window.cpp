@@ -69,35 +69,30 @@ void CUpdateWnd::OnFinalMessage(HWND window) {
     delete this;
 }
 
-LRESULT CUpdateWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    static const MessageHandlerEntry kOwnTable[] = {
-        {WM_CREATE, &WindowImplBase::OnCreate},
-        {WM_DESTROY, &WindowImplBase::OnDestroy},
-        {WM_SIZE, &WindowImplBase::OnSize},
-        {WM_CLOSE, &WindowImplBase::OnClose},
-        {WM_GETMINMAXINFO, &WindowImplBase::OnGetMinMaxInfo},
-        {WM_NCACTIVATE, &WindowImplBase::OnNcActivate},
-        {WM_NCCALCSIZE, &WindowImplBase::OnNcCalcSize},
-        {WM_NCPAINT, &WindowImplBase::OnNcPaint},
-        {WM_NCHITTEST, &WindowImplBase::OnNcHitTest},
-        {WM_SYSCOMMAND, &WindowImplBase::OnSysCommand},
-        {WM_MOUSEWHEEL, &WindowImplBase::OnMouseWheel},
+// The tables live in the member functions, where the private handlers can be named.
+const WindowImplBase::MessageTable* CUpdateWnd::OwnMessageTable() const {
+    static const MessageHandlerEntry kEntries[] = {
+        {WM_TRAY_NOTIFY, AsWindowHandler(&CUpdateWnd::OnTrayMessage)},
         {0, nullptr},
     };
-    if (message == WM_TRAY_NOTIFY) {
-        OnTrayNotify(wParam, lParam);
-        return 0;
-    }
-    bool handled = true;
-    LRESULT result = 0;
-    if (MessageHandler handler = FindHandler(kOwnTable, message)) {
-        result = (this->*handler)(message, wParam, lParam, handled);
-        if (handled) return result;
-    }
-    if (host.ProcessMessage(message, wParam, lParam, result)) return result;
-    // The host has seen the message once; the base dispatcher must not hand it over again, or
-    // every key, character, click and control timer would reach the controls twice.
-    return Dispatch(message, wParam, lParam, true);
+    static const MessageTable kTable = {&WindowImplBase::ClassMessageTable, kEntries};
+    return &kTable;
+}
+
+// "click" is the base map's entry; it reaches OnClick below.
+const NotifyMap* CUpdateWnd::OwnNotifyMap() const {
+    static const NotifyMapEntry kEntries[] = {
+        {L"windowinit", L"", NotifyHandlerParams, AsParamsHandler(&CUpdateWnd::OnWindowInit), nullptr},
+        {L"timer", L"", NotifyHandlerParams, AsParamsHandler(&CUpdateWnd::OnTimer), nullptr},
+        {L"", L"", NotifyHandlerEnd, nullptr, nullptr},
+    };
+    static const NotifyMap kMap = {&WindowImplBase::ClassNotifyMap, kEntries};
+    return &kMap;
+}
+
+LRESULT CUpdateWnd::OnTrayMessage(UINT, WPARAM wParam, LPARAM lParam, bool&) {
+    OnTrayNotify(wParam, lParam);
+    return 0;
 }
 
 void CUpdateWnd::OnSkinBuilt() {
@@ -105,7 +100,7 @@ void CUpdateWnd::OnSkinBuilt() {
     // The posted close is handled before the first paint, so a second updater never starts a
     // download.
     if (!singleInstance.TryAcquire(window) && window != nullptr) {
-        handedOver = true;
+        phase = Phase::HandedOver;
         PostMessageW(window, WM_CLOSE, 2, 0);
     }
     // Only a real progress bar is driven: another skin may give the name to another class.
@@ -120,27 +115,30 @@ void CUpdateWnd::OnSkinBuilt() {
                                              IMAGE_ICON, GetSystemMetrics(SM_CXICON),
                                              GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
     // The icon belongs to the one running updater; a second one only closes again.
-    if (!handedOver) AddTrayIcon();
+    if (phase != Phase::HandedOver) AddTrayIcon();
 }
 
-void CUpdateWnd::HandleNotification(NotifyMsg& msg) {
-    if (msg.type.CompareNoCase(L"windowinit") == 0) {
-        StartDownloadOnce();
-    } else if (msg.type.CompareNoCase(L"click") == 0) {
-        if (IsNamed(msg.sender, L"closebtn")) {
-            RemoveTrayIcon();
-            PostClose();
-        } else if (IsNamed(msg.sender, L"down_taskbar_button")) {
-            ShowWindow(WindowHandle(), SW_HIDE);
-        }
-    } else if (msg.type.CompareNoCase(L"timer") == 0 && msg.wParam == TIMER_AUTO_CLOSE) {
-        OnAutoCloseTimer();
+void CUpdateWnd::OnWindowInit(WPARAM, LPARAM) {
+    StartDownloadOnce();
+}
+
+void CUpdateWnd::OnTimer(WPARAM timerId, LPARAM) {
+    if (timerId == TIMER_AUTO_CLOSE) OnAutoCloseTimer();
+}
+
+// Replaces the base's caption buttons: only these two names act, compared without case.
+void CUpdateWnd::OnClick(NotifyMsg& msg) {
+    if (IsNamed(msg.sender, L"closebtn")) {
+        RemoveTrayIcon();
+        PostClose();
+    } else if (IsNamed(msg.sender, L"down_taskbar_button")) {
+        ShowWindow(WindowHandle(), SW_HIDE);
     }
 }
 
 void CUpdateWnd::StartDownloadOnce() {
-    if (downloadStarted || handedOver) return;
-    downloadStarted = true;
+    if (phase != Phase::Waiting) return;
+    phase = Phase::Downloading;
     // What an interrupted run left beside the target is settled before anything else.
     RecoverInterruptedInstall(targetPath);
     // Without a worker no outcome would ever come, and the window would wait at 0% for good.
@@ -170,19 +168,18 @@ void CUpdateWnd::OnProgress(WPARAM value) {
 
 // Runs once: a second outcome (forged, or sent while the first one installs) changes nothing.
 void CUpdateWnd::OnDownloadFinished(bool succeeded) {
-    if (outcomeHandled) return;
-    outcomeHandled = true;
+    if (phase != Phase::Waiting && phase != Phase::Downloading) return;
     if (succeeded) {
         InstallTimings timings;
         timings.wait = WaitWhilePainting;
-        installing = true;
+        phase = Phase::Installing;
         const InstallResult result = InstallUpdate(std::move(job.file), targetPath, timings);
-        installing = false;
         // A first installation (no target yet) is no failure: there was nothing to update.
         if (result != InstallResult::Installed && result != InstallResult::NoTarget) ShowFailureBalloon();
     } else {
         ShowFailureBalloon();
     }
+    phase = Phase::Closing;
     const HWND window = WindowHandle();
     if (window != nullptr) ShowWindow(window, SW_HIDE);
     // The outcome is handled: an update asked for from now on must run, not be handed to this
@@ -218,10 +215,10 @@ void CUpdateWnd::OnTrayNotify(WPARAM id, LPARAM event) {
 LRESULT CUpdateWnd::OnClose(UINT, WPARAM, LPARAM, bool& handled) {
     // A close sent while the install waits would destroy the window (and this object) under it;
     // the window closes by itself once the install is done.
-    if (installing) return 0;
+    if (phase == Phase::Installing) return 0;
     // This window was shown (and so activated) after the hand-over; give the front back to the
     // running updater before going.
-    if (handedOver) singleInstance.BringOtherToFront();
+    if (phase == Phase::HandedOver) singleInstance.BringOtherToFront();
     handled = false;
     return 0;
 }
@@ -240,8 +237,8 @@ LRESULT CUpdateWnd::OnDestroy(UINT, WPARAM, LPARAM, bool& handled) {
 // process exits), and the partial file goes. A finished download's file stays as it is.
 void CUpdateWnd::StopDownload() {
     if (!worker) return;
-    if (!outcomeHandled) {
-        outcomeHandled = true;  // an outcome sent while we wait is dropped
+    if (phase == Phase::Downloading) {
+        phase = Phase::Closing;  // an outcome sent while we wait is dropped
         if (job.cancelled) job.cancelled->store(true);
         // The worker may be blocked sending its outcome to this window: answer sent messages.
         WaitAnsweringSentMessages(worker.Get(), kWorkerStopTimeoutMs);

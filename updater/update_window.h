@@ -13,7 +13,7 @@
 #include "ui/core/window_impl_base.h"
 #include "updater/download.h"
 #include "updater/single_instance.h"
-#include "updater/win_handles.h"
+#include "ui/util/unique_handle.h"
 
 class CControlUI;
 class CProgressUI;
@@ -34,7 +34,6 @@ public:
     CUpdateWnd(std::wstring url, std::wstring targetPath);
 
     const wchar_t* WindowClassName() const override;
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnFinalMessage(HWND window) override;
     void OnSkinBuilt() override;
     const wchar_t* SkinFolder() const override;
@@ -49,14 +48,29 @@ public:
     LRESULT OnSize(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
     LRESULT OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
     LRESULT HandleOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
-    void HandleNotification(NotifyMsg& msg) override;
+    void OnClick(NotifyMsg& msg) override;
+    const MessageTable* OwnMessageTable() const override;
+    const NotifyMap* OwnNotifyMap() const override;
 
     // What the notification area was last told (the balloon text among it).
     const NOTIFYICONDATAW& TrayData() const { return trayData; }
 
 private:
+    // Where the window is in its life. Each step only moves forward; a message that belongs to
+    // another step (a second outcome, a close during the install) is dropped or deferred.
+    enum class Phase {
+        Waiting,      // built, no download yet (it starts at the first paint)
+        Downloading,  // the worker runs; its outcome has not been handled
+        Installing,   // the download succeeded and the install runs: a close would destroy us
+        Closing,      // the outcome is handled (or the download abandoned); closing comes next
+        HandedOver,   // another updater runs; this window only closes again
+    };
+
     ~CUpdateWnd() override;
 
+    LRESULT OnTrayMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    void OnWindowInit(WPARAM wParam, LPARAM lParam);
+    void OnTimer(WPARAM wParam, LPARAM lParam);
     void OnTrayNotify(WPARAM id, LPARAM event);
     void OnProgress(WPARAM value);
     void OnDownloadFinished(bool succeeded);
@@ -77,9 +91,6 @@ private:
     NOTIFYICONDATAW trayData;
     CSingleInst singleInstance;
     UniqueHandle worker;
-    bool trayAdded = false;
-    bool downloadStarted = false;
-    bool outcomeHandled = false;  // the install (or the balloon) runs once
-    bool installing = false;      // a close now would destroy the window under the install
-    bool handedOver = false;      // another updater runs; this window only closes again
+    Phase phase = Phase::Waiting;
+    bool trayAdded = false;  // the icon is in the notification area
 };

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cwchar>
 
-#include "updater/win_handles.h"
+#include "ui/util/unique_handle.h"
 
 const wchar_t kHostRecordName[] = L"{D727BDB5-F86A-405b-910D-11AD2A4CA76E}_MapFile";
 

@@ -227,6 +227,41 @@ TEST_F(IncludeFiles, IncludeRepeatsCountTimesAndCarriesDeclarations) {
     EXPECT_EQ(3, scope.Host().CustomFontCount());
 }
 
+// Stands in for unknown elements with controls that count how many of them are alive.
+class CountingCallback : public IDialogBuilderCallback {
+public:
+    class Counted : public CControlUI {
+    public:
+        explicit Counted(int& alive) : m_alive(alive) { ++m_alive; }
+        ~Counted() override { --m_alive; }
+
+    private:
+        int& m_alive;
+    };
+    CControlUI* CreateCustomControl(const wchar_t*) override { return new Counted(alive); }
+    int alive = 0;
+};
+
+TEST_F(IncludeFiles, WithoutAParentTheFirstTopLevelControlIsTheRootAndNothingOutlivesIt) {
+    Write(L"counted.xml", "<W><Counted name=\"included\"/><Counted/></W>");
+    const struct {
+        const wchar_t* markup;
+        const wchar_t* root;
+    } cases[] = {
+        {L"<W><Counted name=\"first\"/><Counted/><Include source=\"counted.xml\"/></W>", L"first"},
+        {L"<W><Include source=\"counted.xml\" count=\"2\"/><Counted/></W>", L"included"},
+    };
+    for (const auto& c : cases) {
+        CountingCallback callback;
+        CControlUI* root = CSkinBuilder().Build(c.markup, nullptr, &callback, nullptr);
+        ASSERT_NE(nullptr, root) << c.markup;
+        EXPECT_EQ(CWideString(c.root), root->Name()) << c.markup;
+        EXPECT_EQ(1, callback.alive) << c.markup;
+        delete root;
+        EXPECT_EQ(0, callback.alive) << c.markup;
+    }
+}
+
 TEST_F(IncludeFiles, SelfIncludeStopsAtSixteenLevels) {
     Write(L"self.xml", "<W><Control name=\"s\"/><Include source=\"self.xml\"/></W>");
     Write(L"twice.xml", "<W><Include source=\"twice.xml\" count=\"2147483647\"/></W>");

@@ -6,6 +6,7 @@
 
 #include "tests/controls/test_window.h"
 #include "ui/controls/container.h"
+#include "ui/markup/control_factory.h"
 
 namespace {
 
@@ -118,6 +119,28 @@ TEST(ControlAttributeTest, AttributeListGoesThroughTheVirtualSlotAndStopsAtTwoSp
     other.ApplyAttributeText(L"height=\"20\"  width=\"80\"");
     EXPECT_EQ(20, other.FixedHeight());
     EXPECT_EQ(0, other.FixedWidth());
+}
+
+// One rule for every class the skin can name: a null argument is ignored, never dereferenced.
+TEST(ControlNullArgumentsTest, EveryFactoryClassIgnoresNullNamesAndValues) {
+    const wchar_t* const kAttributes[] = {L"name", L"text", L"bkimage", L"normalimage", L"foreimage",
+                                          L"thumbimage", L"selected", L"group", L"autoplay", L"min",
+                                          L"value", L"readonly", L"xmlfile", L"selectedid", L"itemsize"};
+    int classes = 0;
+    for (int i = 0; const wchar_t* element = FactoryElementName(i); ++i, ++classes) {
+        CControlUI* control = CreateControlForElement(element);
+        ASSERT_NE(nullptr, control) << element;
+        EXPECT_EQ(nullptr, control->CastTo(nullptr)) << element;
+        control->SetAttribute(nullptr, L"1");
+        control->SetAttribute(nullptr, nullptr);
+        for (const wchar_t* name : kAttributes) {
+            control->SetAttribute(name, nullptr);
+        }
+        EXPECT_TRUE(control->Name().IsEmpty()) << element;
+        EXPECT_NE(nullptr, control->CastTo(L"Control")) << element;
+        delete control;
+    }
+    EXPECT_EQ(17, classes);
 }
 
 TEST(ControlSettersTest, InvalidValuesAreIgnored) {

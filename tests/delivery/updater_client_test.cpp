@@ -8,7 +8,7 @@
 // shellapi.h needs windows.h, which the helper brings.
 #include <shellapi.h>
 
-#include "updater/win_handles.h"
+#include "ui/util/unique_handle.h"
 #include "updater/window_record.h"
 
 TEST(UpdaterClient, CommandLineGivesBackEveryArgumentExactly) {

@@ -6,6 +6,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <random>
 #include <string>
 
 #include "tests/controls/test_window.h"
@@ -197,6 +198,49 @@ TEST(BuilderFuzz, MutatedSkinsBuildLayOutAndPaint) {
     EXPECT_GT(built, kBuilderIterations / 2);
     EXPECT_LT(built, kBuilderIterations);
     CWindowHostUI::SetResourceFolder(L"");
+}
+
+// Every size, limit, padding and inset near INT_MAX: the layouts add such numbers up, and the
+// sums must saturate rather than wrap. With only non-negative numbers and the root at the
+// origin, no control may end up at a negative coordinate.
+TEST(BuilderFuzz, HugeSkinNumbersNeverWrapThePlacement) {
+    static const char* const kNumbers[] = {"0", "7", "1073741824", "2147483646", "2147483647", "99999999999"};
+    static const char* const kSizes[] = {"width", "height", "minwidth", "minheight", "maxwidth", "maxheight"};
+    std::mt19937 random(kBuilderSeed);
+    auto number = [&] { return std::string(kNumbers[random() % 6]); };
+    auto attributes = [&] {
+        std::string text;
+        for (const char* size : kSizes) {
+            if (random() % 2) text += std::string(" ") + size + "=\"" + number() + "\"";
+        }
+        text += " padding=\"" + number() + "," + number() + "," + number() + "," + number() + "\"";
+        text += " inset=\"" + number() + "," + number() + "," + number() + "," + number() + "\"";
+        text += " childpadding=\"" + number() + "\"";
+        if (random() % 4 == 0) text += " float=\"true\" pos=\"" + number() + "," + number() + ",0,0\"";
+        return text;
+    };
+    for (int round = 0; round < 200; ++round) {
+        std::string markup = "<Window><HorizontalLayout" + attributes() + "><VerticalLayout" + attributes() + ">";
+        for (int i = 0; i < 3; ++i) markup += "<Control" + attributes() + "/>";
+        markup += "</VerticalLayout>";
+        for (int i = 0; i < 3; ++i) markup += "<Control" + attributes() + "/>";
+        markup += "</HorizontalLayout></Window>";
+        std::wstring wide(markup.begin(), markup.end());
+        CControlUI* root = CSkinBuilder().Build(wide.c_str(), nullptr, nullptr, nullptr);
+        ASSERT_NE(nullptr, root) << markup;
+        root->SetPos(RECT{0, 0, 300, 200});
+        std::vector<CControlUI*> pending = {root};
+        while (!pending.empty()) {
+            CControlUI* control = pending.back();
+            pending.pop_back();
+            const RECT& rc = control->Pos();
+            EXPECT_TRUE(rc.left >= 0 && rc.top >= 0 && rc.right >= 0 && rc.bottom >= 0)
+                << markup << " -> " << rc.left << "," << rc.top << "," << rc.right << "," << rc.bottom;
+            auto* container = static_cast<IContainerUI*>(control->CastTo(L"IContainer"));
+            for (int i = 0; container && i < container->Count(); ++i) pending.push_back(container->ItemAt(i));
+        }
+        delete root;
+    }
 }
 
 }  // namespace

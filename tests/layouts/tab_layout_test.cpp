@@ -8,6 +8,7 @@
 
 #include "tests/layouts/layouts_rig.h"
 #include "ui/controls/layouts.h"
+#include "ui/markup/skin_builder.h"
 
 namespace {
 
@@ -70,6 +71,27 @@ TEST(TabLayout, FirstVisibleChildIsThePageAndOthersComeHidden) {
     hiddenTab.Add(new CControlUI);
     hiddenTab.SetVisible(true);
     EXPECT_EQ(L"1", Shown(hiddenTab));
+}
+
+// From markup the pages have their attributes when the layout takes them.
+TEST(TabLayout, MarkupHiddenFirstPageIsNotSelectedButSelectedIdWins) {
+    const struct {
+        const wchar_t* markup;
+        int page;
+        const wchar_t* shown;
+    } cases[] = {
+        {L"<W><TabLayout><Control visible=\"false\"/><Control/><Control/></TabLayout></W>", 1, L"010"},
+        {L"<W><TabLayout selectedid=\"2\"><Control visible=\"false\"/><Control/><Control/></TabLayout></W>", 2,
+         L"001"},
+    };
+    for (const auto& c : cases) {
+        CControlUI* root = CSkinBuilder().Build(c.markup, nullptr, nullptr, nullptr);
+        auto* tab = root ? static_cast<CTabLayoutUI*>(root->CastTo(L"TabLayout")) : nullptr;
+        ASSERT_NE(nullptr, tab) << c.markup;
+        EXPECT_EQ(c.page, tab->CurrentPage()) << c.markup;
+        EXPECT_EQ(std::wstring(c.shown), Shown(*tab)) << c.markup;
+        delete root;
+    }
 }
 
 TEST(TabLayout, ShowPageNotifiesAndTabsIntoThePage) {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "updater/win_handles.h"
+#include "ui/util/unique_handle.h"
 
 class ChildProcess {
 public:

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "updater/win_handles.h"
+#include "ui/util/unique_handle.h"
 
 // The Unix path Wine shows as `path`, or empty when it has none.
 std::string UnixPathOf(const std::wstring& path);

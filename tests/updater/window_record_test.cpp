@@ -7,7 +7,7 @@
 
 #include "tests/support/process.h"
 #include "updater/single_instance.h"
-#include "updater/win_handles.h"
+#include "ui/util/unique_handle.h"
 #include "updater/window_record.h"
 
 namespace {

@@ -117,6 +117,14 @@ TEST_F(UpdateWindowTest, DownloadingWindowShowsProgressHidesToTheTrayAndStopsThe
     server.Route("/held.exe", held);
     ASSERT_NE(Open("/held.exe"), nullptr);
     ASSERT_TRUE(WaitUntil([&] { return server.RequestCount("/held.exe") == 1; }, 10000));
+
+    // Each handler runs once per message: the base's answer (the work area) comes first and the
+    // host's maximum track size last, not the base's once more.
+    window->Host().SetMaxTrackSize(123, 77);
+    MINMAXINFO limits = {};
+    SendMessageW(handle, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_EQ(123, limits.ptMaxTrackSize.x);
+    EXPECT_EQ(77, limits.ptMaxTrackSize.y);
     WaitUntil([] { return false; }, 300);  // the worker's first (0%) report arrives
 
     CControlUI* name = Control(L"down_current_name");

@@ -5,7 +5,7 @@
 #include <cwchar>
 #include <new>
 
-#include "ui/controls/attribute_parse.h"
+#include "ui/util/attribute_parse.h"
 #include "ui/controls/deletion_watch.h"
 #include "ui/controls/tab_layout.h"
 #include "ui/core/window_host.h"
@@ -68,6 +68,9 @@ const wchar_t* CButtonUI::ClassName() const {
 }
 
 void* CButtonUI::CastTo(const wchar_t* name) {
+    if (!name) {
+        return nullptr;
+    }
     if (wcscmp(name, L"Button") == 0) {
         return this;
     }
@@ -173,6 +176,9 @@ void CButtonUI::HandleEvent(UIEvent& event) {
 }
 
 void CButtonUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
+    if (!name || !value) {
+        return;
+    }
     for (const ButtonAttribute& entry : kButtonAttributes) {
         if (wcscmp(name, entry.name) == 0) {
             entry.apply(*this, value);

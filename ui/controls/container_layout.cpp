@@ -1,13 +1,20 @@
 // Placement of a container's children: the plain container's placement, floating children
 // with relative layout, and the adjustment of the scroll bars after a layout.
 
+#include <climits>
+
 #include "ui/controls/container.h"
+#include "ui/controls/layout_math.h"
 #include "ui/controls/scroll_bar.h"
 #include "ui/core/window_host.h"
 
+using layoutmath::ToInt;
+
 RECT CContainerUI::InsetRect() const {
-    return RECT{m_rcItem.left + m_inset.left, m_rcItem.top + m_inset.top, m_rcItem.right - m_inset.right,
-                m_rcItem.bottom - m_inset.bottom};
+    return RECT{ToInt(static_cast<long long>(m_rcItem.left) + m_inset.left),
+                ToInt(static_cast<long long>(m_rcItem.top) + m_inset.top),
+                ToInt(static_cast<long long>(m_rcItem.right) - m_inset.right),
+                ToInt(static_cast<long long>(m_rcItem.bottom) - m_inset.bottom)};
 }
 
 bool CContainerUI::IsVerticalBarVisible() const {
@@ -20,10 +27,10 @@ bool CContainerUI::IsHorizontalBarVisible() const {
 
 void CContainerUI::ExcludeScrollBars(RECT& rc) const {
     if (IsVerticalBarVisible()) {
-        rc.right -= m_verticalBar->FixedWidth();
+        rc.right = ToInt(static_cast<long long>(rc.right) - m_verticalBar->FixedWidth());
     }
     if (IsHorizontalBarVisible()) {
-        rc.bottom -= m_horizontalBar->FixedHeight();
+        rc.bottom = ToInt(static_cast<long long>(rc.bottom) - m_horizontalBar->FixedHeight());
     }
 }
 
@@ -59,27 +66,28 @@ void CContainerUI::PlaceFloatChild(int index) {
         return;
     }
     SIZE offset = child->FloatOffset();
-    int width = child->FixedWidth();
-    int height = child->FixedHeight();
+    long long width = child->FixedWidth();
+    long long height = child->FixedHeight();
     const RECT& r = m_rcItem;
-    RECT placed;
-    placed.left = offset.cx >= 0 ? r.left + offset.cx : r.right + offset.cx - width;
-    placed.right = placed.left + width;
-    placed.top = offset.cy >= 0 ? r.top + offset.cy : r.bottom + offset.cy - height;
-    placed.bottom = placed.top + height;
-    SIZE now = {r.right - r.left, r.bottom - r.top};
+    long long left = offset.cx >= 0 ? static_cast<long long>(r.left) + offset.cx : r.right + offset.cx - width;
+    long long top = offset.cy >= 0 ? static_cast<long long>(r.top) + offset.cy : r.bottom + offset.cy - height;
+    long long right = left + width;
+    long long bottom = top + height;
+    SIZE now = {ToInt(static_cast<long long>(r.right) - r.left), ToInt(static_cast<long long>(r.bottom) - r.top)};
     if (child->IsRelativeLayout()) {
         RelativeLayoutRecord relative = child->RelativeLayout();
         SIZE before = relative.parentSize;
         if (before.cx != 0) {
-            placed.left += (now.cx - before.cx) * relative.moveXPercent / 100;
-            placed.top += (now.cy - before.cy) * relative.moveYPercent / 100;
-            placed.right = placed.left + (now.cx - before.cx) * relative.zoomXPercent / 100 + width;
-            placed.bottom = placed.top + (now.cy - before.cy) * relative.zoomYPercent / 100 + height;
+            const long long grownX = static_cast<long long>(now.cx) - before.cx;
+            const long long grownY = static_cast<long long>(now.cy) - before.cy;
+            left += grownX * relative.moveXPercent / 100;
+            top += grownY * relative.moveYPercent / 100;
+            right = left + grownX * relative.zoomXPercent / 100 + width;
+            bottom = top + grownY * relative.zoomYPercent / 100 + height;
         }
         child->SetRelativeParentSize(now);
     }
-    child->SetPos(placed);
+    child->SetPos(RECT{ToInt(left), ToInt(top), ToInt(right), ToInt(bottom)});
 }
 
 // Called by layouts at the end of their placement with the area they used and the height the
@@ -88,12 +96,14 @@ void CContainerUI::PlaceFloatChild(int index) {
 void CContainerUI::UpdateScrollBars(RECT rc, int /*cxRequired*/, int cyRequired) {
     if (IsHorizontalBarVisible()) {
         int height = m_horizontalBar->FixedHeight();
-        m_horizontalBar->SetPos(RECT{rc.left, rc.bottom, rc.right, rc.bottom + height});
+        m_horizontalBar->SetPos(RECT{rc.left, rc.bottom, rc.right, ToInt(static_cast<long long>(rc.bottom) + height)});
     }
     if (!m_verticalBar) {
         return;
     }
-    int overflow = cyRequired - (rc.bottom - rc.top);
+    // Never INT_MIN, so that its magnitude below stays representable.
+    int overflow = ToInt(static_cast<long long>(cyRequired) - (static_cast<long long>(rc.bottom) - rc.top));
+    overflow = overflow < -INT_MAX ? -INT_MAX : overflow;
     if (overflow > 0 && !m_verticalBar->IsVisible()) {
         m_verticalBar->SetVisible(true);
         m_verticalBar->SetScrollRange(overflow);
@@ -107,7 +117,8 @@ void CContainerUI::UpdateScrollBars(RECT rc, int /*cxRequired*/, int cyRequired)
         return;
     }
     if (overflow > 0 || m_inScrollProcessing) {
-        m_verticalBar->SetPos(RECT{rc.right, rc.top, rc.right + m_verticalBar->FixedWidth(), rc.bottom});
+        m_verticalBar->SetPos(
+            RECT{rc.right, rc.top, ToInt(static_cast<long long>(rc.right) + m_verticalBar->FixedWidth()), rc.bottom});
         if (m_verticalBar->ScrollRange() == overflow) {
             return;
         }

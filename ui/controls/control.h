@@ -74,6 +74,7 @@ public:
     virtual CWideString Name() const;
     virtual void SetName(const wchar_t* name);
     virtual const wchar_t* ClassName() const;
+    // Every class: a null name gives null.
     virtual void* CastTo(const wchar_t* name);
     virtual UINT ControlFlags() const;
     virtual bool Activate();
@@ -138,6 +139,7 @@ public:
     virtual void OnInitialize();
     virtual void DispatchEvent(UIEvent& event);
     virtual void HandleEvent(UIEvent& event);
+    // Every class: a null name or value changes nothing.
     virtual void SetAttribute(const wchar_t* name, const wchar_t* value);
     virtual SIZE MeasureSize(SIZE available);
     virtual void Paint(HDC dc, const RECT& dirty);

@@ -2,7 +2,8 @@
 
 #include <cwchar>
 
-#include "ui/controls/attribute_parse.h"
+#include "ui/controls/layout_math.h"
+#include "ui/util/attribute_parse.h"
 #include "ui/controls/control.h"
 
 namespace {
@@ -94,8 +95,8 @@ void CControlUI::ApplyPosAttribute(const wchar_t* value) {
     RECT r = attr::ParseRect(value);
     m_floatOffset.cx = r.left >= 0 ? r.left : r.right;
     m_floatOffset.cy = r.top >= 0 ? r.top : r.bottom;
-    SetFixedWidth(r.right - r.left);
-    SetFixedHeight(r.bottom - r.top);
+    SetFixedWidth(layoutmath::ToInt(static_cast<long long>(r.right) - r.left));
+    SetFixedHeight(layoutmath::ToInt(static_cast<long long>(r.bottom) - r.top));
 }
 
 // One number is the border size for every side; a list (any comma) gives per-side widths.

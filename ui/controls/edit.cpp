@@ -6,7 +6,7 @@
 #include <cwchar>
 #include <new>
 
-#include "ui/controls/attribute_parse.h"
+#include "ui/util/attribute_parse.h"
 #include "ui/controls/edit_window.h"
 #include "ui/core/window_host.h"
 #include "ui/draw/gdi_painter.h"
@@ -232,9 +232,12 @@ void CEditUI::HandlePress(const UIEvent& event) {
 }
 
 void CEditUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
+    if (!name || !value) {
+        return;
+    }
     for (const EditAttribute& entry : kEditAttributes) {
         if (wcscmp(name, entry.name) == 0) {
-            entry.apply(*this, value ? value : L"");
+            entry.apply(*this, value);
             return;
         }
     }

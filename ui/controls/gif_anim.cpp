@@ -12,7 +12,7 @@
 #include <new>
 #include <vector>
 
-#include "ui/controls/attribute_parse.h"
+#include "ui/util/attribute_parse.h"
 #include "ui/core/skin_resource_reader.h"
 #include "ui/core/window_host.h"
 #include "ui/draw/gdi_painter.h"
@@ -125,6 +125,9 @@ void CGifAnimUI::HandleEvent(UIEvent& event) {
 }
 
 void CGifAnimUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
+    if (!name || !value) {
+        return;
+    }
     if (wcscmp(name, L"bkimage") == 0) {
         SetFileName(value);
     } else if (wcscmp(name, L"autoplay") == 0) {

@@ -5,7 +5,7 @@
 #include <cwchar>
 #include <new>
 
-#include "ui/controls/attribute_parse.h"
+#include "ui/util/attribute_parse.h"
 #include "ui/core/window_host.h"
 #include "ui/draw/gdi_painter.h"
 
@@ -89,6 +89,9 @@ const wchar_t* CLabelUI::ClassName() const {
 }
 
 void* CLabelUI::CastTo(const wchar_t* name) {
+    if (!name) {
+        return nullptr;
+    }
     if (wcscmp(name, L"Label") == 0) {
         return this;
     }
@@ -142,6 +145,9 @@ void CLabelUI::PassMouseEventOn(UIEvent& event) {
 }
 
 void CLabelUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
+    if (!name || !value) {
+        return;
+    }
     for (const LabelAttribute& entry : kLabelAttributes) {
         if (wcscmp(name, entry.name) == 0) {
             entry.apply(*this, value);

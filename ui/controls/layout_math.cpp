@@ -1,6 +1,12 @@
 #include "ui/controls/layout_math.h"
 
+#include <climits>
+
 namespace layoutmath {
+
+int ToInt(long long value) {
+    return value < INT_MIN ? INT_MIN : value > INT_MAX ? INT_MAX : static_cast<int>(value);
+}
 
 int ClampSize(int size, int minimum, int maximum) {
     if (size < minimum) {
@@ -12,17 +18,17 @@ int ClampSize(int size, int minimum, int maximum) {
     return size;
 }
 
-int SpacingTotal(int childPadding, int flowCount) {
-    return flowCount > 1 ? childPadding * (flowCount - 1) : 0;
+long long SpacingTotal(int childPadding, int flowCount) {
+    return flowCount > 1 ? static_cast<long long>(childPadding) * (flowCount - 1) : 0;
 }
 
-int StretchShare(int available, int fixedTotal, int childPadding, int flowCount, int stretchCount) {
+int StretchShare(int available, long long fixedTotal, int childPadding, int flowCount, int stretchCount) {
     // Without a stretch child there is nothing to share (and nothing to divide by).
     if (stretchCount <= 0) {
         return 0;
     }
-    int share = (available - fixedTotal - SpacingTotal(childPadding, flowCount)) / stretchCount;
-    return share < 0 ? 0 : share;
+    long long share = (available - fixedTotal - SpacingTotal(childPadding, flowCount)) / stretchCount;
+    return share < 0 ? 0 : ToInt(share);
 }
 
 RECT SeparatorRect(const RECT& base, int separator, bool vertical) {

@@ -7,6 +7,10 @@
 
 namespace layoutmath {
 
+// Layout sums are taken in 64 bits and cut to the 32-bit range where they are stored: skin
+// numbers may be anything wcstol gives, and a sum of a few of them must not wrap around.
+int ToInt(long long value);
+
 // Below the minimum becomes the minimum; then above the maximum becomes the maximum (so the
 // maximum wins when the limits contradict each other).
 int ClampSize(int size, int minimum, int maximum);
@@ -14,10 +18,10 @@ int ClampSize(int size, int minimum, int maximum);
 // The equal share of every stretch child: what is left of `available` after the fixed sizes
 // and the spacing between the `flowCount` children, divided by `stretchCount`. Never negative,
 // and 0 when no child stretches. The remainder of the division stays unused.
-int StretchShare(int available, int fixedTotal, int childPadding, int flowCount, int stretchCount);
+int StretchShare(int available, long long fixedTotal, int childPadding, int flowCount, int stretchCount);
 
 // The total child spacing between `flowCount` children in a row.
-int SpacingTotal(int childPadding, int flowCount);
+long long SpacingTotal(int childPadding, int flowCount);
 
 // The separator strip of a layout whose rectangle is `base`. A positive size puts it at the
 // right (bottom) edge, a negative one at the left (top) edge. A vertical strip never leaves

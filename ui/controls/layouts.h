@@ -6,10 +6,12 @@
 
 #include "ui/controls/container.h"
 
-// What the two layouts share: the separator handle and its dragging. Not a skin element.
+// What the two layouts share: the placement along their axis, the separator handle and its
+// dragging. Not a skin element; the two classes below only name the axis.
 class CLinearLayoutUI : public CContainerUI {
 public:
     UINT ControlFlags() const override;
+    void SetPos(RECT rc) override;
     void HandleEvent(UIEvent& event) override;
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
     void PaintAfter(HDC dc, const RECT& dirty) override;
@@ -32,6 +34,7 @@ private:
     bool BeginDrag(const UIEvent& event);
     void EndDrag();
     void DragTo(POINT point);
+    void FitHorizontalBar(RECT& inner, int needed);
 
     bool m_vertical;
     int m_separator = 0;
@@ -46,7 +49,6 @@ public:
     CHorizontalLayoutUI();
     const wchar_t* ClassName() const override;
     void* CastTo(const wchar_t* name) override;
-    void SetPos(RECT rc) override;
 };
 
 class CVerticalLayoutUI : public CLinearLayoutUI {
@@ -54,5 +56,4 @@ public:
     CVerticalLayoutUI();
     const wchar_t* ClassName() const override;
     void* CastTo(const wchar_t* name) override;
-    void SetPos(RECT rc) override;
 };

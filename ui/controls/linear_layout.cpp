@@ -1,10 +1,10 @@
-// The separator handle of the vertical and horizontal layouts: pressing inside the strip at one
+// The vertical and horizontal layouts: their separator handle (pressing inside the strip at one
 // edge and dragging resizes the layout, either live ("sepimm") or with a dark tracker painted
-// over the window until the button is released.
+// over the window until the button is released) and the two thin classes that name the axis.
 
 #include <cwchar>
 
-#include "ui/controls/attribute_parse.h"
+#include "ui/util/attribute_parse.h"
 #include "ui/draw/gdi_painter.h"
 #include "ui/controls/layout_math.h"
 #include "ui/controls/layouts.h"
@@ -144,4 +144,30 @@ void CLinearLayoutUI::PaintAfter(HDC dc, const RECT& /*dirty*/) {
     if (IsDragging() && !m_immediate) {
         CGdiPainter::FillColor(dc, SeparatorRect(true), 0xAA000000);
     }
+}
+
+CHorizontalLayoutUI::CHorizontalLayoutUI() : CLinearLayoutUI(false) {}
+
+const wchar_t* CHorizontalLayoutUI::ClassName() const {
+    return L"HorizontalLayoutUI";
+}
+
+void* CHorizontalLayoutUI::CastTo(const wchar_t* name) {
+    if (name && wcscmp(name, L"HorizontalLayout") == 0) {
+        return this;
+    }
+    return CContainerUI::CastTo(name);
+}
+
+CVerticalLayoutUI::CVerticalLayoutUI() : CLinearLayoutUI(true) {}
+
+const wchar_t* CVerticalLayoutUI::ClassName() const {
+    return L"VerticalLayoutUI";
+}
+
+void* CVerticalLayoutUI::CastTo(const wchar_t* name) {
+    if (name && wcscmp(name, L"VerticalLayout") == 0) {
+        return this;
+    }
+    return CContainerUI::CastTo(name);
 }

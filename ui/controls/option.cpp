@@ -6,7 +6,7 @@
 #include <cwchar>
 #include <new>
 
-#include "ui/controls/attribute_parse.h"
+#include "ui/util/attribute_parse.h"
 #include "ui/core/window_host.h"
 #include "ui/draw/gdi_painter.h"
 #include "ui/util/pointer_array.h"
@@ -102,6 +102,9 @@ void COptionUI::SetEnabled(bool on) {
 }
 
 void COptionUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
+    if (!name || !value) {
+        return;
+    }
     for (const OptionAttribute& attribute : kOptionAttributes) {
         if (wcscmp(attribute.name, name) == 0) {
             attribute.apply(*this, value);

@@ -5,7 +5,7 @@
 #include <climits>
 #include <cwchar>
 
-#include "ui/controls/attribute_parse.h"
+#include "ui/util/attribute_parse.h"
 
 RECT ProgressFillRect(int width, int height, int minimum, int maximum, int value, bool horizontal) {
     // Product first, then the truncating division; 64-bit so that wide ranges cannot overflow.
@@ -31,6 +31,9 @@ const wchar_t* CProgressUI::ClassName() const {
 }
 
 void* CProgressUI::CastTo(const wchar_t* name) {
+    if (!name) {
+        return nullptr;
+    }
     if (wcscmp(name, L"Progress") == 0) {
         return this;
     }
@@ -38,6 +41,9 @@ void* CProgressUI::CastTo(const wchar_t* name) {
 }
 
 void CProgressUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
+    if (!name || !value) {
+        return;
+    }
     if (wcscmp(name, L"foreimage") == 0) {
         SetForeImage(value);
     } else if (wcscmp(name, L"hor") == 0) {

@@ -6,7 +6,7 @@
 #include <cwchar>
 #include <new>
 
-#include "ui/controls/attribute_parse.h"
+#include "ui/util/attribute_parse.h"
 #include "ui/controls/container.h"
 #include "ui/core/window_host.h"
 

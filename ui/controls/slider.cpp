@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cwchar>
 
-#include "ui/controls/attribute_parse.h"
+#include "ui/util/attribute_parse.h"
 #include "ui/core/window_host.h"
 
 namespace {
@@ -129,6 +129,9 @@ void CSliderUI::SetThumbSlot(ThumbImage slot, const wchar_t* image) {
 }
 
 void CSliderUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
+    if (!name || !value) {
+        return;
+    }
     for (const SliderAttribute& attribute : kSliderAttributes) {
         if (wcscmp(attribute.name, name) == 0) {
             attribute.apply(*this, value);

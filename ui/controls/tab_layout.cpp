@@ -5,7 +5,7 @@
 
 #include <cwchar>
 
-#include "ui/controls/attribute_parse.h"
+#include "ui/util/attribute_parse.h"
 #include "ui/controls/deletion_watch.h"
 #include "ui/controls/layout_math.h"
 #include "ui/core/window_host.h"

@@ -17,6 +17,9 @@ const wchar_t* CTextUI::ClassName() const {
 }
 
 void* CTextUI::CastTo(const wchar_t* name) {
+    if (!name) {
+        return nullptr;
+    }
     if (wcscmp(name, L"Text") == 0) {
         return this;
     }

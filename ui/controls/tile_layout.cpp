@@ -4,7 +4,7 @@
 
 #include <cwchar>
 
-#include "ui/controls/attribute_parse.h"
+#include "ui/util/attribute_parse.h"
 #include "ui/controls/layout_math.h"
 #include "ui/controls/scroll_bar.h"
 #include "ui/controls/tile_math.h"

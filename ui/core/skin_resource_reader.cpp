@@ -3,7 +3,7 @@
 #include <new>
 
 #include "ui/core/window_host.h"
-#include "ui/util/file_handle.h"
+#include "ui/util/unique_handle.h"
 #include "ui/util/zip_archive.h"
 
 namespace {
@@ -21,9 +21,9 @@ bool MakeRoom(std::vector<unsigned char>* bytes, size_t size) {
 }
 
 SkinReadResult ReadLooseFile(const CWideString& path, unsigned maxSize, std::vector<unsigned char>* bytes) {
-    CFileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid()) {
+    UniqueHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) {
         return SkinReadResult::FileOpenFailed;
     }
     DWORD high = 0;

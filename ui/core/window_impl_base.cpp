@@ -17,7 +17,9 @@ const NotifyMap kWindowMap = {&CNotifyPump::ClassNotifyMap, kWindowEntries};
 
 }  // namespace
 
-const WindowImplBase::MessageHandlerEntry WindowImplBase::kMessageTable[] = {
+namespace {
+
+const WindowImplBase::MessageHandlerEntry kMessageEntries[] = {
     {WM_CREATE, &WindowImplBase::OnCreate},
     {WM_DESTROY, &WindowImplBase::OnDestroy},
     {WM_SIZE, &WindowImplBase::OnSize},
@@ -40,6 +42,18 @@ const WindowImplBase::MessageHandlerEntry WindowImplBase::kMessageTable[] = {
     {0, nullptr},
 };
 
+const WindowImplBase::MessageTable kMessageTable = {nullptr, kMessageEntries};
+
+}  // namespace
+
+const WindowImplBase::MessageTable* WindowImplBase::ClassMessageTable() {
+    return &kMessageTable;
+}
+
+const WindowImplBase::MessageTable* WindowImplBase::OwnMessageTable() const {
+    return ClassMessageTable();
+}
+
 WindowImplBase::MessageHandler WindowImplBase::FindHandler(const MessageHandlerEntry* table, UINT message) {
     for (const MessageHandlerEntry* entry = table; entry->handler; ++entry) {
         if (entry->message == message) {
@@ -50,16 +64,19 @@ WindowImplBase::MessageHandler WindowImplBase::FindHandler(const MessageHandlerE
 }
 
 LRESULT WindowImplBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    return Dispatch(message, wParam, lParam, false);
+    return Dispatch(message, wParam, lParam);
 }
 
-LRESULT WindowImplBase::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool hostAsked) {
-    bool handled = true;
+LRESULT WindowImplBase::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    MessageHandler handler = nullptr;
+    for (const MessageTable* table = OwnMessageTable(); table && !handler;
+         table = table->baseTable ? table->baseTable() : nullptr) {
+        handler = FindHandler(table->entries, message);
+    }
+    bool handled = handler != nullptr;
     LRESULT result = 0;
-    if (MessageHandler handler = FindHandler(kMessageTable, message)) {
+    if (handler) {
         result = (this->*handler)(message, wParam, lParam, handled);
-    } else {
-        handled = false;
     }
     if (handled) {
         return result;
@@ -68,7 +85,7 @@ LRESULT WindowImplBase::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, boo
     if (handled) {
         return result;
     }
-    if (!hostAsked && host.ProcessMessage(message, wParam, lParam, result)) {
+    if (host.ProcessMessage(message, wParam, lParam, result)) {
         return result;
     }
     return ::CallWindowProcW(PreviousProc(), WindowHandle(), message, wParam, lParam);

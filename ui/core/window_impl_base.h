@@ -85,19 +85,35 @@ public:
 
     CWindowHostUI& Host() { return host; }
 
-protected:
     using MessageHandler = LRESULT (WindowImplBase::*)(UINT, WPARAM, LPARAM, bool&);
     struct MessageHandlerEntry {
         UINT message;
         MessageHandler handler;
     };
 
+    // A class's message table: its entries (closed by a {0, nullptr} entry) and a link to its
+    // base class's table, as the notify maps have. A derived window lists what it handles
+    // differently; everything else is found further down the chain, and one handler runs.
+    struct MessageTable {
+        const MessageTable* (*baseTable)();  // null at the root of the chain
+        const MessageHandlerEntry* entries;
+    };
+    virtual const MessageTable* OwnMessageTable() const;
+    static const MessageTable* ClassMessageTable();
+
+    // Member handlers of derived classes are stored as handlers of the base; the cast keeps the
+    // adjustment to the derived object.
+    template <typename Derived>
+    static MessageHandler AsWindowHandler(LRESULT (Derived::*handler)(UINT, WPARAM, LPARAM, bool&)) {
+        return static_cast<MessageHandler>(handler);
+    }
+
+protected:
     // The handler of `message` in a table closed by a {0, nullptr} entry, or null.
     static MessageHandler FindHandler(const MessageHandlerEntry* table, UINT message);
-    // The table, HandleOtherMessage, the host (unless `hostAsked`: a derived dispatcher that
-    // offered the message to the host already must not have it handled twice), then the
-    // previous window procedure.
-    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool hostAsked);
+    // The first handler of the message along the table chain, HandleOtherMessage, the host,
+    // then the previous window procedure: each of them sees a message at most once.
+    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     // The skin's caption rectangle holds the point and a control other than those listed
     // (compared without case) is under it. `clientPoint` is in client coordinates.
     bool IsCaptionPoint(POINT clientPoint, const wchar_t* const* clickableClasses, int count,
@@ -109,7 +125,6 @@ protected:
     CWindowHostUI host;
 
 private:
-    static const MessageHandlerEntry kMessageTable[];
 
     // OnCreate's steps after the style change.
     bool LoadSkinArchiveResource();

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cwchar>
 
-#include "ui/controls/attribute_parse.h"
+#include "ui/util/attribute_parse.h"
 
 namespace {
 

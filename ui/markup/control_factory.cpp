@@ -65,3 +65,8 @@ CControlUI* CreateControlForElement(const wchar_t* elementName) {
     }
     return nullptr;
 }
+
+const wchar_t* FactoryElementName(int index) {
+    const int count = static_cast<int>(sizeof kFactory / sizeof kFactory[0]);
+    return index >= 0 && index < count ? kFactory[index].element : nullptr;
+}

@@ -7,3 +7,6 @@ class CControlUI;
 // A new control (created with new) for the exact, case-sensitive element name; null when the
 // name is not in the table or memory runs out.
 CControlUI* CreateControlForElement(const wchar_t* elementName);
+
+// The element names of the table, in its order: null past the end.
+const wchar_t* FactoryElementName(int index);

@@ -129,7 +129,15 @@ CControlUI* CSkinBuilder::ParseChildren(const CXmlNode& node, CControlUI* parent
             continue;
         }
         if (Is(tag, L"Include")) {
-            ExpandInclude(child, parent, host, nesting);
+            CControlUI* included = ExpandInclude(child, parent, host, nesting, first != nullptr);
+            if (!first) {
+                first = included;
+            }
+            continue;
+        }
+        // Without a parent the first top-level control is the root the caller receives; any
+        // later one would have no owner, so it is not built at all.
+        if (!parent && first) {
             continue;
         }
         // Tree nodes need the tree controls, which this framework does not have.
@@ -144,6 +152,9 @@ CControlUI* CSkinBuilder::ParseChildren(const CXmlNode& node, CControlUI* parent
         if (child.HasChildren()) {
             ParseChildren(child, control, host, nesting + 1);
         }
+        // A control has its attributes before its parent takes it, so that the parent sees the
+        // child as the markup describes it (a tab layout must not select a page the markup hides).
+        ApplyAttributes(control, child, host);
         if (parent) {
             if (!containerLooked) {
                 container = static_cast<IContainerUI*>(parent->CastTo(L"IContainer"));
@@ -158,7 +169,6 @@ CControlUI* CSkinBuilder::ParseChildren(const CXmlNode& node, CControlUI* parent
                 continue;
             }
         }
-        ApplyAttributes(control, child, host);
         if (!first) {
             first = control;
         }
@@ -182,24 +192,36 @@ void CSkinBuilder::ApplyAttributes(CControlUI* control, const CXmlNode& element,
     }
 }
 
-void CSkinBuilder::ExpandInclude(const CXmlNode& include, CControlUI* parent, CWindowHostUI* host,
-                                 int nesting) {
+CControlUI* CSkinBuilder::ExpandInclude(const CXmlNode& include, CControlUI* parent, CWindowHostUI* host,
+                                        int nesting, bool rootTaken) {
     if (!include.HasAttributes() || m_includeDepth >= kMaxIncludeDepth) {
-        return;
+        return nullptr;
     }
     const wchar_t* countText = include.FindAttrValue(L"count");
     int count = countText ? static_cast<int>(wcstol(countText, nullptr, 10)) : 1;
     const wchar_t* source = include.FindAttrValue(L"source");
     if (!source) {
-        return;
+        return nullptr;
     }
     const wchar_t* includeSource = source;
     if (m_resourceType) {
         includeSource = MAKEINTRESOURCEW(static_cast<WORD>(wcstol(source, nullptr, 10)));
     }
+    CControlUI* root = nullptr;
     for (int i = 0; i<count&& * m_includeBudget> 0; ++i) {
         --*m_includeBudget;
         CSkinBuilder included(m_includeDepth + 1, nesting, m_includeBudget);
-        included.Build(includeSource, m_resourceType, m_callback, host, parent);
+        CControlUI* built = included.Build(includeSource, m_resourceType, m_callback, host, parent);
+        // With a parent the included controls belong to it. Without one, the included root
+        // becomes the root when there is none yet, and is deleted otherwise.
+        if (parent || !built) {
+            continue;
+        }
+        if (rootTaken || root) {
+            delete built;
+        } else {
+            root = built;
+        }
     }
+    return root;
 }

@@ -59,7 +59,10 @@ private:
     CControlUI* ParseChildren(const CXmlNode& node, CControlUI* parent, CWindowHostUI* host, int nesting);
     CControlUI* CreateControl(const wchar_t* element);
     void ApplyAttributes(CControlUI* control, const CXmlNode& element, CWindowHostUI* host);
-    void ExpandInclude(const CXmlNode& include, CControlUI* parent, CWindowHostUI* host, int nesting);
+    // Builds an Include into `parent`; without a parent, returns the included root when
+    // `rootTaken` is false (later roots are deleted: nothing would own them).
+    CControlUI* ExpandInclude(const CXmlNode& include, CControlUI* parent, CWindowHostUI* host, int nesting,
+                              bool rootTaken);
 
     CXmlReader m_document;
     IDialogBuilderCallback* m_callback = nullptr;

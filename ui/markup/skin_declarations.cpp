@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "ui/controls/attribute_parse.h"
+#include "ui/util/attribute_parse.h"
 #include "ui/core/window_host.h"
 #include "ui/markup/xml_reader.h"
 

@@ -1,6 +1,6 @@
 #pragma once
-// Small owners for the kernel objects the updater uses. Each knows its whole clean-up and
-// cannot be copied, so a handle is closed exactly once on every path.
+// Small owners for kernel objects (files, mutexes, mappings, searches, processes). Each knows
+// its whole clean-up and cannot be copied, so a handle is closed exactly once on every path.
 
 #include <windows.h>
 
@@ -12,31 +12,31 @@ public:
     using Handle = typename Traits::Handle;
 
     UniqueKernelObject() = default;
-    explicit UniqueKernelObject(Handle handle) : handle_(handle) {}
+    explicit UniqueKernelObject(Handle handle) : m_handle(handle) {}
     ~UniqueKernelObject() { Reset(); }
     UniqueKernelObject(const UniqueKernelObject&) = delete;
     UniqueKernelObject& operator=(const UniqueKernelObject&) = delete;
-    UniqueKernelObject(UniqueKernelObject&& other) noexcept : handle_(other.Release()) {}
+    UniqueKernelObject(UniqueKernelObject&& other) noexcept : m_handle(other.Release()) {}
     UniqueKernelObject& operator=(UniqueKernelObject&& other) noexcept {
         if (this != &other) Reset(other.Release());
         return *this;
     }
 
-    Handle Get() const { return handle_; }
-    bool Valid() const { return Traits::IsValid(handle_); }
+    Handle Get() const { return m_handle; }
+    bool Valid() const { return Traits::IsValid(m_handle); }
     explicit operator bool() const { return Valid(); }
-    Handle Release() { return std::exchange(handle_, Traits::Invalid()); }
+    Handle Release() { return std::exchange(m_handle, Traits::Invalid()); }
     void Reset(Handle handle = Traits::Invalid()) {
-        if (Traits::IsValid(handle_)) Traits::Close(handle_);
-        handle_ = handle;
+        if (Traits::IsValid(m_handle)) Traits::Close(m_handle);
+        m_handle = handle;
     }
 
 private:
-    Handle handle_ = Traits::Invalid();
+    Handle m_handle = Traits::Invalid();
 };
 
-// CreateFileMapping, OpenFileMapping, CreateMutex and OpenProcess report failure as null, but
-// some callers also see INVALID_HANDLE_VALUE; both count as "no handle".
+// CreateFileMapping, OpenFileMapping, CreateMutex and OpenProcess report failure as null,
+// CreateFileW as INVALID_HANDLE_VALUE; both count as "no handle".
 struct KernelHandleTraits {
     using Handle = HANDLE;
     static Handle Invalid() { return nullptr; }

@@ -1,4 +1,4 @@
-#include "ui/controls/attribute_parse.h"
+#include "ui/util/attribute_parse.h"
 
 #include <cwchar>
 
