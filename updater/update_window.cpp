@@ -8,6 +8,7 @@
 
 #include "ui/controls/progress.h"
 #include "updater/download_file.h"
+#include "updater/first_paint.h"
 #include "updater/install.h"
 #include "updater/paths.h"
 #include "updater/responsive_wait.h"
@@ -92,7 +93,10 @@ LRESULT CUpdateWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         result = (this->*handler)(message, wParam, lParam, handled);
         if (handled) return result;
     }
-    if (host.ProcessMessage(message, wParam, lParam, result)) return result;
+    if (host.ProcessMessage(message, wParam, lParam, result)) {
+        if (message == WM_PAINT) OnPainted();
+        return result;
+    }
     // The host has seen the message once; the base dispatcher must not hand it over again, or
     // every key, character, click and control timer would reach the controls twice.
     return Dispatch(message, wParam, lParam, true);
@@ -118,6 +122,12 @@ void CUpdateWnd::OnSkinBuilt() {
                                              IMAGE_ICON, GetSystemMetrics(SM_CXICON),
                                              GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
     AddTrayIcon();
+}
+
+void CUpdateWnd::OnPainted() {
+    if (firstPaintDone) return;
+    firstPaintDone = true;
+    SignalFirstPaint();
 }
 
 void CUpdateWnd::HandleNotification(NotifyMsg& msg) {

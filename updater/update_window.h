@@ -60,6 +60,8 @@ private:
     void OnTrayNotify(WPARAM id, LPARAM event);
     void OnProgress(WPARAM value);
     void OnDownloadFinished(bool succeeded);
+    // After every painted WM_PAINT; the first one ends the start-up.
+    void OnPainted();
     void OnAutoCloseTimer();
     void StartDownloadOnce();
     void StopDownload();
@@ -82,4 +84,5 @@ private:
     bool outcomeHandled = false;  // the install (or the balloon) runs once
     bool installing = false;      // a close now would destroy the window under the install
     bool handedOver = false;      // another updater runs; this window only closes again
+    bool firstPaintDone = false;
 };

@@ -1,0 +1,52 @@
+// The yardstick of the cold-start benchmark: the least a Windows program does to show a window of
+// the update window's size. It fills its background, signals the end of its first paint through
+// the event the benchmark names (the same variable updater.exe reads) and waits to be ended.
+
+#include <windows.h>
+
+namespace {
+
+bool g_painted = false;
+
+void SignalFirstPaint() {
+    wchar_t name[128];
+    const DWORD length = GetEnvironmentVariableW(L"UPDATER_FIRST_PAINT_EVENT", name, ARRAYSIZE(name));
+    if (length == 0 || length >= ARRAYSIZE(name)) return;
+    if (HANDLE event = OpenEventW(EVENT_MODIFY_STATE, FALSE, name)) {
+        SetEvent(event);
+        CloseHandle(event);
+    }
+}
+
+LRESULT CALLBACK PlainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(window, &ps);
+        FillRect(dc, &ps.rcPaint, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        EndPaint(window, &ps);
+        if (!g_painted) {
+            g_painted = true;
+            SignalFirstPaint();
+        }
+        return 0;
+    }
+    if (message == WM_DESTROY) PostQuitMessage(0);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = PlainProcedure;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = L"BenchPlainWindow";
+    RegisterClassW(&windowClass);
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - 300) / 2;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - 160) / 2;
+    CreateWindowExW(WS_EX_TOOLWINDOW, L"BenchPlainWindow", L"plain", WS_POPUP | WS_VISIBLE, x, y, 300, 160,
+                    nullptr, nullptr, instance, nullptr);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+    return 0;
+}
