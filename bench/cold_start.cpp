@@ -186,9 +186,28 @@ double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
+struct Program {
+    std::wstring label;
+    std::wstring exe;
+    std::wstring arguments;
+    std::vector<double> runs;
+};
+
+void PrintRow(const Program& program, double plainMedian) {
+    const bool ok = std::all_of(program.runs.begin(), program.runs.end(), [](double v) { return v > 0; });
+    const double median = Median(program.runs);
+    std::printf("  %s %-22ls %7.1f ms (%.1f-%.1f)", ok ? "ok  " : "FAIL", program.label.c_str(), median,
+                *std::min_element(program.runs.begin(), program.runs.end()),
+                *std::max_element(program.runs.begin(), program.runs.end()));
+    if (plainMedian > 0) std::printf(", ratio %.2f (goal <= 1.5)", median / plainMedian);
+    std::printf("\n");
+}
+
 }  // namespace
 
-int wmain() {
+//   bench_cold_start.exe [path\to\another\updater.exe]
+// Another updater (an earlier build, say) is measured alongside, in the same alternation.
+int wmain(int argc, wchar_t** argv) {
     CWindowHostUI::SetModuleInstance(GetModuleHandleW(nullptr));
     CWindowHostUI::SetResourceFolder(CWindowHostUI::ExecutableFolder());
     TestHttpServer server;
@@ -197,30 +216,28 @@ int wmain() {
     server.Route("/held.exe", held);
     PrintBreakdown(server);
 
-    const std::wstring updater = ProgramFolder() + L"updater.exe";
-    const std::wstring plain = ProgramFolder() + L"bench_plain_window.exe";
     const std::wstring updaterArguments = Quoted(server.WideUrl("/held.exe")) + L" " + Quoted(kTarget);
-    std::vector<double> updaterRuns, plainRuns;
+    std::vector<Program> programs = {{L"plain window", ProgramFolder() + L"bench_plain_window.exe", L"", {}},
+                                     {L"updater.exe", ProgramFolder() + L"updater.exe", updaterArguments, {}}};
+    if (argc > 1) programs.push_back({argv[1], argv[1], updaterArguments, {}});
     int serial = 0;
-    ProcessToFirstPaint(plain, L"", serial++);  // the first start of each program is not counted
-    ProcessToFirstPaint(updater, updaterArguments, serial++);
-    for (int run = 0; run < kRuns; ++run) {
-        // Alternating, and alternating which goes first, so neither side gets the quieter moments.
-        const bool plainFirst = run % 2 == 0;
-        if (plainFirst) plainRuns.push_back(ProcessToFirstPaint(plain, L"", serial++));
-        updaterRuns.push_back(ProcessToFirstPaint(updater, updaterArguments, serial++));
-        if (!plainFirst) plainRuns.push_back(ProcessToFirstPaint(plain, L"", serial++));
+    for (const Program& program : programs) {
+        ProcessToFirstPaint(program.exe, program.arguments, serial++);  // the first start is not counted
     }
-    const bool ok = std::all_of(updaterRuns.begin(), updaterRuns.end(), [](double v) { return v > 0; }) &&
-                    std::all_of(plainRuns.begin(), plainRuns.end(), [](double v) { return v > 0; });
-    const double updaterMedian = Median(updaterRuns);
-    const double plainMedian = Median(plainRuns);
+    for (int run = 0; run < kRuns; ++run) {
+        // Alternating, and rotating which goes first, so no program gets the quieter moments.
+        for (size_t i = 0; i < programs.size(); ++i) {
+            Program& program = programs[(run + i) % programs.size()];
+            program.runs.push_back(ProcessToFirstPaint(program.exe, program.arguments, serial++));
+        }
+    }
     std::printf("whole process, creation to the end of the first complete paint (median of %d alternating):\n",
                 kRuns);
-    std::printf("  %s updater.exe %.1f ms (%.1f-%.1f), plain window %.1f ms (%.1f-%.1f), ratio %.2f (goal <= 1.5)\n",
-                ok ? "ok  " : "FAIL", updaterMedian, *std::min_element(updaterRuns.begin(), updaterRuns.end()),
-                *std::max_element(updaterRuns.begin(), updaterRuns.end()), plainMedian,
-                *std::min_element(plainRuns.begin(), plainRuns.end()),
-                *std::max_element(plainRuns.begin(), plainRuns.end()), updaterMedian / plainMedian);
+    const double plainMedian = Median(programs[0].runs);
+    bool ok = true;
+    for (const Program& program : programs) {
+        PrintRow(program, &program == &programs[0] ? 0 : plainMedian);
+        ok = ok && std::all_of(program.runs.begin(), program.runs.end(), [](double v) { return v > 0; });
+    }
     return ok ? 0 : 1;
 }

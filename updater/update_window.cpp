@@ -118,16 +118,15 @@ void CUpdateWnd::OnSkinBuilt() {
     }
     percentLabel = host.FindControlByName(L"down_progress_percent");
     if (percentLabel) percentLabel->SetText(L"0%");
-    trayIcon = static_cast<HICON>(LoadImageW(CWindowHostUI::ModuleInstance(), MAKEINTRESOURCEW(IDI_UPDATER),
-                                             IMAGE_ICON, GetSystemMetrics(SM_CXICON),
-                                             GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
-    AddTrayIcon();
+    // The notification-area icon follows the first paint (OnPainted): the window is what the
+    // user waits for, and adding the icon is a round trip to the shell.
 }
 
 void CUpdateWnd::OnPainted() {
     if (firstPaintDone) return;
     firstPaintDone = true;
     SignalFirstPaint();
+    AddTrayIcon();
 }
 
 void CUpdateWnd::HandleNotification(NotifyMsg& msg) {
@@ -270,6 +269,12 @@ LRESULT CUpdateWnd::OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, boo
 }
 
 void CUpdateWnd::AddTrayIcon() {
+    if (trayAdded) return;
+    if (trayIcon == nullptr) {
+        trayIcon = static_cast<HICON>(LoadImageW(CWindowHostUI::ModuleInstance(), MAKEINTRESOURCEW(IDI_UPDATER),
+                                                 IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                                 GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+    }
     trayData.hWnd = WindowHandle();
     trayData.uID = TRAY_ICON_ID;
     trayData.uCallbackMessage = WM_TRAY_NOTIFY;
@@ -281,6 +286,7 @@ void CUpdateWnd::AddTrayIcon() {
 }
 
 void CUpdateWnd::ShowFailureBalloon() {
+    AddTrayIcon();  // an outcome during the first paint comes before the icon
     trayData.uFlags |= NIF_INFO;
     trayData.hIcon = trayIcon;
     CopyTruncated(trayData.szInfo, kFailureBalloon);
