@@ -2,7 +2,36 @@
 // the update window's size. It fills its background, signals the end of its first paint through
 // the event the benchmark names (the same variable updater.exe reads) and waits to be ended.
 
+#ifdef PLAIN_WINDOW_WITH_UPDATER_IMPORTS
+// winsock2.h must precede windows.h.
+#include <winsock2.h>
+#endif
 #include <windows.h>
+
+#ifdef PLAIN_WINDOW_WITH_UPDATER_IMPORTS
+// The same program importing every DLL updater.exe imports: the difference is what loading them
+// costs a process at its start. One function of each is referenced, never called.
+#include <gdiplus.h>
+#include <objbase.h>
+#include <shellapi.h>
+#include <commctrl.h>
+#include <wincrypt.h>
+#include <winhttp.h>
+#include <bcrypt.h>
+#define SECURITY_WIN32
+#include <security.h>
+
+extern "C" {
+extern void* volatile g_imports[];
+void* volatile g_imports[] = {
+    reinterpret_cast<void*>(&Gdiplus::GdiplusStartup), reinterpret_cast<void*>(&CoInitialize),
+    reinterpret_cast<void*>(&Shell_NotifyIconW),         reinterpret_cast<void*>(&InitCommonControlsEx),
+    reinterpret_cast<void*>(&CertOpenSystemStoreW),      reinterpret_cast<void*>(&WinHttpOpen),
+    reinterpret_cast<void*>(&WSAStartup),                reinterpret_cast<void*>(&BCryptOpenAlgorithmProvider),
+    reinterpret_cast<void*>(&AcquireCredentialsHandleW), reinterpret_cast<void*>(&RegOpenKeyExW),
+};
+}
+#endif
 
 namespace {
 
