@@ -1,4 +1,9 @@
-# See CMakeLists.txt beside this file. Fails (FATAL_ERROR) at the first step that does not hold.
+# Checks a release as a host developer gets it:
+#   cmake -DBUILD_DIR=<build folder> -DSOURCE_DIR=<source folder> -P cmake/package/check_package.cmake
+# makes the archive into a scratch folder, unpacks it, checks it against its SHA256SUMS and the
+# built updater.exe, and builds the README's host snippet against it with the cross compiler
+# through find_package(UpdaterClient). Fails (FATAL_ERROR) at the first step that does not hold.
+# Run by scripts/package after making the archive, and by the test "package".
 set(work ${BUILD_DIR}/package-check)
 file(REMOVE_RECURSE ${work})
 execute_process(COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${BUILD_DIR} -DDIST_DIR=${work}/dist
