@@ -8,6 +8,7 @@
 
 #include "ui/core/window_host.h"
 #include "updater/command_line.h"
+#include "updater/trusted_roots_preload.h"
 #include "updater/update_log.h"
 #include "updater/url_text.h"
 #include "updater/update_window.h"
@@ -15,6 +16,8 @@
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     UpdateRequest request;
     if (!ParseCommandLine(GetCommandLineW(), request)) return 0;
+    // Overlaps the window's creation; the first certificate check waits for it.
+    StartTrustedRootsPreload(request.url);
     LogLine("start: url \"%s\", target \"%s\"", Utf8(UrlForLog(request.url)).c_str(), Utf8(request.targetPath).c_str());
 
     CWindowHostUI::SetModuleInstance(instance);

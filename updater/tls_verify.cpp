@@ -13,6 +13,7 @@
 #include <cstring>
 #include <memory>
 
+#include "updater/trusted_roots_preload.h"
 #include "updater/update_log.h"
 
 namespace {
@@ -113,6 +114,7 @@ bool IsHttpsUrl(const std::string& url) {
 }
 
 DWORD CheckServerCertificate(PCCERT_CONTEXT certificate, const std::wstring& hostName) {
+    AwaitTrustedRootsPreload();
     LPSTR serverUsage[] = {const_cast<LPSTR>(szOID_PKIX_KP_SERVER_AUTH)};
     CERT_CHAIN_PARA chainPara = {};
     chainPara.cbSize = sizeof chainPara;

@@ -8,6 +8,7 @@
 
 #include "ui/controls/progress.h"
 #include "updater/download_file.h"
+#include "updater/first_paint.h"
 #include "updater/install.h"
 #include "updater/install_leftovers.h"
 #include "updater/paths.h"
@@ -73,6 +74,7 @@ void CUpdateWnd::OnFinalMessage(HWND window) {
 const WindowImplBase::MessageTable* CUpdateWnd::OwnMessageTable() const {
     static const MessageHandlerEntry kEntries[] = {
         {WM_TRAY_NOTIFY, AsWindowHandler(&CUpdateWnd::OnTrayMessage)},
+        {WM_PAINT, AsWindowHandler(&CUpdateWnd::OnPaintMessage)},
         {0, nullptr},
     };
     static const MessageTable kTable = {&WindowImplBase::ClassMessageTable, kEntries};
@@ -95,6 +97,14 @@ LRESULT CUpdateWnd::OnTrayMessage(UINT, WPARAM wParam, LPARAM lParam, bool&) {
     return 0;
 }
 
+// The host paints; the window then learns that its first complete picture is on the screen.
+LRESULT CUpdateWnd::OnPaintMessage(UINT message, WPARAM wParam, LPARAM lParam, bool&) {
+    LRESULT result = 0;
+    host.ProcessMessage(message, wParam, lParam, result);
+    OnPainted();
+    return result;
+}
+
 void CUpdateWnd::OnSkinBuilt() {
     const HWND window = WindowHandle();
     // The posted close is handled before the first paint, so a second updater never starts a
@@ -111,9 +121,14 @@ void CUpdateWnd::OnSkinBuilt() {
     }
     percentLabel = host.FindControlByName(L"down_progress_percent");
     if (percentLabel) percentLabel->SetText(L"0%");
-    trayIcon = static_cast<HICON>(LoadImageW(CWindowHostUI::ModuleInstance(), MAKEINTRESOURCEW(IDI_UPDATER),
-                                             IMAGE_ICON, GetSystemMetrics(SM_CXICON),
-                                             GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+    // The notification-area icon follows the first paint (OnPainted): the window is what the
+    // user waits for, and adding the icon is a round trip to the shell.
+}
+
+void CUpdateWnd::OnPainted() {
+    if (firstPaintDone) return;
+    firstPaintDone = true;
+    SignalFirstPaint();
     // The icon belongs to the one running updater; a second one only closes again.
     if (phase != Phase::HandedOver) AddTrayIcon();
 }
@@ -267,6 +282,12 @@ LRESULT CUpdateWnd::OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, boo
 }
 
 void CUpdateWnd::AddTrayIcon() {
+    if (trayAdded) return;
+    if (trayIcon == nullptr) {
+        trayIcon = static_cast<HICON>(LoadImageW(CWindowHostUI::ModuleInstance(), MAKEINTRESOURCEW(IDI_UPDATER),
+                                                 IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                                 GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+    }
     trayData.hWnd = WindowHandle();
     trayData.uID = TRAY_ICON_ID;
     trayData.uCallbackMessage = WM_TRAY_NOTIFY;
@@ -279,6 +300,7 @@ void CUpdateWnd::AddTrayIcon() {
 
 void CUpdateWnd::ShowFailureBalloon() {
     LogLine("window: failure balloon shown");
+    AddTrayIcon();  // an outcome during the first paint comes before the icon
     trayData.uFlags |= NIF_INFO;
     trayData.hIcon = trayIcon;
     CopyTruncated(trayData.szInfo, kFailureBalloon);

@@ -69,11 +69,14 @@ private:
     ~CUpdateWnd() override;
 
     LRESULT OnTrayMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnPaintMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     void OnWindowInit(WPARAM wParam, LPARAM lParam);
     void OnTimer(WPARAM wParam, LPARAM lParam);
     void OnTrayNotify(WPARAM id, LPARAM event);
     void OnProgress(WPARAM value);
     void OnDownloadFinished(bool succeeded);
+    // After every painted WM_PAINT; the first one ends the start-up.
+    void OnPainted();
     void OnAutoCloseTimer();
     void StartDownloadOnce();
     void StopDownload();
@@ -93,4 +96,5 @@ private:
     UniqueHandle worker;
     Phase phase = Phase::Waiting;
     bool trayAdded = false;  // the icon is in the notification area
+    bool firstPaintDone = false;
 };

@@ -116,6 +116,29 @@ TEST_F(ImageDraw, EachNameIsDecodedOnce) {
                                                    nullptr));
 }
 
+// Hosts with the default loader share one decode per picture through the process-wide cache,
+// each owning its own bitmap; a picture rewritten on disk is decoded anew.
+TEST_F(ImageDraw, HostsShareOneDecodePerPictureAndOwnTheirBitmaps) {
+    folder.WritePng(L"shared.png", {kRed, kBlue}, 2, 1);
+    const int before = CGdiPainter::DecodeCount();
+    CWindowHostUI mine, theirs;
+    LoadedImage* own = mine.ImageFor(L"shared.png", nullptr, 0);
+    LoadedImage* other = theirs.ImageFor(L"shared.png", nullptr, 0);
+    ASSERT_TRUE(own && other);
+    EXPECT_EQ(before + 1, CGdiPainter::DecodeCount());
+    EXPECT_NE(own->bitmap, other->bitmap);
+    theirs.ClearImages();
+    EXPECT_TRUE(CGdiPainter::DrawImageDescription(canvas.DC(), &mine, {0, 0, 2, 1}, canvas.Whole(), L"shared.png",
+                                                  nullptr));
+    EXPECT_EQ(Argb(kRed) & 0xFFFFFF, canvas.At(0, 0) & 0xFFFFFF);
+    EXPECT_EQ(Argb(kBlue) & 0xFFFFFF, canvas.At(1, 0) & 0xFFFFFF);
+
+    folder.WritePng(L"shared.png", {kGreen, kGreen}, 2, 1);
+    CWindowHostUI later;
+    ASSERT_NE(nullptr, later.ImageFor(L"shared.png", nullptr, 0));
+    EXPECT_EQ(before + 2, CGdiPainter::DecodeCount());
+}
+
 TEST_F(ImageDraw, SoftwareBlendMatchesAlphaBlend) {
     folder.WritePng(L"soft.png",
                     {Rgba(255, 0, 0, 128), Rgba(0, 255, 0, 255), Rgba(10, 20, 30, 40), Rgba(0, 0, 0, 0)}, 2,

@@ -5,6 +5,7 @@
 
 #include "ui/controls/control.h"
 #include "ui/draw/gdi_painter.h"
+#include "ui/draw/shared_image_cache.h"
 
 namespace {
 
@@ -27,8 +28,9 @@ CControlUI* HitVisitor(CControlUI* control, void* data) {
 
 }  // namespace
 
-// Images decode with the drawing routines' loader unless a caller hands the cache another one.
-CWindowHostUI::CWindowHostUI() : m_imageLoader(&CGdiPainter::LoadSkinImage) {
+// Images come through the process-wide cache of decoded pictures unless a caller hands the cache
+// another loader.
+CWindowHostUI::CWindowHostUI() : m_imageLoader(&LoadSharedSkinImage) {
     PreparePaintingOnce();
     CreateDefaultFont();
 }

@@ -12,6 +12,7 @@
 #include "ui/draw/dib_canvas.h"
 #include "ui/draw/gdi_painter.h"
 #include "ui/draw/pixel_convert.h"
+#include "ui/draw/shared_image_cache.h"
 
 namespace {
 
@@ -92,6 +93,10 @@ struct DecodedPixels {
 };
 
 }  // namespace
+
+bool ReadSkinImageBytes(const wchar_t* source, const wchar_t* resourceType, Bytes* bytes) {
+    return source != nullptr && ReadImageBytes(source, resourceType, bytes);
+}
 
 LoadedImage* CGdiPainter::LoadSkinImage(const wchar_t* source, const wchar_t* resourceType, DWORD mask) {
     if (source == nullptr) {

@@ -1,0 +1,31 @@
+# The install rules of a release: updater.exe, the client header, the integration guide and a
+# CMake package config through which a host project finds the header.
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+set(UPDATER_CONFIG_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/UpdaterClient)
+
+# The integration guide is the README's section for host developers, cut out at configure time
+# so that it is written in one place only.
+file(READ ${PROJECT_SOURCE_DIR}/README.md readme_text)
+string(FIND "${readme_text}" "## Calling the updater from a host application" guide_start)
+string(FIND "${readme_text}" "\n## Layout" guide_end)
+if(guide_start LESS 0 OR guide_end LESS guide_start)
+  message(FATAL_ERROR "README.md lacks its host section; the integration guide is made from it")
+endif()
+math(EXPR guide_length "${guide_end} - ${guide_start}")
+string(SUBSTRING "${readme_text}" ${guide_start} ${guide_length} guide_text)
+file(WRITE ${UPDATER_GENERATED_DIR}/INTEGRATION.md.tmp
+     "# Integrating updater ${PROJECT_VERSION}\n\n${guide_text}")
+configure_file(${UPDATER_GENERATED_DIR}/INTEGRATION.md.tmp ${UPDATER_GENERATED_DIR}/INTEGRATION.md COPYONLY)
+
+install(TARGETS updater RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/client/updater_client.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/client)
+install(FILES ${UPDATER_GENERATED_DIR}/INTEGRATION.md DESTINATION .)
+configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/package/UpdaterClientConfig.cmake.in
+  ${UPDATER_GENERATED_DIR}/UpdaterClientConfig.cmake INSTALL_DESTINATION ${UPDATER_CONFIG_DIR}
+  PATH_VARS CMAKE_INSTALL_INCLUDEDIR CMAKE_INSTALL_BINDIR)
+write_basic_package_version_file(${UPDATER_GENERATED_DIR}/UpdaterClientConfigVersion.cmake
+  VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion ARCH_INDEPENDENT)
+install(FILES ${UPDATER_GENERATED_DIR}/UpdaterClientConfig.cmake
+              ${UPDATER_GENERATED_DIR}/UpdaterClientConfigVersion.cmake
+        DESTINATION ${UPDATER_CONFIG_DIR})
