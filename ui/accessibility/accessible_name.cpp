@@ -4,7 +4,10 @@
 
 #include <oleacc.h>
 
+#include "ui/accessibility/accessible_tree.h"
 #include "ui/controls/container.h"
+#include "ui/controls/label.h"
+#include "ui/draw/markup_tokenizer.h"
 
 namespace {
 
@@ -19,11 +22,32 @@ bool IsCaptionCandidate(CControlUI* control) {
            !control->Text().IsEmpty();
 }
 
+// What a marked-up caption reads as: its text runs, without the tags.
+CWideString PlainText(const CWideString& markup) {
+    CWideString plain;
+    bool raw = false;
+    for (const wchar_t* p = markup.GetData(); p && *p;) {
+        const MarkupToken token = NextMarkupToken(p, raw);
+        if (token.kind == MarkupTokenKind::End || token.next == p) {
+            break;
+        }
+        if (token.kind == MarkupTokenKind::Text || token.kind == MarkupTokenKind::Escape) {
+            plain.Append(token.text, token.length);
+        } else if (token.kind == MarkupTokenKind::Newline) {
+            plain += L' ';
+        } else if (token.letter == L'r') {
+            raw = token.kind == MarkupTokenKind::OpenTag;
+        }
+        p = token.next;
+    }
+    return plain;
+}
+
 }  // namespace
 
 CWideString CaptionBefore(CControlUI* control) {
     CControlUI* parent = control->ParentControl();
-    auto* container = parent ? static_cast<CContainerUI*>(parent->CastTo(L"Container")) : nullptr;
+    CContainerUI* container = AsContainer(parent);
     const int index = container ? container->ItemIndex(control) : -1;
     CControlUI* nearest = nullptr;
     for (int i = index - 1; i >= 0; --i) {
@@ -43,10 +67,14 @@ CWideString CaptionBefore(CControlUI* control) {
 
 CWideString DefaultAccessibleName(CControlUI* control) {
     CWideString name = control->Text();
+    auto* label = static_cast<CLabelUI*>(control->CastTo(L"Label"));
+    if (label && label->IsShowHtml()) {
+        name = PlainText(name);
+    }
     if (name.IsEmpty()) {
         name = control->ToolTip();
     }
-    if (name.IsEmpty() && !control->CastTo(L"Container")) {
+    if (name.IsEmpty() && !AsContainer(control)) {
         name = CaptionBefore(control);
     }
     return name;

@@ -6,14 +6,11 @@
 
 #include <new>
 
+#include "ui/controls/child_layout.h"
 #include "ui/controls/container.h"
 #include "ui/controls/scroll_bar.h"
 
 namespace {
-
-CContainerUI* AsContainer(CControlUI* control) {
-    return control ? static_cast<CContainerUI*>(control->CastTo(L"Container")) : nullptr;
-}
 
 bool AppendShown(CControlUI* child, std::vector<CControlUI*>& out) {
     if (!child || !child->IsVisible()) {
@@ -27,6 +24,16 @@ bool AppendShown(CControlUI* child, std::vector<CControlUI*>& out) {
 }
 
 }  // namespace
+
+CContainerUI* AsContainer(CControlUI* control) {
+    if (!control) {
+        return nullptr;
+    }
+    if (void* childLayout = control->CastTo(L"ChildLayout")) {
+        return static_cast<CChildLayoutUI*>(childLayout);
+    }
+    return static_cast<CContainerUI*>(control->CastTo(L"Container"));
+}
 
 bool IsSkippedForAccessibility(CControlUI* control) {
     return control->AccessibleRole() == ROLE_SYSTEM_GROUPING && control->AccessibleName().IsEmpty();

@@ -7,6 +7,11 @@
 #include <vector>
 
 class CControlUI;
+class CContainerUI;
+
+// The control as a container, a child layout included (it hides that from CastTo, for the
+// skin builder); null for any other control.
+CContainerUI* AsContainer(CControlUI* control);
 
 // A plain container (role "grouping") without a name.
 bool IsSkippedForAccessibility(CControlUI* control);

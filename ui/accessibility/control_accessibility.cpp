@@ -141,6 +141,7 @@ const AccessibleTraits kTraits[] = {
     {L"ScrollBar", Fixed<ROLE_SYSTEM_SCROLLBAR>, nullptr, ScrollValue, nullptr},
     {L"TabLayout", Fixed<ROLE_SYSTEM_PAGETABLIST>, nullptr, nullptr, nullptr},
     {L"Container", Fixed<ROLE_SYSTEM_GROUPING>, nullptr, nullptr, nullptr},
+    {L"ChildLayout", Fixed<ROLE_SYSTEM_GROUPING>, nullptr, nullptr, nullptr},
 };
 
 const AccessibleTraits* TraitsOf(CControlUI* control) {
