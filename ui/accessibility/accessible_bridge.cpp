@@ -21,6 +21,16 @@ void DisconnectAndRelease(CControlAccessible*& object) {
     }
 }
 
+// Only controls of the installed tree are announced: the skin builder lends its host to
+// controls while it applies their attributes, and a tree it builds may never be installed
+// (and then dies without telling the host).
+bool IsInTree(CControlUI* control, CControlUI* root) {
+    while (control && control != root) {
+        control = TreeParentOf(control);
+    }
+    return control != nullptr;
+}
+
 }  // namespace
 
 CAccessibleBridge::~CAccessibleBridge() {
@@ -150,6 +160,9 @@ void CAccessibleBridge::Raise(CControlUI* control, DWORD event) {
         return;
     }
     CControlUI* root = Root();
+    if (!IsInTree(control, root)) {
+        return;
+    }
     if (control != root && IsSkippedForAccessibility(control)) {
         // Not shown itself: what changes is the list of children of its shown parent.
         if (event != EVENT_OBJECT_SHOW && event != EVENT_OBJECT_HIDE) {
