@@ -14,13 +14,13 @@
 
 namespace {
 
-// The child ids of the client-area objects whose value changed. The hook only records them:
+// The window and child id of each client-area event the hook saw. The hook only records them:
 // a call back into the window from inside the hook lets the next event's hook run nested, out
 // of order.
-std::vector<LONG> g_valueChanges;
+std::vector<std::pair<HWND, LONG>> g_events;
 
-void CALLBACK OnValueChange(HWINEVENTHOOK, DWORD, HWND, LONG object, LONG child, DWORD, DWORD) {
-    if (object == OBJID_CLIENT) g_valueChanges.push_back(child);
+void CALLBACK RecordEvent(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD) {
+    if (object == OBJID_CLIENT) g_events.emplace_back(window, child);
 }
 
 HWND WindowOfProcess(const wchar_t* className, DWORD processId) {
@@ -33,26 +33,50 @@ HWND WindowOfProcess(const wchar_t* className, DWORD processId) {
     return nullptr;
 }
 
-}  // namespace
+class UpdateWindowAccessibility : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+        ASSERT_TRUE(server.Started());
+        ASSERT_TRUE(WriteWholeFile(target, ReadWholeFile(ProgramFolder() + L"host_app_old.exe")));
+        g_events.clear();
+    }
 
-TEST(UpdateWindowAccessibility, ScreenReaderReadsTheDownloadHearsEachPercentageAndPressesTheButton) {
-    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    void TearDown() override {
+        server.ReleaseHeldBodies();
+        updater.Wait(60000);
+        CloseRunningHost();
+        DeleteFileW(TempDownloadPath(target).c_str());
+        CoUninitialize();
+    }
+
+    // Starts updater.exe on the route; its window once the server has seen the request.
+    HWND StartUpdater(const std::string& route) {
+        if (!updater.Start(ProgramFolder() + L"updater.exe", Quoted(server.WideUrl(route)) + L" " + Quoted(target)) ||
+            !WaitUntil([&] { return server.RequestCount(route) == 1; }, 20000)) {
+            return nullptr;
+        }
+        HWND window = nullptr;
+        WaitUntil([&] { return (window = WindowOfProcess(L"UIUpdateWnd", updater.Id())) != nullptr; }, 5000);
+        return window;
+    }
+
     TestHttpServer server;
-    ASSERT_TRUE(server.Started());
     ScratchFolder scratch{L"accessibility"};
     const std::wstring target = scratch.Path() + L"host_app.exe";
-    ASSERT_TRUE(WriteWholeFile(target, ReadWholeFile(ProgramFolder() + L"host_app_old.exe")));
+    ChildProcess updater;
+};
+
+}  // namespace
+
+TEST_F(UpdateWindowAccessibility, ScreenReaderReadsTheDownloadHearsEachPercentageAndPressesTheButton) {
     HttpResponse held = HttpResponse::Ok(ReadWholeFile(ProgramFolder() + L"host_app_new.exe"));
     held.holdBody = true;
     held.pieceBytes = held.body.size() / 40 + 1;
     held.pieceDelayMs = 30;
     server.Route("/held.exe", held);
-    ChildProcess updater;
-    ASSERT_TRUE(updater.Start(ProgramFolder() + L"updater.exe",
-                              Quoted(server.WideUrl("/held.exe")) + L" " + Quoted(target)));
-    ASSERT_TRUE(WaitUntil([&] { return server.RequestCount("/held.exe") == 1; }, 20000));
-    HWND window = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (window = WindowOfProcess(L"UIUpdateWnd", updater.Id())) != nullptr; }, 5000));
+    HWND window = StartUpdater("/held.exe");
+    ASSERT_NE(window, nullptr);
 
     {
         AccessibleTree tree(window);
@@ -81,18 +105,18 @@ TEST(UpdateWindowAccessibility, ScreenReaderReadsTheDownloadHearsEachPercentageA
     }
 
     HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_VALUECHANGE, EVENT_OBJECT_VALUECHANGE, nullptr,
-                                         OnValueChange, updater.Id(), 0, WINEVENT_OUTOFCONTEXT);
+                                         RecordEvent, updater.Id(), 0, WINEVENT_OUTOFCONTEXT);
     ASSERT_NE(hook, nullptr);
     server.ReleaseHeldBodies();
-    WaitUntil([&] { return g_valueChanges.size() >= 5; }, 15000);
+    WaitUntil([&] { return g_events.size() >= 5; }, 15000);
     UnhookWinEvent(hook);
-    ASSERT_GE(g_valueChanges.size(), 5u);
+    ASSERT_GE(g_events.size(), 5u);
     // Every event names the progress bar, which shows a percentage.
-    for (LONG child : g_valueChanges) EXPECT_EQ(child, g_valueChanges.front());
+    for (const auto& event : g_events) EXPECT_EQ(event, g_events.front());
     IAccessible* source = nullptr;
     VARIANT element;
     VariantInit(&element);
-    ASSERT_HRESULT_SUCCEEDED(AccessibleObjectFromEvent(window, OBJID_CLIENT, g_valueChanges.front(), &source, &element));
+    ASSERT_HRESULT_SUCCEEDED(AccessibleObjectFromEvent(window, OBJID_CLIENT, g_events.front().second, &source, &element));
     EXPECT_EQ(element.lVal, CHILDID_SELF) << "every control is an object of its own";
     EXPECT_EQ(ReadLong(source, &IAccessible::get_accRole), ROLE_SYSTEM_PROGRESSBAR);
     const std::wstring value = ReadText(source, &IAccessible::get_accValue);
@@ -101,7 +125,33 @@ TEST(UpdateWindowAccessibility, ScreenReaderReadsTheDownloadHearsEachPercentageA
     source->Release();
 
     EXPECT_GE(updater.Wait(60000), 0);
-    CloseRunningHost();
-    DeleteFileW(TempDownloadPath(target).c_str());
-    CoUninitialize();
+}
+
+TEST_F(UpdateWindowAccessibility, FailedDownloadRaisesAnAlertNamedAfterTheBalloon) {
+    server.Route("/missing.exe", HttpResponse::Status(404, "not here"));
+    // Set before the start: the failure may come before the window could be found.
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_SYSTEM_ALERT, EVENT_SYSTEM_ALERT, nullptr, RecordEvent, 0, 0,
+                                         WINEVENT_OUTOFCONTEXT);
+    ASSERT_NE(hook, nullptr);
+    HWND window = StartUpdater("/missing.exe");
+    ASSERT_NE(window, nullptr);
+    const bool alerted = WaitUntil(
+        [&] {
+            for (const auto& event : g_events) if (event.first == window) return true;
+            return false;
+        },
+        10000);
+    UnhookWinEvent(hook);
+    ASSERT_TRUE(alerted);
+    IAccessible* alert = nullptr;
+    VARIANT element;
+    VariantInit(&element);
+    for (const auto& event : g_events) {
+        if (event.first != window) continue;
+        ASSERT_HRESULT_SUCCEEDED(AccessibleObjectFromEvent(window, OBJID_CLIENT, event.second, &alert, &element));
+        EXPECT_EQ(ReadLong(alert, &IAccessible::get_accRole), ROLE_SYSTEM_ALERT);
+        EXPECT_EQ(ReadText(alert, &IAccessible::get_accName), L"下载错误，升级失败！");
+        alert->Release();
+        break;
+    }
 }
