@@ -305,6 +305,8 @@ void CUpdateWnd::ShowFailureBalloon() {
     trayData.hIcon = trayIcon;
     CopyTruncated(trayData.szInfo, kFailureBalloon);
     Shell_NotifyIconW(NIM_MODIFY, &trayData);
+    // A screen reader says what the balloon shows.
+    Host().Accessibility().RaiseAlert(kFailureBalloon);
 }
 
 // The icon goes with the window on every close path, so no dead icon lingers in the tray.

@@ -8,6 +8,8 @@
 
 #include "gallery/gallery_skin.h"
 #include "tests/controls/test_window.h"
+#include "tests/support/accessible_walk.h"
+#include "tests/support/process.h"
 #include "ui/controls/button.h"
 #include "ui/controls/container.h"
 #include "ui/controls/gif_anim.h"
@@ -76,6 +78,88 @@ TEST(GallerySkin, BuildsEveryControlAndPaintsItsPictures) {
     EXPECT_TRUE(host.FindControlByName(L"tab_notes")->Activate());
     EXPECT_TRUE(notes->IsVisible());
     EXPECT_FALSE(host.FindControlByName(L"tiles_child")->IsVisible());
+
+    // A control that dies leaves clients holding its object disconnected, and the tree without it.
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    {
+        AccessibleTree tree(window.Handle());
+        const AccessibleNode* ok = tree.Find(ROLE_SYSTEM_PUSHBUTTON, L"Button");
+        ASSERT_TRUE(ok);
+        auto* row = static_cast<CContainerUI*>(button->ParentControl()->CastTo(L"Container"));
+        ASSERT_TRUE(row && row->Remove(button));
+        window.Pump(50);
+        EXPECT_EQ(ReadLong(ok->object, &IAccessible::get_accRole), -1);
+        VARIANT self;
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        EXPECT_EQ(ok->object->accDoDefaultAction(self), CO_E_OBJNOTCONNECTED);
+        AccessibleTree after(window.Handle());
+        EXPECT_EQ(after.nodes.size() + 1, tree.nodes.size());
+        EXPECT_FALSE(after.Find(ROLE_SYSTEM_PUSHBUTTON, L"Button"));
+    }
+    CoUninitialize();
+}
+
+// gallery.exe read from this process: one element per visible control (unnamed layouts left
+// out), every role with its name, value and state, and a page tab that switches the page.
+TEST(GallerySkin, ScreenReaderSeesEveryRoleAndSwitchesPages) {
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    ChildProcess gallery;
+    ASSERT_TRUE(gallery.Start(ProgramFolder() + L"gallery.exe", L""));
+    HWND window = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (window = FindWindowW(L"UIGalleryWnd", nullptr)) != nullptr; }, 10000));
+    {
+        AccessibleTree tree(window);
+        ASSERT_HRESULT_SUCCEEDED(tree.result);
+        struct Expected {
+            LONG role;
+            const wchar_t* name;
+            const wchar_t* value;
+            LONG state;  // bits that must be set
+        };
+        const Expected expected[] = {
+            {ROLE_SYSTEM_CLIENT, L"Control gallery", L"", 0},
+            {ROLE_SYSTEM_STATICTEXT, L"Control gallery", L"", STATE_SYSTEM_READONLY},
+            {ROLE_SYSTEM_GROUPING, L"Controls", L"", 0},
+            {ROLE_SYSTEM_PUSHBUTTON, L"Button", L"", STATE_SYSTEM_FOCUSABLE},
+            {ROLE_SYSTEM_PUSHBUTTON, L"Disabled", L"", STATE_SYSTEM_UNAVAILABLE},
+            {ROLE_SYSTEM_RADIOBUTTON, L"Medium", L"", STATE_SYSTEM_CHECKED},
+            {ROLE_SYSTEM_CHECKBUTTON, L"Sound", L"", STATE_SYSTEM_CHECKED},
+            {ROLE_SYSTEM_CHECKBUTTON, L"Disabled", L"", STATE_SYSTEM_UNAVAILABLE},
+            {ROLE_SYSTEM_PROGRESSBAR, L"Progress 65 %", L"65%", STATE_SYSTEM_READONLY},
+            {ROLE_SYSTEM_SLIDER, L"Slider", L"40", 0},
+            {ROLE_SYSTEM_TEXT, L"Name", L"", 0},
+            {ROLE_SYSTEM_ANIMATION, L"", L"", 0},
+            {ROLE_SYSTEM_PAGETAB, L"Tiles", L"", STATE_SYSTEM_SELECTED},
+            {ROLE_SYSTEM_PAGETABLIST, L"", L"", 0},
+            {ROLE_SYSTEM_SCROLLBAR, L"", L"0", 0},
+        };
+        for (const Expected& row : expected) {
+            const AccessibleNode* node = tree.Find(row.role, row.name);
+            ASSERT_TRUE(node) << row.role << " " << row.name;
+            EXPECT_EQ(node->value, row.value) << row.name;
+            EXPECT_EQ(node->state & row.state, row.state) << row.name;
+        }
+        EXPECT_EQ(tree.nodes.size(), 43u) << "one per visible control that is not an unnamed layout";
+        EXPECT_EQ(tree.Find(ROLE_SYSTEM_RADIOBUTTON, L"Small")->state & STATE_SYSTEM_CHECKED, 0);
+        // Marked-up text reads without its tags; the last rows of the history are scrolled away.
+        const AccessibleNode* last = tree.Find(ROLE_SYSTEM_STATICTEXT, L"2.0.0  A skinned window");
+        ASSERT_TRUE(last);
+        EXPECT_NE(last->state & STATE_SYSTEM_OFFSCREEN, 0);
+
+        // The tab list holds the page shown: the eight tiles, then the notes after a switch.
+        const AccessibleNode* tabs = tree.Find(ROLE_SYSTEM_PAGETABLIST, L"");
+        EXPECT_EQ(tabs->childCount, 8);
+        VARIANT self;
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        EXPECT_HRESULT_SUCCEEDED(tree.Find(ROLE_SYSTEM_PAGETAB, L"Notes")->object->accDoDefaultAction(self));
+        LONG pages = 0;
+        EXPECT_TRUE(WaitUntil([&] { return SUCCEEDED(tabs->object->get_accChildCount(&pages)) && pages == 1; }, 5000));
+    }
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(gallery.Wait(10000), 0);
+    CoUninitialize();
 }
 
 }  // namespace

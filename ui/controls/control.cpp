@@ -94,6 +94,7 @@ void CControlUI::SetText(const wchar_t* text) {
     }
     StoreText(&ControlExtras::text, text);
     Invalidate();
+    NotifyAccessible(EVENT_OBJECT_NAMECHANGE);
 }
 
 CWideString CControlUI::ToolTip() const {
@@ -168,6 +169,7 @@ void CControlUI::SetVisible(bool on) {
     }
     if (IsVisible() != wasVisible) {
         MarkParentDirty();
+        NotifyAccessible(wasVisible ? EVENT_OBJECT_HIDE : EVENT_OBJECT_SHOW);
     }
 }
 
@@ -188,6 +190,7 @@ void CControlUI::SetEnabled(bool on) {
     }
     m_enabled = on;
     Invalidate();
+    NotifyAccessible(EVENT_OBJECT_STATECHANGE);
 }
 
 bool CControlUI::IsMouseEnabled() const {

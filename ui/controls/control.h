@@ -150,6 +150,21 @@ public:
     virtual void PaintBorder(HDC dc);
     virtual void PaintAfter(HDC dc, const RECT& dirty);
 
+    // ---- Accessibility, appended after the fixed order ----
+    // What a screen reader is told about the control: an Active Accessibility role (ROLE_SYSTEM_*),
+    // name, state bits (STATE_SYSTEM_*), value and the name of the default action (empty: none),
+    // and the default action itself (false when there is none). The defaults, in
+    // ui/accessibility/, answer for every class of the framework; a control of an application
+    // overrides them.
+    virtual DWORD AccessibleRole();
+    virtual CWideString AccessibleName();
+    virtual DWORD AccessibleState();
+    virtual CWideString AccessibleValue();
+    virtual CWideString AccessibleDefaultAction();
+    virtual bool DoAccessibleDefaultAction();
+    // Tells screen readers of a change (an EVENT_OBJECT_* number) through the host.
+    void NotifyAccessible(DWORD event);
+
     // ---- Repaint and re-layout requests ----
     void Invalidate();
     void MarkDirty();

@@ -119,6 +119,7 @@ void COptionUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
 void COptionUI::SetChecked(bool on) {
     m_checked = on;
     SetButtonState(on ? ButtonState() | ButtonChecked : ButtonState() & ~ButtonChecked);
+    NotifyAccessible(EVENT_OBJECT_STATECHANGE);
     CWindowHostUI* host = m_host;
     if (host && !m_group.IsEmpty()) {
         if (!on) {

@@ -67,6 +67,7 @@ void CProgressUI::SetValue(int value) {
     }
     m_value = value;
     Invalidate();
+    NotifyAccessible(EVENT_OBJECT_VALUECHANGE);
 }
 
 void CProgressUI::SetMinimum(int value) {

@@ -174,6 +174,7 @@ void CWindowHostUI::ForgetControl(CControlUI* control) {
     while (m_afterPaint.RemoveValue(control)) {
     }
     StopTimersOf(control);
+    m_accessible.Forget(control);
     CWideString name = control->Name();
     if (!name.IsEmpty() && m_controlsByName.Find(name, false) == control) {
         m_controlsByName.Remove(name);

@@ -8,6 +8,7 @@
 
 #include <commctrl.h>
 
+#include "ui/accessibility/accessible_bridge.h"
 #include "ui/core/owned_window.h"
 #include "ui/core/window_host_types.h"
 #include "ui/draw/gdi_objects.h"
@@ -91,6 +92,8 @@ public:
     bool ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     // Every host that has a window, in order of attaching.
     static const PointerArray& AttachedHosts();
+    // What screen readers see of the window: its answer to WM_GETOBJECT and its events.
+    CAccessibleBridge& Accessibility() { return m_accessible; }
 
     // ---- Invalidation and layout scheduling ----
     void InvalidateArea(const RECT& rc);
@@ -430,6 +433,8 @@ private:
     void HideDrawnCaretPhase();
 
     HWND m_window = nullptr;
+    // Outlives the tree, whose controls tell it of their end while the host deletes them.
+    CAccessibleBridge m_accessible{this};
     CWindowDC m_paintDC;
     CControlUI* m_root = nullptr;
     bool m_ownsRoot = false;

@@ -90,6 +90,7 @@ void CWindowHostUI::SetFocusControl(CControlUI* control) {
         return;
     }
     m_focus = control;
+    control->NotifyAccessible(EVENT_OBJECT_FOCUS);
     UIEvent event = MakeEvent(EventFocusGained, control, POINT{0, 0});
     if (Deliver(control, event) && guard.Control()) {
         SendNotification(control, L"setfocus");

@@ -53,6 +53,9 @@ bool CWindowHostUI::ProcessMessage(UINT message, WPARAM wParam, LPARAM lParam, L
     if (OfferToFilters(m_filters, message, wParam, lParam, result)) {
         return true;
     }
+    if (m_accessible.HandleMessage(message, wParam, lParam, result)) {
+        return true;
+    }
     for (const MessageTableEntry& entry : kMessageTable) {
         if (entry.message == message) {
             return (this->*entry.row)(wParam, lParam, result);
