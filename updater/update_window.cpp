@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "ui/controls/progress.h"
+#include "ui/core/window_dpi.h"
 #include "updater/download_file.h"
 #include "updater/install.h"
 #include "updater/paths.h"
@@ -114,9 +115,10 @@ void CUpdateWnd::OnSkinBuilt() {
     }
     percentLabel = host.FindControlByName(L"down_progress_percent");
     if (percentLabel) percentLabel->SetText(L"0%");
+    // The notification area shows small icons, at the DPI of the window's display.
     trayIcon = static_cast<HICON>(LoadImageW(CWindowHostUI::ModuleInstance(), MAKEINTRESOURCEW(IDI_UPDATER),
-                                             IMAGE_ICON, GetSystemMetrics(SM_CXICON),
-                                             GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+                                             IMAGE_ICON, SystemMetricForDpi(SM_CXSMICON, host.Dpi()),
+                                             SystemMetricForDpi(SM_CYSMICON, host.Dpi()), LR_DEFAULTCOLOR));
     AddTrayIcon();
 }
 
