@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "ui/controls/progress.h"
+#include "ui/core/window_dpi.h"
 #include "updater/download_file.h"
 #include "updater/first_paint.h"
 #include "updater/install.h"
@@ -284,9 +285,10 @@ LRESULT CUpdateWnd::OnSysCommand(UINT message, WPARAM wParam, LPARAM lParam, boo
 void CUpdateWnd::AddTrayIcon() {
     if (trayAdded) return;
     if (trayIcon == nullptr) {
+        // The notification area shows small icons, at the DPI of the window's display.
         trayIcon = static_cast<HICON>(LoadImageW(CWindowHostUI::ModuleInstance(), MAKEINTRESOURCEW(IDI_UPDATER),
-                                                 IMAGE_ICON, GetSystemMetrics(SM_CXICON),
-                                                 GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+                                                 IMAGE_ICON, SystemMetricForDpi(SM_CXSMICON, host.Dpi()),
+                                                 SystemMetricForDpi(SM_CYSMICON, host.Dpi()), LR_DEFAULTCOLOR));
     }
     trayData.hWnd = WindowHandle();
     trayData.uID = TRAY_ICON_ID;

@@ -78,13 +78,7 @@ TEST(SkinBuilder, UpdaterSkinGivesWindowSettingsFontsAndRectangles) {
     // Every control, parents first, after laying the tree out in 300 x 160.
     host.AttachRoot(root);
     root->SetPos(RECT{0, 0, 300, 160});
-    const RECT expected[] = {
-        {0, 0, 300, 160},   {0, 0, 300, 160},     {1, 0, 299, 32},      {1, 0, 299, 32},
-        {9, 10, 289, 26},   {1, 32, 299, 128},    {9, 40, 291, 120},    {9, 40, 291, 68},
-        {13, 48, 85, 64},   {87, 48, 247, 64},    {9, 68, 291, 120},    {9, 68, 291, 120},
-        {13, 68, 85, 84},   {89, 76, 209, 92},    {29, 96, 257, 108},   {1, 128, 299, 160},
-        {1, 128, 179, 160}, {179, 128, 299, 160}, {183, 128, 283, 150},
-    };
+    const auto& expected = kUpdaterSkinRects;
     std::vector<CControlUI*> all = Preorder(root);
     ASSERT_EQ(std::size(expected), all.size());
     for (size_t i = 0; i < all.size(); ++i) {

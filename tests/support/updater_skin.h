@@ -2,6 +2,8 @@
 // The update window's skin text, as shipped. Used by the builder tests, the fuzz run and the
 // builder benchmark.
 
+#include <windows.h>
+
 inline constexpr wchar_t kUpdaterSkin[] =
     LR"(<?xml version="1.0" encoding="utf-8"?>
 <Window size="300,160" mininfo="300,160" caption="0,0,0,31" sizebox="4,4,4,4" roundcorner="4,4,4,4">
@@ -38,3 +40,12 @@ inline constexpr wchar_t kUpdaterSkin[] =
     </VerticalLayout>
   </HorizontalLayout>
 </Window>)";
+
+// Every control of that skin, parents first, laid out in 300 x 160 at 96 DPI.
+inline constexpr RECT kUpdaterSkinRects[] = {
+    {0, 0, 300, 160},   {0, 0, 300, 160},     {1, 0, 299, 32},      {1, 0, 299, 32},
+    {9, 10, 289, 26},   {1, 32, 299, 128},    {9, 40, 291, 120},    {9, 40, 291, 68},
+    {13, 48, 85, 64},   {87, 48, 247, 64},    {9, 68, 291, 120},    {9, 68, 291, 120},
+    {13, 68, 85, 84},   {89, 76, 209, 92},    {29, 96, 257, 108},   {1, 128, 299, 160},
+    {1, 128, 179, 160}, {179, 128, 299, 160}, {183, 128, 283, 150},
+};

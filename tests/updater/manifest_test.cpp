@@ -19,13 +19,14 @@ void Collect(CXmlNode node, std::multimap<std::wstring, Attributes>& out) {
     for (; node.IsValid(); node = node.NextSibling()) {
         Attributes& attributes = out.emplace(node.Tag(), Attributes())->second;
         for (int i = 0; i < node.AttrCount(); ++i) attributes[node.AttrName(i)] = node.AttrValue(i);
+        attributes[L"#text"] = node.Value();
         Collect(node.FirstChild(), out);
     }
 }
 
 }  // namespace
 
-TEST(ApplicationManifest, AsInvokerOnWindows7To11WithCommonControls6AndNoDpiClaim) {
+TEST(ApplicationManifest, AsInvokerOnWindows7To11WithCommonControls6AndPerMonitorDpi) {
     HMODULE module = LoadLibraryExW((ProgramFolder() + L"updater.exe").c_str(), nullptr,
                                     LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ASSERT_NE(module, nullptr);
@@ -42,7 +43,7 @@ TEST(ApplicationManifest, AsInvokerOnWindows7To11WithCommonControls6AndNoDpiClai
 
     ASSERT_EQ(elements.count(L"requestedExecutionLevel"), 1u);
     const Attributes& level = elements.find(L"requestedExecutionLevel")->second;
-    EXPECT_EQ(level, (Attributes{{L"level", L"asInvoker"}, {L"uiAccess", L"false"}}));
+    EXPECT_EQ(level, (Attributes{{L"level", L"asInvoker"}, {L"uiAccess", L"false"}, {L"#text", L""}}));
 
     std::set<std::wstring> systems;
     auto os = elements.equal_range(L"supportedOS");
@@ -54,16 +55,26 @@ TEST(ApplicationManifest, AsInvokerOnWindows7To11WithCommonControls6AndNoDpiClai
 
     const Attributes commonControls{{L"type", L"win32"},      {L"name", L"Microsoft.Windows.Common-Controls"},
                                     {L"version", L"6.0.0.0"}, {L"processorArchitecture", L"*"},
-                                    {L"language", L"*"},      {L"publicKeyToken", L"6595b64144ccf1df"}};
+                                    {L"language", L"*"},      {L"publicKeyToken", L"6595b64144ccf1df"},
+                                    {L"#text", L""}};
     auto identities = elements.equal_range(L"assemblyIdentity");
     int found = 0;
     for (auto it = identities.first; it != identities.second; ++it) found += it->second == commonControls;
     EXPECT_EQ(found, 1);
 
-    // Declaring DPI awareness would stop Windows from scaling a skin laid out in pixels.
+    // The window scales itself: per-monitor v2 where Windows knows it, per-monitor on 8.1,
+    // system aware on 7 and 8; no other DPI setting.
+    std::map<std::wstring, Attributes> dpi;
     for (const auto& element : elements) {
         std::wstring tag = element.first;
         for (wchar_t& ch : tag) ch = static_cast<wchar_t>(std::towlower(ch));
-        EXPECT_EQ(tag.find(L"dpi"), std::wstring::npos) << element.first;
+        if (tag.find(L"dpi") != std::wstring::npos) dpi[element.first] = element.second;
     }
+    EXPECT_EQ(dpi, (std::map<std::wstring, Attributes>{
+                       {L"dpiAware",
+                        {{L"xmlns", L"http://schemas.microsoft.com/SMI/2005/WindowsSettings"}, {L"#text", L"true/pm"}}},
+                       {L"dpiAwareness",
+                        {{L"xmlns", L"http://schemas.microsoft.com/SMI/2016/WindowsSettings"},
+                         {L"#text", L"PerMonitorV2, PerMonitor"}}}}));
+    ASSERT_EQ(elements.count(L"windowsSettings"), 1u);
 }

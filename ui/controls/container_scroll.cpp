@@ -166,9 +166,10 @@ CScrollBarUI* CContainerUI::CreateScrollBar(bool horizontal) {
     bar->SetHorizontal(horizontal);
     bar->AttachHost(m_host, nullptr, false);
     if (m_host) {
+        bar->RescaleToHost();
         const wchar_t* defaults = m_host->ClassDefaults(horizontal ? L"HScrollBar" : L"VScrollBar");
         if (defaults) {
-            bar->ApplyAttributeText(defaults);
+            bar->ApplySkinAttributeText(defaults);
         }
     }
     return bar;

@@ -61,6 +61,8 @@ struct ControlExtras {
     UINT_PTR userTag = 0;
     int toolTipWidth = 300;
     wchar_t shortcut = 0;
+    // The length attributes the skin gave, unscaled, so a DPI change can apply them again.
+    CWideString skinLengths;
 };
 
 class CControlUI {
@@ -177,6 +179,15 @@ public:
 
     // Applies a name="value" list through SetAttribute, so subclasses see their own names.
     void ApplyAttributeText(const wchar_t* list);
+
+    // ---- Skin attributes at the display scale (control_dpi.cpp) ----
+    // A skin attribute whose value holds lengths is remembered as written and applied scaled to
+    // the host's DPI (96 without a host); any other attribute goes to SetAttribute as it is.
+    void ApplySkinAttribute(const wchar_t* name, const wchar_t* value);
+    // The same for each entry of a name="value" list (class defaults).
+    void ApplySkinAttributeText(const wchar_t* list);
+    // Applies the remembered skin lengths again at the host's current DPI.
+    void RescaleSkinLengths();
 
     // ---- Appearance ----
     DWORD BackColor() const { return m_backColor; }

@@ -10,8 +10,14 @@
 #include "ui/controls/container.h"
 #include "ui/core/window_host.h"
 
+namespace {
+
+constexpr int kDefaultSide = 16;
+
+}  // namespace
+
 CScrollBarUI::CScrollBarUI() {
-    m_fixedWidth = 16;
+    m_fixedWidth = kDefaultSide;
 }
 
 CScrollBarUI::~CScrollBarUI() = default;
@@ -83,9 +89,9 @@ void CScrollBarUI::SetHorizontal(bool on) {
     m_horizontal = on;
     if (on && m_fixedHeight == 0) {
         m_fixedWidth = 0;
-        m_fixedHeight = 16;
+        m_fixedHeight = m_host ? m_host->Scale(kDefaultSide) : kDefaultSide;
     } else if (!on && m_fixedWidth == 0) {
-        m_fixedWidth = 16;
+        m_fixedWidth = m_host ? m_host->Scale(kDefaultSide) : kDefaultSide;
         m_fixedHeight = 0;
     }
     if (!m_owner) {
@@ -189,5 +195,14 @@ void CScrollBarUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
         SetShowButton2(attr::ParseBool(value));
     } else {
         CControlUI::SetAttribute(name, value);
+    }
+}
+
+void CScrollBarUI::RescaleToHost() {
+    int side = m_host ? m_host->Scale(kDefaultSide) : kDefaultSide;
+    (m_horizontal ? m_fixedHeight : m_fixedWidth) = side;
+    RescaleSkinLengths();
+    if (m_owner && m_owner->IsVisible()) {
+        m_owner->MarkDirty();
     }
 }

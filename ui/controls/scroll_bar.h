@@ -52,6 +52,9 @@ public:
     CContainerUI* Owner() const { return m_owner; }
     bool IsHorizontal() const { return m_horizontal; }
     void SetHorizontal(bool on);
+    // The default thickness (16 skin pixels) at the host's DPI, then the skin's own lengths
+    // again: what a bar needs when its host changes DPI.
+    void RescaleToHost();
     int ScrollRange() const { return m_range; }
     // Negative ranges become 0; the position is kept within the range.
     void SetScrollRange(int range);

@@ -2,6 +2,7 @@
 // deferred deletion).
 
 #include "ui/core/window_host.h"
+#include "ui/core/window_dpi.h"
 
 #include "ui/controls/control.h"
 #include "ui/draw/gdi_painter.h"
@@ -63,6 +64,7 @@ const PointerArray& CWindowHostUI::AttachedHosts() {
 
 void CWindowHostUI::AttachWindow(HWND window) {
     m_window = window;
+    m_dpi = WindowDpi(window);
     m_paintDC.Acquire(window);
     if (HostList().Find(this) < 0) {
         HostList().Add(this);

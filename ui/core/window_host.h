@@ -14,6 +14,7 @@
 #include "ui/draw/gdi_objects.h"
 #include "ui/draw/loaded_image.h"
 #include "ui/draw/paint_buffer.h"
+#include "ui/util/dpi_scale.h"
 #include "ui/util/pointer_array.h"
 #include "ui/util/string_pointer_map.h"
 #include "ui/util/wide_string.h"
@@ -185,15 +186,17 @@ public:
     void ClearGroups();
 
     // ---- Window-level settings (window_host_settings.cpp) ----
-    SIZE StartSize() const { return m_startSize; }
-    RECT SizeBox() const { return m_sizeBox; }
-    RECT CaptionRect() const { return m_captionRect; }
-    SIZE RoundCorner() const { return m_roundCorner; }
-    SIZE MinTrackSize() const { return m_minTrackSize; }
-    SIZE MaxTrackSize() const { return m_maxTrackSize; }
+    // The setters take skin pixels (96 DPI); the getters answer device pixels at the host's DPI,
+    // so a DPI change re-scales them without the skin being read again.
+    SIZE StartSize() const { return dpi::ScaleSize(m_startSize, m_dpi); }
+    RECT SizeBox() const { return dpi::ScaleRect(m_sizeBox, m_dpi); }
+    RECT CaptionRect() const { return dpi::ScaleRect(m_captionRect, m_dpi); }
+    SIZE RoundCorner() const { return dpi::ScaleSize(m_roundCorner, m_dpi); }
+    SIZE MinTrackSize() const { return dpi::ScaleSize(m_minTrackSize, m_dpi); }
+    SIZE MaxTrackSize() const { return dpi::ScaleSize(m_maxTrackSize, m_dpi); }
     bool UsesGdiplusText() const { return m_gdiplusText; }
-    // Resizes the window at once while no root is attached, so it takes the skin's size before
-    // it is first shown; afterwards only records the size.
+    // Resizes the window at once (scaled) while no root is attached, so it takes the skin's size
+    // before it is first shown; afterwards only records the size.
     void SetStartSize(int cx, int cy);
     void SetSizeBox(const RECT& rc) { m_sizeBox = rc; }
     void SetCaptionRect(const RECT& rc) { m_captionRect = rc; }
@@ -204,6 +207,18 @@ public:
     // WM_GETMINMAXINFO: the positive track sizes replace Windows' limits.
     void ApplyTrackSizes(MINMAXINFO* info) const;
     DropShadowSettings& DropShadow() { return m_dropShadow; }
+
+    // ---- Display scale (window_host_dpi.cpp) ----
+    // The DPI the host scales skin lengths to: its window's when it has one (read when the
+    // window is attached), else 96.
+    int Dpi() const { return m_dpi; }
+    // Skin pixels to device pixels at the host's DPI.
+    int Scale(int length) const { return dpi::ScaleLength(length, m_dpi); }
+    // Moves the host to another DPI: fonts are made again at their new heights, images are
+    // decoded again (a variant drawn for the new scale may fit better), every control takes its
+    // skin lengths again at the new scale, and the tree is laid out and repainted. Texts,
+    // values and states stay as they are. Nothing happens when the DPI is the current one.
+    void ChangeDpi(int dpi);
 
     // ---- Painting settings: store-only until the painting code lands ----
 
@@ -411,6 +426,9 @@ private:
     bool OnPaint(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnPrintClient(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnSysCommand(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnDpiChanged(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    void RescaleFonts();
+    void RescaleTree();
     // The process-wide pieces painting needs, made by the first host: the "showdirty" pen,
     // the common controls (tooltips) and the image-blending module.
     static void PreparePaintingOnce();
@@ -479,6 +497,9 @@ private:
     SIZE m_maxTrackSize = {0, 0};
     bool m_gdiplusText = false;
     DropShadowSettings m_dropShadow;
+    int m_dpi = dpi::kSkinDpi;
+    // The default font came from the skin (its size is in skin pixels and scales with the DPI).
+    bool m_skinDefaultFont = false;
 
     CGdiplusSession m_gdiplus;
 

@@ -73,20 +73,23 @@ void CWindowHostUI::ComputeMetrics(FontRecord& record) const {
     }
 }
 
+// Records keep the size in skin pixels (so a skin's size finds its font again); the font is made
+// at the height the host's DPI asks for.
 void CWindowHostUI::ReplaceDefaultFont(const wchar_t* name, int size, bool bold, bool underline,
                                        bool italic) {
-    LOGFONTW logFont = RequestedFont(name, size, bold, underline, italic);
+    LOGFONTW logFont = RequestedFont(name, Scale(size), bold, underline, italic);
     HFONT font = CreateFontIndirectW(&logFont);
     if (!font) {
         return;
     }
     m_defaultFontOwner.Reset(font);
+    m_skinDefaultFont = true;
     FillRecord(m_defaultFont, font, name, size, bold, underline, italic);
     ComputeMetrics(m_defaultFont);
 }
 
 HFONT CWindowHostUI::AddCustomFont(const wchar_t* name, int size, bool bold, bool underline, bool italic) {
-    LOGFONTW logFont = RequestedFont(name, size, bold, underline, italic);
+    LOGFONTW logFont = RequestedFont(name, Scale(size), bold, underline, italic);
     logFont.lfQuality = kClearTypeQuality;
     CGdiObject<HFONT> font(CreateFontIndirectW(&logFont));
     if (!font) {
@@ -172,4 +175,24 @@ void CWindowHostUI::ClearFonts() {
         delete record;
     }
     m_customFonts.Empty();
+}
+
+// The fonts made again at the current DPI, in place: controls name fonts by index, so they
+// pick up the new handles at their next paint. A font that cannot be made keeps the old one.
+void CWindowHostUI::RescaleFonts() {
+    for (int i = 0; i < m_customFonts.GetSize(); ++i) {
+        auto* record = static_cast<FontRecord*>(m_customFonts.GetAt(i));
+        LOGFONTW logFont = RequestedFont(record->faceName, Scale(record->size), record->bold,
+                                         record->underline, record->italic);
+        logFont.lfQuality = kClearTypeQuality;
+        if (HFONT font = CreateFontIndirectW(&logFont)) {
+            DeleteObject(record->font);
+            record->font = font;
+            record->metrics = TEXTMETRICW{};
+        }
+    }
+    if (m_skinDefaultFont) {
+        const FontRecord old = m_defaultFont;
+        ReplaceDefaultFont(old.faceName, old.size, old.bold, old.underline, old.italic);
+    }
 }

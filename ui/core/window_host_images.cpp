@@ -17,6 +17,23 @@ void DestroyImage(LoadedImage* image) {
     }
 }
 
+// The variant drawn closest to the display's scale that the skin ships ("bg@2x.png" beside
+// "bg.png"), cached under the plain name.
+LoadedImage* LoadVariant(SkinImageLoader loader, const wchar_t* name, DWORD mask, int displayDpi) {
+    dpi::ImageVariant variants[3];
+    int count = dpi::ImageVariantsFor(displayDpi, variants, 3);
+    for (int i = 0; i < count; ++i) {
+        if (*variants[i].suffix == L'\0') {
+            return loader(name, nullptr, mask);
+        }
+        if (LoadedImage* image = loader(dpi::VariantName(name, variants[i].suffix), nullptr, mask)) {
+            image->dpi = variants[i].dpi;
+            return image;
+        }
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 LoadedImage* CWindowHostUI::ImageFor(const wchar_t* name, const wchar_t* resourceType, DWORD mask) {
@@ -41,7 +58,7 @@ LoadedImage* CWindowHostUI::CacheImage(const wchar_t* name, const wchar_t* resou
         WORD id = static_cast<WORD>(wcstol(name, nullptr, 10));
         image = m_imageLoader(MAKEINTRESOURCEW(id), resourceType, mask);
     } else {
-        image = m_imageLoader(name, nullptr, mask);
+        image = LoadVariant(m_imageLoader, name, mask, m_dpi);
     }
     if (!image) {
         return nullptr;

@@ -5,6 +5,7 @@
 #include "ui/core/window_host.h"
 
 #include "ui/controls/control.h"
+#include "ui/core/window_dpi.h"
 
 const CWindowHostUI::MessageTableEntry CWindowHostUI::kMessageTable[] = {
     {WM_MOUSEMOVE, &CWindowHostUI::OnMouseMove},
@@ -32,6 +33,7 @@ const CWindowHostUI::MessageTableEntry CWindowHostUI::kMessageTable[] = {
     {WM_CTLCOLOREDIT, &CWindowHostUI::OnEditColor},
     {WM_CTLCOLORSTATIC, &CWindowHostUI::OnStaticColor},
     {WM_GETMINMAXINFO, &CWindowHostUI::OnGetMinMaxInfo},
+    {kDpiChangedMessage, &CWindowHostUI::OnDpiChanged},
     {kDeferredDeleteMessage, &CWindowHostUI::OnDeferredDelete},
 };
 

@@ -7,7 +7,8 @@ void CWindowHostUI::SetStartSize(int cx, int cy) {
     // The builder reads the Window element before the tree is attached: the window then takes
     // the skin's size before it is first shown.
     if (!m_root && m_window) {
-        SetWindowPos(m_window, nullptr, 0, 0, cx, cy, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+        SIZE size = StartSize();
+        SetWindowPos(m_window, nullptr, 0, 0, size.cx, size.cy, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
     }
 }
 
@@ -15,10 +16,12 @@ void CWindowHostUI::ApplyTrackSizes(MINMAXINFO* info) const {
     if (!info) {
         return;
     }
-    if (m_minTrackSize.cx > 0) info->ptMinTrackSize.x = m_minTrackSize.cx;
-    if (m_minTrackSize.cy > 0) info->ptMinTrackSize.y = m_minTrackSize.cy;
-    if (m_maxTrackSize.cx > 0) info->ptMaxTrackSize.x = m_maxTrackSize.cx;
-    if (m_maxTrackSize.cy > 0) info->ptMaxTrackSize.y = m_maxTrackSize.cy;
+    const SIZE minimum = MinTrackSize();
+    const SIZE maximum = MaxTrackSize();
+    if (minimum.cx > 0) info->ptMinTrackSize.x = minimum.cx;
+    if (minimum.cy > 0) info->ptMinTrackSize.y = minimum.cy;
+    if (maximum.cx > 0) info->ptMaxTrackSize.x = maximum.cx;
+    if (maximum.cy > 0) info->ptMaxTrackSize.y = maximum.cy;
 }
 
 // Not consumed: the window's own handler and the default procedure see the message as well.

@@ -41,7 +41,7 @@ public:
                                 const ImageDrawParams& params);
     static void DrawImageGrid(HDC dc, HBITMAP bitmap, const RECT& dest, const RECT& paint, const RECT& source,
                               const RECT& corners, bool alpha, BYTE fade, bool hole, bool xtiled,
-                              bool ytiled);
+                              bool ytiled, const RECT* sourceCorners = nullptr);
     // AlphaBlend when msimg32 has it, else a software blend with the same arguments.
     static bool BlendBitmap(HDC dest, int x, int y, int cx, int cy, HDC source, int sx, int sy, int scx,
                             int scy, BLENDFUNCTION blend);

@@ -9,6 +9,7 @@
 #include "ui/draw/msimg32_entry.h"
 #include "ui/draw/nine_grid.h"
 #include "ui/draw/pixel_convert.h"
+#include "ui/util/dpi_scale.h"
 
 namespace {
 
@@ -67,8 +68,11 @@ bool CGdiPainter::DrawImageDescription(HDC dc, CWindowHostUI* host, const RECT& 
     }
     ImageDrawParams params;
     InitImageDrawParams(params, image, item);
+    params.dpi = host->Dpi();
     CDescriptionDrawer drawer(dc, host, item, paint);
     ReadImageDescription(image, item, params, &drawer);
+    // The modify string is the framework's own, in device pixels.
+    params.textDpi = params.dpi;
     ReadImageDescription(modify, item, params, &drawer);
     DrawCachedImage(dc, host, item, paint, params);
     return true;
@@ -84,7 +88,12 @@ bool CGdiPainter::DrawCachedImage(HDC dc, CWindowHostUI* host, const RECT& item,
     if (image == nullptr) {
         return false;
     }
-    RECT source = IsZero(params.source) ? RECT{0, 0, image->width, image->height} : params.source;
+    // Description rectangles are skin pixels: the source and the bitmap's corners scale to the
+    // DPI the image was drawn for, the destination's corners to the display's.
+    RECT source = IsZero(params.source) ? RECT{0, 0, image->width, image->height}
+                                        : dpi::ScaleRect(params.source, image->dpi, params.sourceDpi);
+    const RECT sourceCorners = dpi::ScaleRect(params.corners, image->dpi);
+    const RECT destCorners = dpi::ScaleRect(params.corners, params.dpi);
     // A source reaching outside the picture is cut to it on every side.
     source.left = source.left < 0 ? 0 : source.left;
     source.top = source.top < 0 ? 0 : source.top;
@@ -95,14 +104,14 @@ bool CGdiPainter::DrawCachedImage(HDC dc, CWindowHostUI* host, const RECT& item,
         return true;
     }
     bool alpha = host->IsLayeredPaint() || image->hasAlpha;
-    DrawImageGrid(dc, image->bitmap, params.dest, paint, source, params.corners, alpha, params.fade,
-                  params.hole, params.xtiled, params.ytiled);
+    DrawImageGrid(dc, image->bitmap, params.dest, paint, source, destCorners, alpha, params.fade, params.hole,
+                  params.xtiled, params.ytiled, &sourceCorners);
     return true;
 }
 
 void CGdiPainter::DrawImageGrid(HDC dc, HBITMAP bitmap, const RECT& dest, const RECT& paint,
                                 const RECT& source, const RECT& corners, bool alpha, BYTE fade, bool hole,
-                                bool xtiled, bool ytiled) {
+                                bool xtiled, bool ytiled, const RECT* sourceCorners) {
     bool blended = alpha || fade < 255;
     if (dc == nullptr || bitmap == nullptr || (blended && fade == 0)) {
         return;
@@ -114,7 +123,8 @@ void CGdiPainter::DrawImageGrid(HDC dc, HBITMAP bitmap, const RECT& dest, const 
     CSelectScope select(memory.Get(), bitmap);
     int previousMode = SetStretchBltMode(dc, HALFTONE);
     CGridBlitter blitter(dc, memory.Get(), blended, fade);
-    PlanNineGrid(NineGridInput{dest, paint, source, corners, hole, xtiled, ytiled, !blended}, blitter);
+    PlanNineGrid(NineGridInput{dest, paint, source, corners, hole, xtiled, ytiled, !blended},
+                 sourceCorners ? *sourceCorners : corners, blitter);
     if (previousMode) {
         SetStretchBltMode(dc, previousMode);
     }

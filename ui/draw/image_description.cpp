@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "ui/util/attribute_parse.h"
+#include "ui/util/dpi_scale.h"
 
 namespace {
 
@@ -31,8 +32,8 @@ RECT ReadRect(const wchar_t* value) {
     return RECT{v[0], v[1], v[2], v[3]};
 }
 
-RECT DestInItem(const wchar_t* value, const RECT& item) {
-    RECT r = ReadRect(value);
+RECT DestInItem(const wchar_t* value, const RECT& item, int displayDpi, int textDpi) {
+    RECT r = dpi::ScaleRect(ReadRect(value), displayDpi, textDpi);
     LONG right = ClampedSum(item.left, r.right);
     LONG bottom = ClampedSum(item.top, r.bottom);
     return RECT{ClampedSum(item.left, r.left), ClampedSum(item.top, r.top),
@@ -93,9 +94,10 @@ private:
             m_params.resourceType = value;
             ++m_counter;
         } else if (key == L"dest") {
-            m_params.dest = DestInItem(value, m_item);
+            m_params.dest = DestInItem(value, m_item, m_params.dpi, m_params.textDpi);
         } else if (key == L"source") {
             m_params.source = ReadRect(value);
+            m_params.sourceDpi = m_params.textDpi;
         } else if (key == L"corner") {
             m_params.corners = ReadRect(value);
         } else if (key == L"mask") {

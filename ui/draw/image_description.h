@@ -18,6 +18,12 @@ struct ImageDrawParams {
     bool hole = false;
     bool xtiled = false;
     bool ytiled = false;
+    // Scales. The display's DPI; the DPI the text being read writes its rectangles at (96 for
+    // a skin's text, the display's for rectangles the framework computes in device pixels);
+    // and the DPI "source" was written at. "corner" is always a skin's, in 96-DPI pixels.
+    int dpi = 96;
+    int textDpi = 96;
+    int sourceDpi = 96;
 };
 
 // Called for every image a string asks to draw before the next one is named.

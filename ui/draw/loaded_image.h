@@ -14,6 +14,7 @@ struct LoadedImage {
     bool hasAlpha = false;
     CWideString resourceType;  // empty for files and archive items
     DWORD mask = 0;            // the colour key the image was loaded with
+    int dpi = 96;              // the display DPI it was drawn for: 192 for a "name@2x.png"
 };
 
 // Decodes one image. `source` is a file or archive item name, or, with a resource type, an

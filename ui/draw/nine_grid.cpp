@@ -41,15 +41,26 @@ void FitCornerPair(LONG& first, LONG& second, int limit) {
 
 class CGridPlanner {
 public:
-    CGridPlanner(const NineGridInput& in, INineGridSink& sink) : m_in(in), m_sink(sink), m_c(in.corners) {
+    CGridPlanner(const NineGridInput& in, const RECT& sourceCorners, INineGridSink& sink)
+        : m_in(in), m_sink(sink), m_c(in.corners), m_s(sourceCorners) {
         if (!IsSane(in.dest) || !IsSane(in.source)) {
             m_valid = false;
             return;
         }
-        FitCornerPair(m_c.left, m_c.right,
-                      Width(in.dest) < Width(in.source) ? Width(in.dest) : Width(in.source));
-        FitCornerPair(m_c.top, m_c.bottom,
-                      Height(in.dest) < Height(in.source) ? Height(in.dest) : Height(in.source));
+        if (EqualRect(&in.corners, &sourceCorners)) {
+            FitCornerPair(m_c.left, m_c.right,
+                          Width(in.dest) < Width(in.source) ? Width(in.dest) : Width(in.source));
+            FitCornerPair(m_c.top, m_c.bottom,
+                          Height(in.dest) < Height(in.source) ? Height(in.dest) : Height(in.source));
+            m_s = m_c;
+            return;
+        }
+        // Corners of their own in the source (a scaled display, or an image drawn for one):
+        // each side fits its own rectangle.
+        FitCornerPair(m_c.left, m_c.right, Width(in.dest));
+        FitCornerPair(m_c.top, m_c.bottom, Height(in.dest));
+        FitCornerPair(m_s.left, m_s.right, Width(in.source));
+        FitCornerPair(m_s.top, m_s.bottom, Height(in.source));
     }
 
     void Run() {
@@ -92,7 +103,7 @@ private:
         const RECT& d = m_in.dest;
         const RECT& s = m_in.source;
         RECT m = {d.left + m_c.left, d.top + m_c.top, d.right - m_c.right, d.bottom - m_c.bottom};
-        RECT n = {s.left + m_c.left, s.top + m_c.top, s.right - m_c.right, s.bottom - m_c.bottom};
+        RECT n = {s.left + m_s.left, s.top + m_s.top, s.right - m_s.right, s.bottom - m_s.bottom};
         if (Width(n) <= 0 || Height(n) <= 0 || !Meets(m, m_in.paint)) {
             return;
         }
@@ -132,38 +143,44 @@ private:
         const RECT& d = m_in.dest;
         const RECT& s = m_in.source;
         LONG cl = m_c.left, ct = m_c.top, cr = m_c.right, cb = m_c.bottom;
+        LONG sl = m_s.left, st = m_s.top, sr = m_s.right, sb = m_s.bottom;
         if (cl > 0 && ct > 0)
-            Piece({d.left, d.top, d.left + cl, d.top + ct}, {s.left, s.top, s.left + cl, s.top + ct});
+            Piece({d.left, d.top, d.left + cl, d.top + ct}, {s.left, s.top, s.left + sl, s.top + st});
         if (ct > 0)
             Piece({d.left + cl, d.top, d.right - cr, d.top + ct},
-                  {s.left + cl, s.top, s.right - cr, s.top + ct});
+                  {s.left + sl, s.top, s.right - sr, s.top + st});
         if (cr > 0 && ct > 0)
-            Piece({d.right - cr, d.top, d.right, d.top + ct}, {s.right - cr, s.top, s.right, s.top + ct});
+            Piece({d.right - cr, d.top, d.right, d.top + ct}, {s.right - sr, s.top, s.right, s.top + st});
         if (cl > 0)
             Piece({d.left, d.top + ct, d.left + cl, d.bottom - cb},
-                  {s.left, s.top + ct, s.left + cl, s.bottom - cb});
+                  {s.left, s.top + st, s.left + sl, s.bottom - sb});
         if (cr > 0)
             Piece({d.right - cr, d.top + ct, d.right, d.bottom - cb},
-                  {s.right - cr, s.top + ct, s.right, s.bottom - cb});
+                  {s.right - sr, s.top + st, s.right, s.bottom - sb});
         if (cl > 0 && cb > 0)
             Piece({d.left, d.bottom - cb, d.left + cl, d.bottom},
-                  {s.left, s.bottom - cb, s.left + cl, s.bottom});
+                  {s.left, s.bottom - sb, s.left + sl, s.bottom});
         if (cb > 0)
             Piece({d.left + cl, d.bottom - cb, d.right - cr, d.bottom},
-                  {s.left + cl, s.bottom - cb, s.right - cr, s.bottom});
+                  {s.left + sl, s.bottom - sb, s.right - sr, s.bottom});
         if (cr > 0 && cb > 0)
             Piece({d.right - cr, d.bottom - cb, d.right, d.bottom},
-                  {s.right - cr, s.bottom - cb, s.right, s.bottom});
+                  {s.right - sr, s.bottom - sb, s.right, s.bottom});
     }
 
     const NineGridInput& m_in;
     INineGridSink& m_sink;
-    RECT m_c;
+    RECT m_c;  // destination corners
+    RECT m_s;  // source corners
     bool m_valid = true;
 };
 
 }  // namespace
 
 void PlanNineGrid(const NineGridInput& input, INineGridSink& sink) {
-    CGridPlanner(input, sink).Run();
+    CGridPlanner(input, input.corners, sink).Run();
+}
+
+void PlanNineGrid(const NineGridInput& input, const RECT& sourceCorners, INineGridSink& sink) {
+    CGridPlanner(input, sourceCorners, sink).Run();
 }

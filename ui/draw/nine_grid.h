@@ -31,3 +31,8 @@ protected:
 // where they meet the paint rectangle, so a huge destination costs no more than its visible
 // part, and a source middle of no width or height for a tiled axis produces no middle at all.
 void PlanNineGrid(const NineGridInput& input, INineGridSink& sink);
+
+// The same with corners of their own in the source: `input.corners` are then the destination's
+// (a skin's corners scaled to the display) and `sourceCorners` the bitmap's (the same corners
+// at the scale the image was drawn for). Each pair is narrowed to fit its own rectangle.
+void PlanNineGrid(const NineGridInput& input, const RECT& sourceCorners, INineGridSink& sink);

@@ -180,11 +180,12 @@ void CSkinBuilder::ApplyAttributes(CControlUI* control, const CXmlNode& element,
     if (host) {
         control->AttachHost(host, nullptr, false);
         if (const wchar_t* defaults = host->ClassDefaults(element.Tag())) {
-            control->ApplyAttributeText(defaults);
+            control->ApplySkinAttributeText(defaults);
         }
     }
+    // Lengths are scaled to the host's DPI here, once, as they enter the tree.
     for (int i = 0; i < element.AttrCount(); ++i) {
-        control->SetAttribute(element.AttrName(i), element.AttrValue(i));
+        control->ApplySkinAttribute(element.AttrName(i), element.AttrValue(i));
     }
     if (host) {
         // The host's InitTree attaches the tree for good once it is installed.
