@@ -155,10 +155,10 @@ bool CloseHostApplication(const InstallTimings& timings) {
         const bool ended = Wait(timings, process.Get(), timings.hostExitTimeoutMs);
         LogLine("host: process %s after %lu ms", ended ? "ended" : "still running",
                 static_cast<unsigned long>(GetTickCount() - start));
-    } else {
-        // The process cannot be watched: give it the short grace it always had.
-        Wait(timings, nullptr, kUnwatchedHostGraceMs);
+        return ended;
     }
+    // The process cannot be watched: give it the short grace it always had.
+    Wait(timings, nullptr, kUnwatchedHostGraceMs);
     return true;
 }
 
@@ -199,11 +199,14 @@ InstallResult SwapIn(UniqueHandle download, const std::wstring& targetPath, cons
 }
 
 // Starts what was installed. A program that does not come up gives its place back to the backup,
-// which is started instead; a data file that nothing opens stays installed.
+// which is started instead; a data file that nothing opens stays installed, as does a program in
+// a place the shell cannot start anything from.
 InstallResult StartInstalled(const std::wstring& targetPath, const InstallTimings& timings) {
     Wait(timings, nullptr, timings.settleMs);
     const bool program = IsWindowsImageFile(targetPath);
-    if (StartProgram(targetPath, program, timings.wait) || !program) {
+    const StartResult started = StartProgram(targetPath, program, timings.wait);
+    // From a place the shell cannot open, the old program would not start either.
+    if (started != StartResult::Failed || !program) {
         DropBackup(targetPath);
         return InstallResult::Installed;
     }
@@ -231,7 +234,8 @@ InstallResult InstallUpdate(UniqueHandle download, const std::wstring& targetPat
     const bool hostClosed = CloseHostApplication(timings);
     const InstallResult result = SwapIn(std::move(download), targetPath, timings, kReplaceSteps);
     if (result == InstallResult::Installed) return StartInstalled(targetPath, timings);
-    // The host was closed for nothing: the user gets the old program back, as it was started.
+    // The host was closed for nothing: the user gets the old program back, started as the new one
+    // would have been.
     if (hostClosed && result != InstallResult::NoTarget) StartProgram(targetPath, false, timings.wait);
     return result;
 }

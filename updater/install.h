@@ -40,7 +40,8 @@ constexpr ReplaceSteps kReplaceSteps = {FlushToDisk, RenameOver};
 // Sends the host application's window (from its shared record) the close request and waits for
 // its process to end. Does nothing when the host publishes no record, or when the record names a
 // window of this very process (stale or forged: closing it would end the update itself).
-// True when a request was sent.
+// True when a request was sent and the host's process is gone (or cannot be watched): the user
+// then has no running program until one is started.
 bool CloseHostApplication(const InstallTimings& timings);
 
 // Replaces `targetPath` with the content of the open `download` in one step: a copy made from

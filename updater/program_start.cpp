@@ -29,13 +29,20 @@ bool CameUp(HANDLE process, bool (*wait)(HANDLE, DWORD), DWORD& exitCode) {
     return true;
 }
 
+// Errors that are about the place rather than the program (a path the shell cannot open, such as
+// one of MAX_PATH characters or more): no other program would start from there either.
+bool IsPlaceError(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME ||
+           error == ERROR_FILENAME_EXCED_RANGE;
+}
+
 }  // namespace
 
 bool IsFailedStartStatus(DWORD exitCode) {
     return exitCode >= 0xC0000000u;
 }
 
-bool StartProgram(const std::wstring& path, bool watch, bool (*wait)(HANDLE handle, DWORD timeoutMs)) {
+StartResult StartProgram(const std::wstring& path, bool watch, bool (*wait)(HANDLE handle, DWORD timeoutMs)) {
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof info;
     // No error dialog: a failure is handled here, and nobody may be at the screen.
@@ -52,15 +59,15 @@ bool StartProgram(const std::wstring& path, bool watch, bool (*wait)(HANDLE hand
     SetErrorMode(errorMode);
     if (!opened) {
         LogLine("relaunch: failed, error %lu", error);
-        return false;
+        return IsPlaceError(error) ? StartResult::PlaceRefused : StartResult::Failed;
     }
     const UniqueHandle process(info.hProcess);
     DWORD exitCode = 0;
     if (watch && process && !CameUp(process.Get(), wait, exitCode)) {
         LogLine("relaunch: failed, the program ended at once with status 0x%08lX",
                 static_cast<unsigned long>(exitCode));
-        return false;
+        return StartResult::Failed;
     }
     LogLine("relaunch: started \"%s\"", Utf8(path).c_str());
-    return true;
+    return StartResult::Started;
 }

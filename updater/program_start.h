@@ -14,8 +14,14 @@ constexpr DWORD kStartWatchMs = 2000;
 // crash straight away) ends a process with, such as 0xC0000135 (a DLL missing) or 0xC000007B.
 bool IsFailedStartStatus(DWORD exitCode);
 
+enum class StartResult {
+    Started,
+    Failed,        // refused by the shell, or ended at once with an error status
+    PlaceRefused,  // the shell cannot open anything at that path (too long, say), whatever the file
+};
+
 // Opens `path` with the shell's "open" verb and no arguments. A program (`watch`) counts as
 // started when it waits for input, or still runs, or has ended without an error status after
 // kStartWatchMs; anything else (a data file included) counts as started when the shell could
 // open it. `wait` waits on a handle (null: plainly).
-bool StartProgram(const std::wstring& path, bool watch, bool (*wait)(HANDLE handle, DWORD timeoutMs));
+StartResult StartProgram(const std::wstring& path, bool watch, bool (*wait)(HANDLE handle, DWORD timeoutMs));

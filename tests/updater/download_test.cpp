@@ -111,8 +111,7 @@ TEST_F(DownloadTest, ErrorAndPartialAnswersFailAndStoreNothing) {
     server.Route("/empty-error", HttpResponse::Status(500, ""));
     // Never asked for a range: a partial answer is not the program.
     server.Route("/partial", HttpResponse::Status(206, BinaryBody(5000)));
-    // Nothing asked for a content coding: its bytes are not the file.
-    HttpResponse gzip = HttpResponse::Ok("\x1f\x8b\x08 compressed");
+    HttpResponse gzip = HttpResponse::Ok("\x1f\x8b\x08 compressed");  // a coding nobody asked for
     gzip.headers.emplace_back("Content-Encoding", "gzip");
     server.Route("/gzip", gzip);
     for (const char* route : {"/missing", "/broken", "/empty-error", "/partial", "/gzip"}) {

@@ -294,42 +294,38 @@ TEST_F(UpdaterProgramTest, FailuresAfterTheHostClosedBringTheOldProgramBack) {
     }
 }
 
-// Runs stopped (as if killed) after install step 1, 2, 3, then a whole one: each next run settles
-// what was left (`left`: what is beside the target after each).
-TEST_F(UpdaterProgramTest, InterruptedInstallationIsSettledByTheNextRun) {
-    const std::wstring target = Target(L"host_stopped.exe");
-    ASSERT_TRUE(WriteWholeFile(target, oldProgram));
-    const wchar_t* steps[] = {L"1", L"2", L"3", nullptr};
-    const std::vector<std::wstring> left[] = {{L".upd-new"}, {L".upd-new", L".upd-old"}, {L".upd-old"}, {L".log"}};
-    for (int run = 0; run < 4; ++run) {
-        SetEnvironmentVariableW(L"UPDATER_TEST_STOP_AFTER_STEP", steps[run]);
-        EXPECT_EQ(RunUpdater(Arguments("/new.exe", target)), steps[run] ? 3 : 1);
+// Runs stopped (as if killed) after install step 1, 2 and 3: each next run settles what was left
+// (`left`), the last one a whole update. While that one closes it holds nothing: an update of
+// another target runs, through a reset connection and a busy server.
+TEST_F(UpdaterProgramTest, InterruptedInstallsAreSettledAndAnUpdateDuringTheCloseRuns) {
+    const std::wstring target = Target(L"host_stopped.exe"), second = Target(L"host_second_of_two.exe");
+    ASSERT_TRUE(WriteWholeFile(target, oldProgram) && WriteWholeFile(second, oldProgram));
+    const std::vector<std::wstring> left[] = {{L".upd-new"}, {L".upd-new", L".upd-old"}, {L".upd-old"}};
+    for (int run = 0; run < 3; ++run) {
+        SetEnvironmentVariableW(L"UPDATER_TEST_STOP_AFTER_STEP", std::to_wstring(run + 1).c_str());
+        EXPECT_EQ(RunUpdater(Arguments("/new.exe", target)), 3);
         EXPECT_TRUE(ReadWholeFile(target) == (run < 2 ? oldProgram : newProgram)) << run;
-        std::vector<std::wstring> files = {L"host_stopped.exe"};
+        std::vector<std::wstring> files = {L"host_second_of_two.exe", L"host_stopped.exe"};
         for (const auto& suffix : left[run]) files.push_back(L"host_stopped.exe" + suffix);
-        EXPECT_EQ(FilesIn(folder), files) << run;  // the last run's new program started: its log
+        EXPECT_EQ(FilesIn(folder), files) << run;
     }
-}
-
-// An update asked for while the first updater closes runs, through a reset and a busy server.
-TEST_F(UpdaterProgramTest, UpdateAskedForWhileTheFirstClosesRunsAndRetries) {
-    const std::wstring first = Target(L"host_first_of_two.exe");
-    const std::wstring second = Target(L"host_second_of_two.exe");
-    ASSERT_TRUE(WriteWholeFile(first, oldProgram));
-    ASSERT_TRUE(WriteWholeFile(second, oldProgram));
+    SetEnvironmentVariableW(L"UPDATER_TEST_STOP_AFTER_STEP", nullptr);
     HttpResponse reset, busy = HttpResponse::Status(503, "busy");
     reset.resetConnection = true;
     busy.headers.emplace_back("Retry-After", "1");
     server.RouteSequence("/flaky.exe", {reset, busy, HttpResponse::Ok(newProgram)});
-
     ChildProcess firstRun;
-    ASSERT_TRUE(firstRun.Start(updater, Arguments("/new.exe", first)));
+    ASSERT_TRUE(firstRun.Start(updater, Arguments("/new.exe", target)));
     ASSERT_TRUE(WaitUntil([] { return ReadWindowRecord(CSingleInst().MappingName().c_str()) != nullptr; }, 20000));
     ASSERT_TRUE(WaitUntil([] { return ReadWindowRecord(CSingleInst().MappingName().c_str()) == nullptr; }, 30000));
     ASSERT_TRUE(firstRun.Running());
     EXPECT_EQ(RunUpdater(Arguments("/flaky.exe", second)), 1);
     EXPECT_EQ(server.RequestCount("/flaky.exe"), 3);
-    EXPECT_EQ(ReadWholeFile(second), newProgram);
     EXPECT_EQ(firstRun.Wait(kRunTimeoutMs), 1);
-    EXPECT_EQ(ReadWholeFile(first), newProgram);
+    for (const std::wstring& updated : {target, second}) {
+        EXPECT_TRUE(ReadWholeFile(updated) == newProgram);
+        EXPECT_TRUE(WaitUntil([&] { return LogHas(updated, "started new"); }, 10000));
+    }
+    EXPECT_EQ(FilesIn(folder), (std::vector<std::wstring>{L"host_second_of_two.exe", L"host_second_of_two.exe.log",
+                                                         L"host_stopped.exe", L"host_stopped.exe.log"}));
 }
