@@ -30,6 +30,17 @@ std::set<std::wstring> ClassNamesIn(CControlUI* root) {
     return names;
 }
 
+// The name of an element a client was handed as an object (VT_DISPATCH), which it clears.
+std::wstring NameOfElement(VARIANT& element) {
+    void* object = nullptr;
+    if (element.vt == VT_DISPATCH) element.pdispVal->QueryInterface(IID_IAccessible, &object);
+    VariantClear(&element);
+    if (!object) return L"(not an object)";
+    std::wstring name = ReadText(static_cast<IAccessible*>(object), &IAccessible::get_accName);
+    static_cast<IAccessible*>(object)->Release();
+    return name;
+}
+
 TEST(GallerySkin, BuildsEveryControlAndPaintsItsPictures) {
     CWindowHostUI::SetModuleInstance(GetModuleHandleW(nullptr));
     UseGalleryFolder();
@@ -147,12 +158,25 @@ TEST(GallerySkin, ScreenReaderSeesEveryRoleAndSwitchesPages) {
         ASSERT_TRUE(last);
         EXPECT_NE(last->state & STATE_SYSTEM_OFFSCREEN, 0);
 
-        // The tab list holds the page shown: the eight tiles, then the notes after a switch.
-        const AccessibleNode* tabs = tree.Find(ROLE_SYSTEM_PAGETABLIST, L"");
-        EXPECT_EQ(tabs->childCount, 8);
+        // Location, hit testing and the focus lead to the same element.
+        const AccessibleNode* slider = tree.Find(ROLE_SYSTEM_SLIDER, L"Slider");
         VARIANT self;
         self.vt = VT_I4;
         self.lVal = CHILDID_SELF;
+        LONG left = 0, top = 0, width = 0, height = 0;
+        ASSERT_HRESULT_SUCCEEDED(slider->object->accLocation(&left, &top, &width, &height, self));
+        EXPECT_GT(width, 0);
+        VARIANT hit;
+        VariantInit(&hit);
+        ASSERT_HRESULT_SUCCEEDED(tree.nodes[0].object->accHitTest(left + width / 2, top + height / 2, &hit));
+        EXPECT_EQ(NameOfElement(hit), L"Slider");
+        EXPECT_HRESULT_SUCCEEDED(slider->object->accSelect(SELFLAG_TAKEFOCUS, self));
+        ASSERT_HRESULT_SUCCEEDED(tree.nodes[0].object->get_accFocus(&hit));
+        EXPECT_EQ(NameOfElement(hit), L"Slider");
+
+        // The tab list holds the page shown: the eight tiles, then the notes after a switch.
+        const AccessibleNode* tabs = tree.Find(ROLE_SYSTEM_PAGETABLIST, L"");
+        EXPECT_EQ(tabs->childCount, 8);
         EXPECT_HRESULT_SUCCEEDED(tree.Find(ROLE_SYSTEM_PAGETAB, L"Notes")->object->accDoDefaultAction(self));
         LONG pages = 0;
         EXPECT_TRUE(WaitUntil([&] { return SUCCEEDED(tabs->object->get_accChildCount(&pages)) && pages == 1; }, 5000));

@@ -1,4 +1,5 @@
-// CControlAccessible: the IAccessible of the client area, of a control, or of an alert.
+// CControlAccessible: identity, child ids, properties and actions of an element (its place in
+// the tree: control_accessible_navigation.cpp).
 
 #include "ui/accessibility/control_accessible.h"
 
@@ -25,19 +26,6 @@ bool IsSelf(const VARIANT& child) {
     return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
 }
 
-void SetLong(VARIANT* out, LONG value) {
-    out->vt = VT_I4;
-    out->lVal = value;
-}
-
-std::vector<CControlUI*> ShownChildren(CControlUI* control) {
-    std::vector<CControlUI*> children;
-    if (control) {
-        CollectAccessibleChildren(control, children);
-    }
-    return children;
-}
-
 CWideString WindowText(HWND window) {
     wchar_t text[256] = L"";
     GetWindowTextW(window, text, 256);
@@ -53,6 +41,23 @@ CControlAccessible* CControlAccessible::Create(CAccessibleBridge* bridge, Kind k
 void CControlAccessible::Disconnect() {
     m_bridge = nullptr;
     m_control = nullptr;
+}
+
+void CControlAccessible::SetLong(VARIANT* out, LONG value) {
+    out->vt = VT_I4;
+    out->lVal = value;
+}
+
+std::vector<CControlUI*> CControlAccessible::ShownChildren(CControlUI* control) {
+    std::vector<CControlUI*> children;
+    if (control) {
+        CollectAccessibleChildren(control, children);
+    }
+    return children;
+}
+
+bool CControlAccessible::IsConnected() const {
+    return m_bridge && (m_kind != Kind::Control || m_control);
 }
 
 CControlUI* CControlAccessible::Self() const {
@@ -137,7 +142,7 @@ CControlAccessible* CControlAccessible::Resolve(const VARIANT& child) const {
 
 template <typename Call>
 HRESULT CControlAccessible::OnTarget(const VARIANT& child, Call call) {
-    if (!m_bridge || (m_kind == Kind::Control && !m_control)) {
+    if (!IsConnected()) {
         return CO_E_OBJNOTCONNECTED;
     }
     if (IsSelf(child)) {
@@ -150,75 +155,6 @@ HRESULT CControlAccessible::OnTarget(const VARIANT& child, Call call) {
     const HRESULT result = call(*target);
     target->Release();
     return result;
-}
-
-HRESULT CControlAccessible::ReturnElement(CControlUI* control, VARIANT* out) {
-    if (!control) {
-        return S_FALSE;
-    }
-    if (control == Self()) {
-        SetLong(out, CHILDID_SELF);
-        return S_OK;
-    }
-    CControlAccessible* object = m_bridge->ObjectFor(control);
-    if (!object) {
-        return E_OUTOFMEMORY;
-    }
-    out->vt = VT_DISPATCH;
-    out->pdispVal = object;
-    return S_OK;
-}
-
-// ---- Navigation ----
-
-HRESULT CControlAccessible::get_accParent(IDispatch** parent) {
-    if (!parent) {
-        return E_POINTER;
-    }
-    *parent = nullptr;
-    if (!m_bridge || (m_kind == Kind::Control && !m_control)) {
-        return CO_E_OBJNOTCONNECTED;
-    }
-    if (m_kind == Kind::Client) {
-        // The window's own object, where the system provides one.
-        void* object = nullptr;
-        if (SUCCEEDED(AccessibleObjectFromWindow(m_bridge->Window(), OBJID_WINDOW, IID_IDispatch, &object))) {
-            *parent = static_cast<IDispatch*>(object);
-            return S_OK;
-        }
-        return S_FALSE;
-    }
-    CControlUI* root = m_bridge->Root();
-    CControlUI* shown = m_kind == Kind::Alert ? root : AccessibleParentOf(m_control, root);
-    if (!shown) {
-        return S_FALSE;
-    }
-    *parent = m_bridge->ObjectFor(shown);
-    return *parent ? S_OK : E_OUTOFMEMORY;
-}
-
-HRESULT CControlAccessible::get_accChildCount(LONG* count) {
-    if (!count) {
-        return E_POINTER;
-    }
-    *count = 0;
-    if (!m_bridge || (m_kind == Kind::Control && !m_control)) {
-        return CO_E_OBJNOTCONNECTED;
-    }
-    *count = static_cast<LONG>(ShownChildren(Self()).size());
-    return S_OK;
-}
-
-HRESULT CControlAccessible::get_accChild(VARIANT child, IDispatch** object) {
-    if (!object) {
-        return E_POINTER;
-    }
-    *object = nullptr;
-    if (!m_bridge || (m_kind == Kind::Control && !m_control)) {
-        return CO_E_OBJNOTCONNECTED;
-    }
-    *object = Resolve(child);
-    return *object ? S_OK : E_INVALIDARG;
 }
 
 HRESULT CControlAccessible::accNavigate(LONG direction, VARIANT start, VARIANT* end) {
@@ -239,85 +175,6 @@ HRESULT CControlAccessible::accNavigate(LONG direction, VARIANT start, VARIANT* 
         }
         return target.ReturnElement(direction == NAVDIR_FIRSTCHILD ? children.front() : children.back(), end);
     });
-}
-
-HRESULT CControlAccessible::Sibling(bool next, VARIANT* end) {
-    CControlUI* root = m_bridge->Root();
-    CControlUI* self = Self();
-    if (m_kind != Kind::Control || !self) {
-        return S_FALSE;
-    }
-    const std::vector<CControlUI*> siblings = ShownChildren(AccessibleParentOf(self, root));
-    for (size_t i = 0; i < siblings.size(); ++i) {
-        if (siblings[i] != self) {
-            continue;
-        }
-        if (next ? i + 1 >= siblings.size() : i == 0) {
-            return S_FALSE;
-        }
-        return ReturnElement(siblings[next ? i + 1 : i - 1], end);
-    }
-    return S_FALSE;
-}
-
-// The shown control deepest in the tree under the point; later children lie on top.
-HRESULT CControlAccessible::accHitTest(LONG x, LONG y, VARIANT* hit) {
-    if (!hit) {
-        return E_POINTER;
-    }
-    VariantInit(hit);
-    if (!m_bridge || (m_kind == Kind::Control && !m_control)) {
-        return CO_E_OBJNOTCONNECTED;
-    }
-    POINT point = {x, y};
-    ScreenToClient(m_bridge->Window(), &point);
-    CControlUI* found = Self();
-    if (!found || !PtInRect(&found->Pos(), point)) {
-        return S_FALSE;
-    }
-    for (bool deeper = true; deeper;) {
-        deeper = false;
-        const std::vector<CControlUI*> children = ShownChildren(found);
-        for (auto it = children.rbegin(); it != children.rend(); ++it) {
-            if (PtInRect(&(*it)->Pos(), point)) {
-                found = *it;
-                deeper = true;
-                break;
-            }
-        }
-    }
-    return ReturnElement(found, hit);
-}
-
-HRESULT CControlAccessible::get_accFocus(VARIANT* focus) {
-    if (!focus) {
-        return E_POINTER;
-    }
-    VariantInit(focus);
-    if (!m_bridge || (m_kind == Kind::Control && !m_control)) {
-        return CO_E_OBJNOTCONNECTED;
-    }
-    CControlUI* root = m_bridge->Root();
-    CControlUI* self = Self();
-    CControlUI* focused = m_bridge->Host()->FocusedControl();
-    if (!focused && m_kind == Kind::Client && GetFocus() == m_bridge->Window()) {
-        focused = self;
-    }
-    // Only a focus inside this element is reported.
-    for (CControlUI* up = focused; up; up = AccessibleParentOf(up, root)) {
-        if (up == self) {
-            return ReturnElement(NearestShown(focused, root), focus);
-        }
-    }
-    return S_FALSE;
-}
-
-HRESULT CControlAccessible::get_accSelection(VARIANT* selection) {
-    if (!selection) {
-        return E_POINTER;
-    }
-    VariantInit(selection);
-    return m_bridge ? DISP_E_MEMBERNOTFOUND : CO_E_OBJNOTCONNECTED;
 }
 
 // ---- Properties ----

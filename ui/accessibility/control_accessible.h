@@ -10,6 +10,8 @@
 
 #include <oleacc.h>
 
+#include <vector>
+
 class CAccessibleBridge;
 class CControlUI;
 
@@ -60,6 +62,10 @@ private:
         : m_bridge(bridge), m_kind(kind), m_control(control) {}
     ~CControlAccessible() = default;
 
+    static void SetLong(VARIANT* out, LONG value);
+    static std::vector<CControlUI*> ShownChildren(CControlUI* control);
+    // False once the control died or the bridge ended.
+    bool IsConnected() const;
     // The control this object describes (the current root for the client area), or null.
     CControlUI* Self() const;
     // The object a child id names, as a new reference: this object for CHILDID_SELF.
