@@ -104,7 +104,7 @@ struct LoaderLog {
 };
 std::vector<std::wstring> LoaderLog::calls;
 
-TEST(HostImages, EachNameDecodesOnceAndFailuresAreNotRemembered) {
+TEST(HostImages, EachNameDecodesOnceAndAFailureIsReadOnceUntilTheResourcesChange) {
     LoaderLog::calls.clear();
     CWindowHostUI host;
     EXPECT_EQ(nullptr, host.ImageFor(L"a.png", nullptr, 0));  // no decoder yet
@@ -114,6 +114,11 @@ TEST(HostImages, EachNameDecodesOnceAndFailuresAreNotRemembered) {
     EXPECT_EQ(0xFF00FFu, image->mask);
     EXPECT_EQ(image, host.ImageFor(L"a.png", L"PNG", 0));  // type and mask of later requests ignored
     EXPECT_EQ(nullptr, host.CacheImage(L"a.png", nullptr, 0));
+    EXPECT_EQ(nullptr, host.ImageFor(L"missing", nullptr, 0));
+    EXPECT_EQ(nullptr, host.ImageFor(L"missing", nullptr, 0));
+    EXPECT_EQ((std::vector<std::wstring>{L"a.png", L"a.png", L"missing"}), LoaderLog::calls);
+    const CWideString folder = CWindowHostUI::ResourceFolder();
+    CWindowHostUI::SetResourceFolder(folder);  // a new resource location: the name is read again
     EXPECT_EQ(nullptr, host.ImageFor(L"missing", nullptr, 0));
     EXPECT_EQ(nullptr, host.ImageFor(L"missing", nullptr, 0));
     EXPECT_EQ((std::vector<std::wstring>{L"a.png", L"a.png", L"missing", L"missing"}), LoaderLog::calls);

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdlib>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,9 @@ public:
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
         messages.push_back(message);
+        if (message == throwOn) {
+            throw std::bad_alloc();
+        }
         if (message == WM_NCCREATE) {
             handleDuringNcCreate = WindowHandle();
         } else if (message == kAnswerMessage) {
@@ -71,6 +75,7 @@ public:
     bool ownerEnabledAtClose = false;
     bool visibleAtClose = false;
     int closesToRefuse = 0;
+    UINT throwOn = WM_USER + 999;  // a message whose handler runs out of memory
     int finalCalls = 0;
     HWND finalWindow = nullptr;
     HWND handleAtFinal = reinterpret_cast<HWND>(1);
@@ -230,6 +235,17 @@ TEST_F(WindowWndTest, MessagesReachTheObjectFromCreationToTheFinalMessage) {
 
     // Once finished the object can take a new window.
     EXPECT_NE(CreatePopup(wnd, 10, 10), nullptr);
+}
+
+// Running out of memory inside a handler ends at the window procedure: the message fails (a
+// creation is refused), nothing unwinds through the system's frames, and the window goes on.
+TEST_F(WindowWndTest, AllocationFailureInAHandlerNeverUnwindsThroughTheWindowProcedure) {
+    CProbeWnd wnd(L"WndTestOutOfMemory");
+    wnd.throwOn = WM_APP + 50;
+    const HWND window = wnd.Create(nullptr, L"t", WS_POPUP, 0, 0, 0, 10, 10);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(::SendMessageW(window, WM_APP + 50, 0, 0), 0);
+    EXPECT_EQ(::SendMessageW(window, kAnswerMessage, 1, 0), 0x1234 + 1);
 }
 
 TEST_F(WindowWndTest, WindowOfTheClassWithoutAnObjectGetsDefaultHandling) {

@@ -6,7 +6,7 @@
 #include <new>
 
 #include "ui/util/attribute_parse.h"
-#include "ui/controls/deletion_watch.h"
+#include "ui/util/deletion_watch.h"
 #include "ui/controls/tab_layout.h"
 #include "ui/core/window_host.h"
 #include "ui/draw/gdi_painter.h"
@@ -57,11 +57,7 @@ CButtonUI::CButtonUI() {
     m_textStyle = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
 }
 
-CButtonUI::~CButtonUI() {
-    if (m_deleted) {
-        *m_deleted = true;
-    }
-}
+CButtonUI::~CButtonUI() = default;
 
 const wchar_t* CButtonUI::ClassName() const {
     return L"ButtonUI";
@@ -87,7 +83,7 @@ bool CButtonUI::Activate() {
         return false;
     }
     if (CWindowHostUI* host = m_host) {
-        CDeletionWatch watch(m_deleted);
+        CDeletionWatch watch(m_deletionSlot);
         // Delivered synchronously: the listener has run when this returns.
         host->SendNotification(this, L"click", 0, 0);
         if (!watch.Deleted()) {
@@ -147,7 +143,7 @@ void CButtonUI::HandleEvent(UIEvent& event) {
         case EventButtonUp:
             if (m_state & ButtonCaptured) {
                 if (inside) {
-                    CDeletionWatch watch(m_deleted);
+                    CDeletionWatch watch(m_deletionSlot);
                     Activate();
                     if (watch.Deleted()) {
                         return;

@@ -88,8 +88,6 @@ private:
     DWORD m_pushedTextColor = 0;
     DWORD m_focusedTextColor = 0;
     int m_bindTabIndex = -1;
-    // Set while a "click" listener runs, so that a listener that deletes this button is noticed.
-    bool* m_deleted = nullptr;
     // The state images and the bound tab layout name, allocated when a skin sets one.
     std::unique_ptr<Images> m_images;
 };

@@ -1,5 +1,7 @@
 // Scrolling of a container's content through its scroll bars, and the bars created on demand.
 
+#include <new>
+
 #include "ui/controls/container.h"
 #include "ui/controls/scroll_bar.h"
 #include "ui/core/window_host.h"
@@ -161,7 +163,10 @@ void CContainerUI::EnableScrollBar(bool vertical, bool horizontal) {
 }
 
 CScrollBarUI* CContainerUI::CreateScrollBar(bool horizontal) {
-    auto* bar = new CScrollBarUI;
+    auto* bar = new (std::nothrow) CScrollBarUI;
+    if (!bar) {
+        return nullptr;  // the container simply has no bar
+    }
     bar->SetOwner(this);
     bar->SetHorizontal(horizontal);
     bar->AttachHost(m_host, nullptr, false);

@@ -7,6 +7,9 @@
 CControlUI::CControlUI() = default;
 
 CControlUI::~CControlUI() {
+    if (m_deletionSlot) {
+        *m_deletionSlot = true;
+    }
     if (m_extras) {
         m_extras->destroyListeners.Run(this);
     }

@@ -285,4 +285,7 @@ protected:
     SIZE m_borderRound = {0, 0};
     RECT m_paintRect = {0, 0, 0, 0};
     RECT m_sideBorders = {0, 0, 0, 0};
+    // Set by the destructor while a CDeletionWatch runs, so that a call that lets listeners run
+    // notices when one of them deleted this control.
+    bool* m_deletionSlot = nullptr;
 };

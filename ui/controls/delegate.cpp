@@ -1,5 +1,7 @@
 #include "ui/controls/delegate.h"
 
+#include "ui/util/deletion_watch.h"
+
 CListenerList::~CListenerList() {
     if (m_destroyed) {
         *m_destroyed = true;
@@ -48,26 +50,20 @@ int CListenerList::Count() const {
 
 bool CListenerList::Run(void* param) {
     bool goOn = true;
-    bool destroyed = false;
-    bool* outer = m_destroyed;
-    m_destroyed = &destroyed;
+    CDeletionWatch watch(m_destroyed);
     ++m_running;
     // The size is re-read on each step: listeners added during the run are run as well.
     for (int i = 0; goOn && i < m_items.GetSize(); ++i) {
         auto* listener = static_cast<CDelegateBase*>(m_items.GetAt(i));
         if (listener) {
             goOn = listener->Invoke(param);
-            if (destroyed) {
+            if (watch.Deleted()) {
                 // The list is gone with its control: nothing of it may be touched, and the
                 // event or notification goes no further.
-                if (outer) {
-                    *outer = true;
-                }
                 return false;
             }
         }
     }
-    m_destroyed = outer;
     if (--m_running == 0 && !m_removedWhileRunning.IsEmpty()) {
         Compact();
     }

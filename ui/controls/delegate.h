@@ -2,6 +2,7 @@
 // Listener lists of a control. A CDelegateBase is a callable that receives the control (or the
 // event record for event listeners) and answers whether the run should go on.
 
+#include <new>
 #include <utility>
 
 #include "ui/util/pointer_array.h"
@@ -23,10 +24,11 @@ private:
     Callable m_callable;
 };
 
-// Wraps any callable taking a void* and returning bool.
+// Wraps any callable taking a void* and returning bool; null when memory runs out (a listener
+// list refuses null).
 template <typename Callable>
 CDelegateBase* MakeDelegate(Callable callable) {
-    return new CDelegate<Callable>(std::move(callable));
+    return new (std::nothrow) CDelegate<Callable>(std::move(callable));
 }
 
 // An ordered list that owns its delegates. A listener may remove itself (or another one) while

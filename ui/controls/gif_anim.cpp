@@ -162,8 +162,12 @@ void CGifAnimUI::ReleaseImage() {
 }
 
 void CGifAnimUI::PrepareAnimation() {
-    if (m_image == nullptr && !m_fileName.IsEmpty()) {
+    // A file that failed is not read again at every paint (the host remembers it).
+    if (m_image == nullptr && !m_fileName.IsEmpty() && !(m_host && m_host->IsKnownUnreadable(m_fileName, true))) {
         m_image = LoadAnimationImage(m_fileName);
+        if (m_image == nullptr && m_host) {
+            m_host->RememberUnreadable(m_fileName, true);
+        }
     }
     if (m_image == nullptr) {
         return;

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "ui/util/attribute_parse.h"
+#include "ui/util/deletion_watch.h"
 #include "ui/core/window_host.h"
 #include "ui/draw/gdi_painter.h"
 #include "ui/util/pointer_array.h"
@@ -33,35 +34,12 @@ const OptionAttribute kOptionAttributes[] = {
      [](COptionUI& o, const wchar_t* v) { o.SetCheckedTextColor(attr::ParseColor(v)); }},
 };
 
-// Tells whether the option was deleted while a listener ran: the destructor sets the flag.
-class DeletionFlag {
-public:
-    explicit DeletionFlag(bool*& slot) : m_slot(slot), m_outer(slot) { slot = &m_deleted; }
-    ~DeletionFlag() {
-        if (!m_deleted) {
-            m_slot = m_outer;
-        } else if (m_outer) {
-            *m_outer = true;
-        }
-    }
-    DeletionFlag(const DeletionFlag&) = delete;
-    DeletionFlag& operator=(const DeletionFlag&) = delete;
-    bool Deleted() const { return m_deleted; }
-
-private:
-    bool*& m_slot;
-    bool* m_outer;
-    bool m_deleted = false;
-};
 
 }  // namespace
 
 COptionUI::COptionUI() = default;
 
 COptionUI::~COptionUI() {
-    if (m_deleted) {
-        *m_deleted = true;
-    }
     LeaveGroup();
 }
 
@@ -77,7 +55,7 @@ void* COptionUI::CastTo(const wchar_t* name) {
 }
 
 bool COptionUI::Activate() {
-    DeletionFlag flag(m_deleted);
+    CDeletionWatch flag(m_deletionSlot);
     if (!CButtonUI::Activate()) {
         return false;
     }
@@ -129,7 +107,7 @@ void COptionUI::SetChecked(bool on) {
         UncheckOtherMembers();
     }
     if (host) {
-        DeletionFlag flag(m_deleted);
+        CDeletionWatch flag(m_deletionSlot);
         host->SendNotification(this, L"selectchanged", 0, 0);
         if (flag.Deleted()) {
             return;

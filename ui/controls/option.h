@@ -76,8 +76,6 @@ private:
     DWORD m_checkedBackColor = 0;
     DWORD m_checkedTextColor = 0;
     std::unique_ptr<CWideString[]> m_images;  // kOptionImages strings, made on first use
-    // Set while "click" is delivered, so that a listener that deletes this option is noticed.
-    bool* m_deleted = nullptr;
 };
 
 class CCheckBoxUI : public COptionUI {

@@ -6,7 +6,7 @@
 #include <cwchar>
 
 #include "ui/util/attribute_parse.h"
-#include "ui/controls/deletion_watch.h"
+#include "ui/util/deletion_watch.h"
 #include "ui/controls/layout_math.h"
 #include "ui/core/window_host.h"
 
@@ -32,11 +32,7 @@ int IndexAfterMove(int selected, int from, int to) {
 
 CTabLayoutUI::CTabLayoutUI() = default;
 
-CTabLayoutUI::~CTabLayoutUI() {
-    if (m_deletedFlag) {
-        *m_deletedFlag = true;
-    }
-}
+CTabLayoutUI::~CTabLayoutUI() = default;
 
 const wchar_t* CTabLayoutUI::ClassName() const {
     return L"TabLayoutUI";
@@ -141,7 +137,7 @@ bool CTabLayoutUI::ShowPage(int index) {
     int previous = m_selected;
     m_selected = index;
     // Focus moves deliver events and notifications whose listeners may delete this layout.
-    CDeletionWatch watch(m_deletedFlag);
+    CDeletionWatch watch(m_deletionSlot);
     if (SwitchPages(index, watch) && m_host) {
         m_host->SendNotification(this, L"tabselect", static_cast<WPARAM>(index),
                                  static_cast<LPARAM>(previous));

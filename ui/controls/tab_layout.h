@@ -43,5 +43,4 @@ private:
     bool SwitchPages(int index, const CDeletionWatch& watch);
 
     int m_selected = -1;
-    bool* m_deletedFlag = nullptr;  // set by the destructor; see CDeletionWatch
 };

@@ -167,10 +167,16 @@ public:
 
     // ---- Image cache (window_host_images.cpp) ----
     // The decoder the cache calls on a miss; without one nothing can be cached.
-    void SetImageLoader(SkinImageLoader loader) { m_imageLoader = loader; }
+    void SetImageLoader(SkinImageLoader loader);
     // The cached image under the name, decoding and caching it on a miss. Only this host's cache
-    // is consulted; the type and mask of later requests are ignored once a name is cached.
+    // is consulted; the type and mask of later requests are ignored once a name is cached. A
+    // name that failed is not tried again until the resources change (see IsKnownUnreadable).
     LoadedImage* ImageFor(const wchar_t* name, const wchar_t* resourceType, DWORD mask);
+    // Failed reads of images and animations, remembered per host so that a missing or broken
+    // file in a skin costs one read, not one per paint. Forgotten when the resource folder or
+    // skin archive changes, the decoder changes, or the images are cleared.
+    bool IsKnownUnreadable(const wchar_t* name, bool animation);
+    void RememberUnreadable(const wchar_t* name, bool animation);
     // Decodes and caches; null when decoding fails (nothing is remembered, the next request
     // tries again) or the name is cached already. With a resource type the name must start
     // with a decimal digit: its value's low 16 bits are the resource identifier.
@@ -229,6 +235,8 @@ public:
     static CWideString ExecutableFolder();
     static void SetResourceFolder(const wchar_t* path);
     static const CWideString& ResourceFolder();
+    // Changes whenever the resource folder or the skin archive does.
+    static unsigned ResourceGeneration();
     static void UseSkinArchiveMemory(const void* data, unsigned size);
     static void UseSkinArchiveFile(const wchar_t* archiveFileName);
     static const CWideString& SkinArchiveName();
@@ -485,6 +493,8 @@ private:
     CWindowHostUI* m_resourceParent = nullptr;
     PointerArray m_customFonts;     // FontRecord*, owned
     StringPointerMap m_images{83};  // LoadedImage*, owned
+    StringPointerMap m_unreadable{83};  // names whose read failed; no values
+    unsigned m_unreadableGeneration = 0;  // the ResourceGeneration() they were recorded in
     SkinImageLoader m_imageLoader = nullptr;
     StringPointerMap m_groups{83};  // PointerArray*, owned
 

@@ -1,5 +1,6 @@
-// CWindowHostUI: the image cache. Each image is decoded once per host and name; failures are not
-// remembered, so an image that appears later (a file copied into place) is found on the next try.
+// CWindowHostUI: the image cache. Each image is decoded once per host and name. A failure is
+// remembered too, until the resources change: a typo in a skin must not turn every paint into
+// file and archive reads, yet a file put in place under a new resource folder or archive is found.
 
 #include <cwchar>
 #include <cwctype>
@@ -43,7 +44,45 @@ LoadedImage* CWindowHostUI::ImageFor(const wchar_t* name, const wchar_t* resourc
     if (auto* image = static_cast<LoadedImage*>(m_images.Find(name))) {
         return image;
     }
-    return CacheImage(name, resourceType, mask);
+    if (IsKnownUnreadable(name, false)) {
+        return nullptr;
+    }
+    LoadedImage* image = CacheImage(name, resourceType, mask);
+    if (!image && m_imageLoader) {
+        RememberUnreadable(name, false);
+    }
+    return image;
+}
+
+void CWindowHostUI::SetImageLoader(SkinImageLoader loader) {
+    m_imageLoader = loader;
+    m_unreadable.Resize(83);
+}
+
+namespace {
+
+// Animations are read by another decoder, so their failures are kept apart from the images'.
+CWideString UnreadableKey(const wchar_t* name, bool animation) {
+    CWideString key(animation ? L"*" : L"");
+    key += name;
+    return key;
+}
+
+}  // namespace
+
+bool CWindowHostUI::IsKnownUnreadable(const wchar_t* name, bool animation) {
+    if (m_unreadableGeneration != ResourceGeneration()) {
+        m_unreadable.Resize(83);
+        m_unreadableGeneration = ResourceGeneration();
+    }
+    return name && m_unreadable.Find(UnreadableKey(name, animation)) != nullptr;
+}
+
+// A full table (out of memory) only means the name is read again next time.
+void CWindowHostUI::RememberUnreadable(const wchar_t* name, bool animation) {
+    if (name && !IsKnownUnreadable(name, animation)) {
+        m_unreadable.Insert(UnreadableKey(name, animation), this);
+    }
 }
 
 LoadedImage* CWindowHostUI::CacheImage(const wchar_t* name, const wchar_t* resourceType, DWORD mask) {
@@ -79,4 +118,5 @@ void CWindowHostUI::ClearImages() {
         DestroyImage(static_cast<LoadedImage*>(m_images.Find(m_images.GetAt(i), false)));
     }
     m_images.Resize(83);
+    m_unreadable.Resize(83);
 }

@@ -15,6 +15,7 @@ struct ResourceLocation {
     CWideString archiveName;
     bool archiveKept = false;
     CZipArchive archive;
+    unsigned generation = 0;  // counts the changes of the folder and the archive
 };
 
 // Built on first use so that loaders running during static initialisation still find it.
@@ -54,6 +55,7 @@ CWideString CWindowHostUI::ExecutableFolder() {
 
 void CWindowHostUI::SetResourceFolder(const wchar_t* path) {
     CWideString& folder = Location().folder;
+    ++Location().generation;
     folder = path != nullptr ? path : L"";
     if (!folder.IsEmpty()) {
         wchar_t last = folder[folder.GetLength() - 1];
@@ -61,6 +63,10 @@ void CWindowHostUI::SetResourceFolder(const wchar_t* path) {
             folder += L'\\';
         }
     }
+}
+
+unsigned CWindowHostUI::ResourceGeneration() {
+    return Location().generation;
 }
 
 const CWideString& CWindowHostUI::ResourceFolder() {
@@ -75,6 +81,7 @@ void CWindowHostUI::UseSkinArchiveMemory(const void* data, unsigned size) {
         return;
     }
     location.archive.Close();
+    ++location.generation;
     location.archiveName = kMemoryArchiveName;
     location.archiveKept = true;
     location.archive.OpenMemory(data, size);
@@ -87,6 +94,7 @@ void CWindowHostUI::UseSkinArchiveFile(const wchar_t* archiveFileName) {
         return;
     }
     location.archive.Close();
+    ++location.generation;
     location.archiveName = name;
     location.archiveKept = true;
     location.archive.OpenFile(location.folder + name);

@@ -3,6 +3,8 @@
 
 #include "ui/core/window_host.h"
 
+#include <new>
+
 #include "ui/controls/control.h"
 
 namespace {
@@ -63,8 +65,8 @@ bool CWindowHostUI::StartTimer(CControlUI* control, UINT localId, UINT elapse) {
     if (!NextNativeTimerId(nativeId) || !SetTimer(m_window, nativeId, elapse, nullptr)) {
         return false;
     }
-    auto* entry = new TimerEntry{control, localId, m_window, nativeId, false};
-    if (!m_timers.Add(entry)) {
+    auto* entry = new (std::nothrow) TimerEntry{control, localId, m_window, nativeId, false};
+    if (!entry || !m_timers.Add(entry)) {
         KillTimer(m_window, nativeId);
         delete entry;
         return false;

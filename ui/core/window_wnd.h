@@ -61,6 +61,8 @@ protected:
 
 private:
     // `superclass` chooses where the object pointer lives: the property or the user-data slot.
+    static LRESULT RouteWithoutUnwinding(bool superclass, HWND window, UINT message, WPARAM wParam,
+                                         LPARAM lParam);
     static LRESULT Route(bool superclass, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static CWindowWnd* Bind(bool superclass, HWND window, LPARAM createParams);
     LRESULT Finish(bool superclass, HWND window, WPARAM wParam, LPARAM lParam);

@@ -2,6 +2,8 @@
 // hand it the window's messages, from WM_NCCREATE up to WM_NCDESTROY.
 #include "ui/core/window_wnd.h"
 
+#include <new>
+
 namespace {
 
 // Property name under which superclassed windows keep their object. A system class (the edit
@@ -36,11 +38,25 @@ void ForgetObject(bool superclass, HWND window) {
 }  // namespace
 
 LRESULT CALLBACK CWindowWnd::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return Route(false, window, message, wParam, lParam);
+    return RouteWithoutUnwinding(false, window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK CWindowWnd::ControlProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return Route(true, window, message, wParam, lParam);
+    return RouteWithoutUnwinding(true, window, message, wParam, lParam);
+}
+
+// The one rule for running out of memory inside a message. The framework makes its own objects
+// with nothrow new and reports a failed allocation as false or null. What can still throw (the
+// standard library's strings and containers, in the framework or in a window's handlers) ends
+// here: an exception must never unwind through the system's frames that called the window
+// procedure. The message then counts as failed: creation is refused, anything else answers 0.
+LRESULT CWindowWnd::RouteWithoutUnwinding(bool superclass, HWND window, UINT message, WPARAM wParam,
+                                          LPARAM lParam) {
+    try {
+        return Route(superclass, window, message, wParam, lParam);
+    } catch (const std::bad_alloc&) {
+        return message == WM_CREATE ? -1 : 0;
+    }
 }
 
 LRESULT CWindowWnd::Route(bool superclass, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -6,6 +6,7 @@
 
 #include <minizip/iowin32.h>  // needs the ioapi declarations that unzip.h brings in
 
+#include <new>
 #include <vector>
 
 namespace {
@@ -71,7 +72,10 @@ bool CZipArchive::OpenMemory(const void* data, unsigned size) {
     if (data == nullptr || size == 0) {
         return false;
     }
-    m_memory.reset(new ZipMemoryStream{static_cast<const unsigned char*>(data), size, 0});
+    m_memory.reset(new (std::nothrow) ZipMemoryStream{static_cast<const unsigned char*>(data), size, 0});
+    if (!m_memory) {
+        return false;
+    }
     zlib_filefunc_def table;
     FillMemoryFileFunctions(&table, m_memory.get());
     return OpenWith(unzOpen2("membuffer", &table));

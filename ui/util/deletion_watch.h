@@ -1,8 +1,9 @@
 #pragma once
-// Notices that a control was deleted while a listener it called ran. The control keeps a
-// `bool*` slot that its destructor sets when it is not null; a watch hands the slot a flag of
-// its own for its lifetime. Watches nest (a notification inside another one), and a deletion
-// is passed on to every outer watch.
+// The one answer to "was I deleted during this call": an object that calls out (to listeners,
+// notifications, focus moves) keeps a `bool*` slot that its destructor sets when it is not null;
+// a watch hands the slot a flag of its own for its lifetime. Watches nest (a notification inside
+// another one), and a deletion is passed on to every outer watch. Controls have the slot in
+// their base (CControlUI::m_deletionSlot); listener lists have their own.
 
 class CDeletionWatch {
 public:
