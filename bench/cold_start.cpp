@@ -221,6 +221,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring updaterArguments = Quoted(server.WideUrl("/held.exe")) + L" " + Quoted(kTarget);
     std::vector<Program> programs = {{L"plain window", ProgramFolder() + L"bench_plain_window.exe", L"", {}},
                                      {L"plain, updater's DLLs", ProgramFolder() + L"bench_plain_window_imports.exe", L"", {}},
+                                     {L"plain, window's DLLs", ProgramFolder() + L"bench_plain_window_ui_imports.exe", L"", {}},
                                      {L"updater.exe", ProgramFolder() + L"updater.exe", updaterArguments, {}}};
     if (argc > 1) programs.push_back({argv[1], argv[1], updaterArguments, {}});
     int serial = 0;

@@ -10,7 +10,9 @@
 
 #ifdef PLAIN_WINDOW_WITH_UPDATER_IMPORTS
 // The same program importing every DLL updater.exe imports: the difference is what loading them
-// costs a process at its start. One function of each is referenced, never called.
+// costs a process at its start. One function of each is referenced, never called. A third build
+// leaves out the DLLs only the download needs (TLS, sockets, proxy, hashes): what the window
+// alone would import.
 #include <gdiplus.h>
 #include <objbase.h>
 #include <shellapi.h>
@@ -26,9 +28,11 @@ extern void* volatile g_imports[];
 void* volatile g_imports[] = {
     reinterpret_cast<void*>(&Gdiplus::GdiplusStartup), reinterpret_cast<void*>(&CoInitialize),
     reinterpret_cast<void*>(&Shell_NotifyIconW),         reinterpret_cast<void*>(&InitCommonControlsEx),
+#ifndef PLAIN_WINDOW_WITHOUT_DOWNLOAD_IMPORTS
     reinterpret_cast<void*>(&CertOpenSystemStoreW),      reinterpret_cast<void*>(&WinHttpOpen),
     reinterpret_cast<void*>(&WSAStartup),                reinterpret_cast<void*>(&BCryptOpenAlgorithmProvider),
     reinterpret_cast<void*>(&AcquireCredentialsHandleW), reinterpret_cast<void*>(&RegOpenKeyExW),
+#endif
 };
 }
 #endif
