@@ -189,7 +189,8 @@ TEST_F(ImageDraw, ControlBaseDrawsItsBackgroundImage) {
 }  // namespace
 
 // At a display scale the description's corners and "dest" are scaled, and an image drawn for
-// the scale ("name@2x.png") is used, its "source" read at that scale.
+// the scale ("name@2x.png") is used, its "source" read at that scale; a picture of another
+// scale is redrawn once at the display's.
 TEST_F(ImageDraw, DisplayScaleScalesCornersAndDestAndPicksTheDrawnVariant) {
     folder.WritePng(L"v.png", {kRed}, 1, 1);
     folder.WritePng(L"v@2x.png", {kGreen, kBlue}, 2, 1);
@@ -204,8 +205,10 @@ TEST_F(ImageDraw, DisplayScaleScalesCornersAndDestAndPicksTheDrawnVariant) {
         {192, L"file='grid.png' corner='1,1,1,1'", {0, 0, 18, 18}, 2, 0, kGreen},
         {192, L"file='grid.png' corner='1,1,1,1'", {0, 0, 18, 18}, 16, 17, kGrey},
         {192, L"file='grid.png' corner='1,1,1,1'", {0, 0, 18, 18}, 1, 9, kWhite},
-        {144, L"file='grid.png' corner='1,1,1,1'", {0, 0, 9, 9}, 1, 1, kRed},  // 1.5 rounds to 2
-        {144, L"file='grid.png' corner='1,1,1,1'", {0, 0, 9, 9}, 7, 7, kGrey},
+        // Redrawn once at 150 % (3 x 3 becomes 5 x 5, averaged): the cells' centres stay pure.
+        {144, L"file='grid.png' corner='1,1,1,1'", {0, 0, 9, 9}, 0, 0, kRed},
+        {144, L"file='grid.png' corner='1,1,1,1'", {0, 0, 9, 9}, 4, 4, kBlack},
+        {144, L"file='grid.png' corner='1,1,1,1'", {0, 0, 9, 9}, 8, 8, kGrey},
         {192, L"file='green.png' dest='1,1,3,3'", {0, 0, 9, 9}, 1, 1, 0},
         {192, L"file='green.png' dest='1,1,3,3'", {0, 0, 9, 9}, 2, 2, kGreen},
         {192, L"file='green.png' dest='1,1,3,3'", {0, 0, 9, 9}, 5, 5, kGreen},
