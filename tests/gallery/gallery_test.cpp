@@ -8,6 +8,7 @@
 
 #include "gallery/gallery_skin.h"
 #include "tests/controls/test_window.h"
+#include "tests/support/display_dpi.h"
 #include "ui/controls/button.h"
 #include "ui/controls/container.h"
 #include "ui/controls/gif_anim.h"
@@ -33,6 +34,9 @@ TEST(GallerySkin, BuildsEveryControlAndPaintsItsPictures) {
     UseGalleryFolder();
     TestWindow window(kGalleryWidth, kGalleryHeight);
     CWindowHostUI& host = window.Host();
+    // Run at the prefix's DPI (96), and again in a child run at 144 DPI.
+    const int dpi = RequestedTestDpi() ? RequestedTestDpi() : 96;
+    EXPECT_EQ(dpi, host.Dpi());
     CControlUI* root = BuildGallerySkin(host);
     ASSERT_NE(nullptr, root);
     ASSERT_TRUE(host.AttachRoot(root));
@@ -44,9 +48,9 @@ TEST(GallerySkin, BuildsEveryControlAndPaintsItsPictures) {
         L"TileLayoutUI",     L"ScrollBarUI",        L"EditUI",      L"GifAnimUI"};
     EXPECT_EQ(expected, ClassNamesIn(root));
 
-    const RECT client = {0, 0, kGalleryWidth, kGalleryHeight};
+    const RECT client = {0, 0, host.Scale(kGalleryWidth), host.Scale(kGalleryHeight)};
     root->SetPos(client);
-    TestCanvas canvas(kGalleryWidth, kGalleryHeight);
+    TestCanvas canvas(client.right, client.bottom);
     root->Paint(canvas.DC(), client);
     // A picture that cannot be drawn is cleared, so the texts still being there means they were.
     auto* button = static_cast<CButtonUI*>(host.FindControlByName(L"button_ok")->CastTo(L"Button"));
@@ -60,6 +64,9 @@ TEST(GallerySkin, BuildsEveryControlAndPaintsItsPictures) {
     CScrollBarUI* bar = history->VerticalScrollBar();
     ASSERT_TRUE(bar);
     EXPECT_TRUE(bar->IsVisible());
+    // Lengths from class defaults and from the elements are scaled alike.
+    EXPECT_EQ(bar->Pos().right - bar->Pos().left, host.Scale(10));
+    EXPECT_EQ(button->Pos().bottom - button->Pos().top, host.Scale(24));
     EXPECT_NE(L'\0', *bar->PartImage(ScrollPartThumb, ScrollImageNormal));
     EXPECT_NE(L'\0', *button->StateImage(CButtonUI::NormalImage));
     EXPECT_NE(L'\0', *medium->OptionImageText(COptionUI::CheckedImage));
@@ -67,7 +74,7 @@ TEST(GallerySkin, BuildsEveryControlAndPaintsItsPictures) {
     EXPECT_TRUE(medium->IsChecked());
     // The checked radio's dot, drawn 4 pixels down in the option's row.
     const RECT& pos = medium->Pos();
-    EXPECT_EQ(0x2F77C4u, canvas.Pixel(pos.left + 7, pos.top + 11) & 0xFFFFFF);
+    EXPECT_EQ(0x2F77C4u, canvas.Pixel(pos.left + host.Scale(7), pos.top + host.Scale(11)) & 0xFFFFFF);
 
     // The page buttons are bound to the tab layout by name.
     CControlUI* notes = host.FindControlByName(L"notes");
@@ -76,6 +83,11 @@ TEST(GallerySkin, BuildsEveryControlAndPaintsItsPictures) {
     EXPECT_TRUE(host.FindControlByName(L"tab_notes")->Activate());
     EXPECT_TRUE(notes->IsVisible());
     EXPECT_FALSE(host.FindControlByName(L"tiles_child")->IsVisible());
+}
+
+TEST(GallerySkin, EveryControlScalesAt144Dpi) {
+    if (RequestedTestDpi()) GTEST_SKIP() << "a child run";
+    EXPECT_EQ(0, RunCasesAtDpi(144, L"GallerySkin.BuildsEveryControlAndPaintsItsPictures"));
 }
 
 }  // namespace
