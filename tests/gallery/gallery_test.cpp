@@ -10,6 +10,7 @@
 #include "tests/controls/test_window.h"
 #include "tests/support/accessible_walk.h"
 #include "tests/support/process.h"
+#include "tests/support/display_dpi.h"
 #include "ui/controls/button.h"
 #include "ui/controls/container.h"
 #include "ui/controls/gif_anim.h"
@@ -46,6 +47,9 @@ TEST(GallerySkin, BuildsEveryControlAndPaintsItsPictures) {
     UseGalleryFolder();
     TestWindow window(kGalleryWidth, kGalleryHeight);
     CWindowHostUI& host = window.Host();
+    // Run at the prefix's DPI (96), and again in a child run at 144 DPI.
+    const int dpi = RequestedTestDpi() ? RequestedTestDpi() : 96;
+    EXPECT_EQ(dpi, host.Dpi());
     CControlUI* root = BuildGallerySkin(host);
     ASSERT_NE(nullptr, root);
     ASSERT_TRUE(host.AttachRoot(root));
@@ -57,9 +61,9 @@ TEST(GallerySkin, BuildsEveryControlAndPaintsItsPictures) {
         L"TileLayoutUI",     L"ScrollBarUI",        L"EditUI",      L"GifAnimUI"};
     EXPECT_EQ(expected, ClassNamesIn(root));
 
-    const RECT client = {0, 0, kGalleryWidth, kGalleryHeight};
+    const RECT client = {0, 0, host.Scale(kGalleryWidth), host.Scale(kGalleryHeight)};
     root->SetPos(client);
-    TestCanvas canvas(kGalleryWidth, kGalleryHeight);
+    TestCanvas canvas(client.right, client.bottom);
     root->Paint(canvas.DC(), client);
     // A picture that cannot be drawn is cleared, so the texts still being there means they were.
     auto* button = static_cast<CButtonUI*>(host.FindControlByName(L"button_ok")->CastTo(L"Button"));
@@ -73,6 +77,9 @@ TEST(GallerySkin, BuildsEveryControlAndPaintsItsPictures) {
     CScrollBarUI* bar = history->VerticalScrollBar();
     ASSERT_TRUE(bar);
     EXPECT_TRUE(bar->IsVisible());
+    // Lengths from class defaults and from the elements are scaled alike.
+    EXPECT_EQ(bar->Pos().right - bar->Pos().left, host.Scale(10));
+    EXPECT_EQ(button->Pos().bottom - button->Pos().top, host.Scale(24));
     EXPECT_NE(L'\0', *bar->PartImage(ScrollPartThumb, ScrollImageNormal));
     EXPECT_NE(L'\0', *button->StateImage(CButtonUI::NormalImage));
     EXPECT_NE(L'\0', *medium->OptionImageText(COptionUI::CheckedImage));
@@ -80,7 +87,7 @@ TEST(GallerySkin, BuildsEveryControlAndPaintsItsPictures) {
     EXPECT_TRUE(medium->IsChecked());
     // The checked radio's dot, drawn 4 pixels down in the option's row.
     const RECT& pos = medium->Pos();
-    EXPECT_EQ(0x2F77C4u, canvas.Pixel(pos.left + 7, pos.top + 11) & 0xFFFFFF);
+    EXPECT_EQ(0x2F77C4u, canvas.Pixel(pos.left + host.Scale(7), pos.top + host.Scale(11)) & 0xFFFFFF);
 
     // The page buttons are bound to the tab layout by name.
     CControlUI* notes = host.FindControlByName(L"notes");
@@ -184,6 +191,11 @@ TEST(GallerySkin, ScreenReaderSeesEveryRoleAndSwitchesPages) {
     PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(gallery.Wait(10000), 0);
     CoUninitialize();
+}
+
+TEST(GallerySkin, EveryControlScalesAt144Dpi) {
+    if (RequestedTestDpi()) GTEST_SKIP() << "a child run";
+    EXPECT_EQ(0, RunCasesAtDpi(144, L"GallerySkin.BuildsEveryControlAndPaintsItsPictures"));
 }
 
 }  // namespace

@@ -52,14 +52,18 @@ int RequestedTestDpi() {
     return GetEnvironmentVariableW(kDpiVariable, text, 16) ? static_cast<int>(wcstol(text, nullptr, 10)) : 0;
 }
 
-long RunCasesAtDpi(int dpi, const std::wstring& filter) {
+long RunSelfAtDpi(int dpi, const std::wstring& arguments) {
     ScopedLogPixels setting(static_cast<DWORD>(dpi));
     if (!setting.Set()) return -1;
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     SetEnvironmentVariableW(kDpiVariable, std::to_wstring(dpi).c_str());
     ChildProcess child;
-    const bool started = child.Start(self, L"--gtest_filter=" + filter);
+    const bool started = child.Start(self, arguments);
     SetEnvironmentVariableW(kDpiVariable, nullptr);
     return started ? child.Wait(120000) : -1;
+}
+
+long RunCasesAtDpi(int dpi, const std::wstring& filter) {
+    return RunSelfAtDpi(dpi, L"--gtest_filter=" + filter);
 }

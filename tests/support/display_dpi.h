@@ -8,6 +8,9 @@
 // The DPI a child run was started for; 0 in an ordinary run.
 int RequestedTestDpi();
 
-// Runs this test program's cases matching `filter` at `dpi`; the child's exit code (0 when its
-// cases passed), or -1 when it could not be run.
+// Runs this program again with `arguments` at `dpi`; the child's exit code, or -1 when it could
+// not be run or did not end within two minutes.
+long RunSelfAtDpi(int dpi, const std::wstring& arguments);
+
+// Runs this test program's cases matching `filter` at `dpi`; 0 when they passed.
 long RunCasesAtDpi(int dpi, const std::wstring& filter);

@@ -35,6 +35,15 @@ LoadedImage* LoadVariant(SkinImageLoader loader, const wchar_t* name, DWORD mask
     return nullptr;
 }
 
+// The image for the display: a variant (or the original) redrawn once at the display's scale.
+LoadedImage* LoadForDisplay(SkinImageLoader loader, const wchar_t* name, DWORD mask, int displayDpi) {
+    LoadedImage* image = LoadVariant(loader, name, mask, displayDpi);
+    if (image && image->dpi != displayDpi) {
+        ScaleLoadedImage(*image, displayDpi);
+    }
+    return image;
+}
+
 }  // namespace
 
 LoadedImage* CWindowHostUI::ImageFor(const wchar_t* name, const wchar_t* resourceType, DWORD mask) {
@@ -97,7 +106,7 @@ LoadedImage* CWindowHostUI::CacheImage(const wchar_t* name, const wchar_t* resou
         WORD id = static_cast<WORD>(wcstol(name, nullptr, 10));
         image = m_imageLoader(MAKEINTRESOURCEW(id), resourceType, mask);
     } else {
-        image = LoadVariant(m_imageLoader, name, mask, m_dpi);
+        image = LoadForDisplay(m_imageLoader, name, mask, m_dpi);
     }
     if (!image) {
         return nullptr;

@@ -21,3 +21,9 @@ struct LoadedImage {
 // integer resource identifier in the pointer's place (MAKEINTRESOURCEW). Returns a record made
 // with new (nothrow) or null.
 using SkinImageLoader = LoadedImage* (*)(const wchar_t* source, const wchar_t* resourceType, DWORD mask);
+
+// Redraws the image for another display DPI once, with a smoothing filter, so that every later
+// draw copies its corners one to one instead of stretching them: the bitmap is replaced by one
+// of the size the DPI asks for and `dpi` becomes the display's. False, with the image as it
+// was, when that cannot be done (drawing then scales each piece instead).
+bool ScaleLoadedImage(LoadedImage& image, int displayDpi);
