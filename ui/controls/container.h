@@ -90,6 +90,9 @@ public:
     virtual CScrollBarUI* VerticalScrollBar() const;
     virtual CScrollBarUI* HorizontalScrollBar() const;
     virtual void PlaceFloatChild(int index);
+    // The children outside the flow of a placement: a hidden one is skipped, a floating one is
+    // placed by PlaceFloatChild. True when the child at `index` is one of them.
+    bool PlaceOutOfFlow(int index);
     virtual void UpdateScrollBars(RECT rc, int cxRequired, int cyRequired);
 
 protected:

@@ -45,16 +45,22 @@ void CContainerUI::SetPos(RECT rc) {
     CControlUI::SetPos(rc);
     RECT inner = InsetRect();
     for (int i = 0; i < m_items.GetSize(); ++i) {
-        CControlUI* child = ItemAt(i);
-        if (!child->IsVisible()) {
-            continue;
-        }
-        if (child->IsFloat()) {
-            PlaceFloatChild(i);
-        } else {
-            child->SetPos(inner);
+        if (!PlaceOutOfFlow(i)) {
+            ItemAt(i)->SetPos(inner);
         }
     }
+}
+
+bool CContainerUI::PlaceOutOfFlow(int index) {
+    CControlUI* child = ItemAt(index);
+    if (!child->IsVisible()) {
+        return true;
+    }
+    if (child->IsFloat()) {
+        PlaceFloatChild(index);
+        return true;
+    }
+    return false;
 }
 
 // A floating child sits at its float offset from the edge the offset's sign names. With

@@ -93,14 +93,10 @@ void CLinearLayoutUI::SetPos(RECT rc) {
     long long remaining = axis.Main(available);
     long long needed = 0;
     for (int i = 0; i < m_items.GetSize(); ++i) {
+        if (PlaceOutOfFlow(i)) {
+            continue;
+        }
         CControlUI* child = ItemAt(i);
-        if (!child->IsVisible()) {
-            continue;
-        }
-        if (child->IsFloat()) {
-            PlaceFloatChild(i);
-            continue;
-        }
         RECT pad = child->Padding();
         remaining -= axis.MainBefore(pad);
         int length = axis.Main(child->MeasureSize(axis.Size(ToInt(remaining), axis.Cross(available))));

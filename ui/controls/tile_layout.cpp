@@ -83,14 +83,10 @@ void CTileLayoutUI::SetPos(RECT rc) {
     GridWalk walk = {inner.left - horizontalPos, inner.top - verticalPos, width / m_columns, 0, 0};
     int needed = 0;
     for (int i = 0; i < m_items.GetSize(); ++i) {
+        if (PlaceOutOfFlow(i)) {
+            continue;
+        }
         CControlUI* child = ItemAt(i);
-        if (!child->IsVisible()) {
-            continue;
-        }
-        if (child->IsFloat()) {
-            PlaceFloatChild(i);
-            continue;
-        }
         if (walk.item % m_columns == 0) {
             walk.rowHeight = RowHeight(i, walk.columnWidth);
         }
