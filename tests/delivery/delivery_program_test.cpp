@@ -208,6 +208,12 @@ TEST_F(DeliveryProgramTest, RefusedCertificatesRedirectsAndHashesInstallNothing)
 
 // The whole check on each kind of certificate, revocation server reachable or not (revoked: above).
 TEST_F(DeliveryProgramTest, EveryRefusalHoldsWhetherOrNotRevocationCanBeChecked) {
+    // Wine's chain engine keeps the roots it first read for the life of a process, and an earlier
+    // case (the publisher checks) may have read them before this suite trusted its authority.
+    if (!IsSelfRun()) {
+        EXPECT_EQ(RunCasesInFreshProcess(L"DeliveryProgramTest.EveryRefusalHoldsWhetherOrNotRevocationCanBeChecked"), 0);
+        return;
+    }
     const HRESULT refusals[] = {0, CERT_E_CN_NO_MATCH, CERT_E_CHAINING, CERT_E_EXPIRED, CERT_E_WRONG_USAGE};
     const char* kinds[] = {"good", "wronghost", "unknown", "expired", "clientonly"};
     for (int i = 0; i < 5; ++i) {

@@ -55,13 +55,10 @@ int RequestedTestDpi() {
 long RunSelfAtDpi(int dpi, const std::wstring& arguments) {
     ScopedLogPixels setting(static_cast<DWORD>(dpi));
     if (!setting.Set()) return -1;
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
     SetEnvironmentVariableW(kDpiVariable, std::to_wstring(dpi).c_str());
-    ChildProcess child;
-    const bool started = child.Start(self, arguments);
+    const long result = RunSelf(arguments);
     SetEnvironmentVariableW(kDpiVariable, nullptr);
-    return started ? child.Wait(120000) : -1;
+    return result;
 }
 
 long RunCasesAtDpi(int dpi, const std::wstring& filter) {

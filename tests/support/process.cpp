@@ -138,3 +138,25 @@ std::vector<std::wstring> FilesIn(const std::wstring& folder) {
 bool LogHas(const std::wstring& exe, const std::string& line) {
     return ReadWholeFile(exe + L".log").find(line) != std::string::npos;
 }
+
+namespace {
+constexpr wchar_t kSelfRunVariable[] = L"UPDATER_TEST_SELF_RUN";
+}  // namespace
+
+long RunSelf(const std::wstring& arguments) {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    ChildProcess child;
+    return child.Start(self, arguments) ? child.Wait(120000) : -1;
+}
+
+long RunCasesInFreshProcess(const std::wstring& filter) {
+    SetEnvironmentVariableW(kSelfRunVariable, L"1");
+    const long result = RunSelf(L"--gtest_filter=" + filter);
+    SetEnvironmentVariableW(kSelfRunVariable, nullptr);
+    return result;
+}
+
+bool IsSelfRun() {
+    return GetEnvironmentVariableW(kSelfRunVariable, nullptr, 0) != 0;
+}

@@ -28,6 +28,15 @@ private:
 
 // The folder of the running test program (all built programs sit together in bin/).
 std::wstring ProgramFolder();
+
+// Runs this test program's cases matching `filter` in a fresh process of their own; 0 when they
+// passed, -1 when the run could not start or did not end within two minutes. A case that needs a
+// clean process (Wine reads some settings, and its root certificates, once per process) calls
+// this and returns unless IsSelfRun() says it already is that process.
+long RunCasesInFreshProcess(const std::wstring& filter);
+bool IsSelfRun();
+// Runs this program again with `arguments`; its exit code, or -1 as above.
+long RunSelf(const std::wstring& arguments);
 // A fresh, empty folder under the temporary folder, unique to this process and `name`, removed
 // with everything in it when the object goes.
 class ScratchFolder {
