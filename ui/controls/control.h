@@ -228,6 +228,10 @@ protected:
     void KeepFloatOffsetRelativeToParent(const RECT& rc);
     void ApplyPosAttribute(const wchar_t* value);
     void ApplyBorderSizeAttribute(const wchar_t* value);
+    // Reads a name="value" list and hands each entry to `apply` (SetAttribute dispatches to the
+    // subclass).
+    using AttributeSetter = void (CControlUI::*)(const wchar_t* name, const wchar_t* value);
+    void ApplyEachAttribute(const wchar_t* list, AttributeSetter apply);
     // The attribute table of the base; false for a name it does not know.
     bool ApplyBaseAttribute(const wchar_t* name, const wchar_t* value);
 

@@ -4,7 +4,6 @@
 
 #include "ui/controls/control.h"
 #include "ui/core/window_host.h"
-#include "ui/util/attribute_parse.h"
 #include "ui/util/dpi_scale.h"
 
 namespace {
@@ -33,12 +32,7 @@ void CControlUI::ApplySkinAttribute(const wchar_t* name, const wchar_t* value) {
 }
 
 void CControlUI::ApplySkinAttributeText(const wchar_t* list) {
-    attr::CAttributeListReader reader(list);
-    CWideString name;
-    CWideString value;
-    while (reader.Next(name, value)) {
-        ApplySkinAttribute(name, value);
-    }
+    ApplyEachAttribute(list, &CControlUI::ApplySkinAttribute);
 }
 
 void CControlUI::RescaleSkinLengths() {
