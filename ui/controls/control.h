@@ -61,8 +61,6 @@ struct ControlExtras {
     UINT_PTR userTag = 0;
     int toolTipWidth = 300;
     wchar_t shortcut = 0;
-    // The length attributes the skin gave, unscaled, so a DPI change can apply them again.
-    CWideString skinLengths;
 };
 
 class CControlUI {
@@ -272,4 +270,7 @@ protected:
     SIZE m_borderRound = {0, 0};
     RECT m_paintRect = {0, 0, 0, 0};
     RECT m_sideBorders = {0, 0, 0, 0};
+    // Owned; the length attributes the skin gave, as written, so a DPI change can apply them
+    // again (control_dpi.cpp). A block of its own: most layouts need no extras block.
+    CWideString* m_skinLengths = nullptr;
 };
