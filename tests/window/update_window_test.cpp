@@ -297,7 +297,6 @@ TEST_F(UpdateWindowTest, LaysTheSkinOutAtTheDisplayDpiAndFollowsDpiChanges) {
     const RECT& barRect = bar->Pos();
     EXPECT_NEAR(ChangedColumns(empty, Picture(handle), client.right, barRect),
                 barRect.right - barRect.left - 2 * dpi::ScaleLength(1, dpi), 1);
-
     SendMessageW(handle, WM_DOWNLOAD_PROGRESS, 42, 0);
     std::vector<RECT> after;
     for (int next : {dpi == 144 ? 192 : 144, dpi}) {
