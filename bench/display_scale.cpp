@@ -32,14 +32,12 @@ double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
+// Milliseconds since the first call.
 double NowMs() {
-    static LARGE_INTEGER origin = [] {
-        LARGE_INTEGER t;
-        QueryPerformanceCounter(&t);
-        return t;
-    }();
+    static LARGE_INTEGER origin = {};
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
+    if (origin.QuadPart == 0) origin = now;
     return BenchSeconds(origin, now) * 1000.0;
 }
 

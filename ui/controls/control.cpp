@@ -17,6 +17,7 @@ CControlUI::~CControlUI() {
         m_host->ForgetControl(this);
     }
     delete m_extras;
+    delete m_skinLengths;
 }
 
 const ControlExtras& CControlUI::ReadExtras() const {

@@ -61,8 +61,6 @@ struct ControlExtras {
     UINT_PTR userTag = 0;
     int toolTipWidth = 300;
     wchar_t shortcut = 0;
-    // The length attributes the skin gave, unscaled, so a DPI change can apply them again.
-    CWideString skinLengths;
 };
 
 class CControlUI {
@@ -245,6 +243,10 @@ protected:
     void KeepFloatOffsetRelativeToParent(const RECT& rc);
     void ApplyPosAttribute(const wchar_t* value);
     void ApplyBorderSizeAttribute(const wchar_t* value);
+    // Reads a name="value" list and hands each entry to `apply` (SetAttribute dispatches to the
+    // subclass).
+    using AttributeSetter = void (CControlUI::*)(const wchar_t* name, const wchar_t* value);
+    void ApplyEachAttribute(const wchar_t* list, AttributeSetter apply);
     // The attribute table of the base; false for a name it does not know.
     bool ApplyBaseAttribute(const wchar_t* name, const wchar_t* value);
 
@@ -288,4 +290,7 @@ protected:
     // Set by the destructor while a CDeletionWatch runs, so that a call that lets listeners run
     // notices when one of them deleted this control.
     bool* m_deletionSlot = nullptr;
+    // Owned; the length attributes the skin gave, as written, so a DPI change can apply them
+    // again (control_dpi.cpp). A block of its own: most layouts need no extras block.
+    CWideString* m_skinLengths = nullptr;
 };

@@ -81,11 +81,15 @@ void CControlUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
 }
 
 void CControlUI::ApplyAttributeText(const wchar_t* list) {
+    ApplyEachAttribute(list, &CControlUI::SetAttribute);
+}
+
+void CControlUI::ApplyEachAttribute(const wchar_t* list, AttributeSetter apply) {
     attr::CAttributeListReader reader(list);
     CWideString name;
     CWideString value;
     while (reader.Next(name, value)) {
-        SetAttribute(name, value);
+        (this->*apply)(name, value);
     }
 }
 

@@ -2,9 +2,10 @@
 // attribute is kept, so a later DPI change scales from it again instead of from an already
 // rounded value (moving between monitors and back gives the same pixels).
 
+#include <new>
+
 #include "ui/controls/control.h"
 #include "ui/core/window_host.h"
-#include "ui/util/attribute_parse.h"
 #include "ui/util/dpi_scale.h"
 
 namespace {
@@ -24,29 +25,32 @@ void CControlUI::ApplySkinAttribute(const wchar_t* name, const wchar_t* value) {
         SetAttribute(name, value);
         return;
     }
-    CWideString& lengths = Extras().skinLengths;
-    lengths += name;
-    lengths += kNameEnd;
-    lengths += value;
-    lengths += kEntryEnd;
-    SetAttribute(name, dpi::ScaleAttributeValue(name, value, m_host ? m_host->Dpi() : dpi::kSkinDpi));
+    if (!m_skinLengths) {
+        m_skinLengths = new (std::nothrow) CWideString;
+    }
+    if (m_skinLengths) {  // without memory the length is still applied, only not re-scaled later
+        *m_skinLengths += name;
+        *m_skinLengths += kNameEnd;
+        *m_skinLengths += value;
+        *m_skinLengths += kEntryEnd;
+    }
+    const int dpi = m_host ? m_host->Dpi() : dpi::kSkinDpi;
+    if (dpi == dpi::kSkinDpi) {
+        SetAttribute(name, value);  // no copy of the value: the common case, and building is hot
+    } else {
+        SetAttribute(name, dpi::ScaleAttributeValue(name, value, dpi));
+    }
 }
 
 void CControlUI::ApplySkinAttributeText(const wchar_t* list) {
-    attr::CAttributeListReader reader(list);
-    CWideString name;
-    CWideString value;
-    while (reader.Next(name, value)) {
-        ApplySkinAttribute(name, value);
-    }
+    ApplyEachAttribute(list, &CControlUI::ApplySkinAttribute);
 }
 
 void CControlUI::RescaleSkinLengths() {
-    if (!m_extras || m_extras->skinLengths.IsEmpty()) {
+    if (!m_skinLengths) {
         return;
     }
-    // A copy: applying an attribute may touch the extras block.
-    const CWideString lengths = m_extras->skinLengths;
+    const CWideString lengths = *m_skinLengths;
     const int dpi = m_host ? m_host->Dpi() : dpi::kSkinDpi;
     for (int start = 0; start < lengths.GetLength();) {
         int nameEnd = lengths.Find(kNameEnd, start);

@@ -1,5 +1,6 @@
 #include "ui/util/dpi_scale.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cwchar>
@@ -19,44 +20,26 @@ struct LengthAttribute {
     LengthKind kind;
 };
 
-const LengthAttribute kLengthAttributes[] = {
-    {L"pos", kFour},
-    {L"padding", kFour},
-    {L"inset", kFour},
-    {L"textpadding", kFour},
+const LengthAttribute kLengthAttributes[] = {  // sorted by name: looked up for every attribute
+    {L"borderround", kTwo},      {L"bordersize", kBorder},  {L"bottombordersize", kOne},
+    {L"childpadding", kOne},     {L"height", kOne},         {L"hscrollbarstyle", kStyleList},
+    {L"inset", kFour},           {L"itemsize", kTwo},       {L"leftbordersize", kOne},
+    {L"linesize", kOne},         {L"maxheight", kOne},      {L"maxwidth", kOne},
+    {L"minheight", kOne},        {L"minwidth", kOne},       {L"padding", kFour},
+    {L"pos", kFour},             {L"rightbordersize", kOne}, {L"scrollstepsize", kOne},
+    {L"sepheight", kOne},        {L"sepwidth", kOne},       {L"textpadding", kFour},
+    {L"thumbsize", kTwo},        {L"topbordersize", kOne},  {L"vscrollbarstyle", kStyleList},
     {L"width", kOne},
-    {L"height", kOne},
-    {L"minwidth", kOne},
-    {L"minheight", kOne},
-    {L"maxwidth", kOne},
-    {L"maxheight", kOne},
-    {L"childpadding", kOne},
-    {L"scrollstepsize", kOne},
-    {L"sepwidth", kOne},
-    {L"sepheight", kOne},
-    {L"linesize", kOne},
-    {L"bordersize", kBorder},
-    {L"leftbordersize", kOne},
-    {L"topbordersize", kOne},
-    {L"rightbordersize", kOne},
-    {L"bottombordersize", kOne},
-    {L"borderround", kTwo},
-    {L"itemsize", kTwo},
-    {L"thumbsize", kTwo},
-    {L"vscrollbarstyle", kStyleList},
-    {L"hscrollbarstyle", kStyleList},
 };
 
 const LengthAttribute* FindLengthAttribute(const wchar_t* name) {
     if (!name) {
         return nullptr;
     }
-    for (const LengthAttribute& entry : kLengthAttributes) {
-        if (wcscmp(entry.name, name) == 0) {
-            return &entry;
-        }
-    }
-    return nullptr;
+    const LengthAttribute* end = kLengthAttributes + sizeof(kLengthAttributes) / sizeof(kLengthAttributes[0]);
+    const LengthAttribute* found = std::lower_bound(
+        kLengthAttributes, end, name, [](const LengthAttribute& e, const wchar_t* n) { return wcscmp(e.name, n) < 0; });
+    return found != end && wcscmp(found->name, name) == 0 ? found : nullptr;
 }
 
 bool IsSkinDpi(int dpi) {
