@@ -11,8 +11,8 @@
 #include <schannel.h>
 
 #include <cstring>
-#include <memory>
 
+#include "updater/crypto_handles.h"
 #include "updater/trusted_roots_preload.h"
 #include "updater/update_log.h"
 
@@ -21,10 +21,6 @@ namespace {
 constexpr DWORD kRevocationWaitMs = 10000;
 // SECURITY_FLAG_IGNORE_REVOCATION of wininet.h (whose other names clash with WinHTTP's).
 constexpr DWORD kPolicyIgnoresRevocation = 0x00000080;
-
-struct ChainFreer {
-    void operator()(PCCERT_CHAIN_CONTEXT chain) const { CertFreeCertificateChain(chain); }
-};
 
 class RemoteCertificate {
 public:
@@ -130,7 +126,7 @@ DWORD CheckServerCertificate(PCCERT_CONTEXT certificate, const std::wstring& hos
                                  chainFlags, nullptr, &rawChain)) {
         return GetLastError() != 0 ? GetLastError() : static_cast<DWORD>(CERT_E_CHAINING);
     }
-    std::unique_ptr<const CERT_CHAIN_CONTEXT, ChainFreer> chain(rawChain);
+    const ChainPtr chain(rawChain);
 
     // The SSL policy stops at the first error it finds, and an unknown revocation status comes
     // before the host name: told to mind revocation, it would never compare the name when no
