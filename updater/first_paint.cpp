@@ -5,12 +5,12 @@
 
 #include <windows.h>
 
+#include "ui/util/unique_handle.h"
+
 void SignalFirstPaint() {
     wchar_t name[128];
     const DWORD length = GetEnvironmentVariableW(kFirstPaintEventVariable, name, ARRAYSIZE(name));
     if (length == 0 || length >= ARRAYSIZE(name)) return;
-    HANDLE event = OpenEventW(EVENT_MODIFY_STATE, FALSE, name);
-    if (event == nullptr) return;
-    SetEvent(event);
-    CloseHandle(event);
+    const UniqueHandle event(OpenEventW(EVENT_MODIFY_STATE, FALSE, name));
+    if (event) SetEvent(event.Get());
 }

@@ -52,7 +52,7 @@ StartResult StartProgram(const std::wstring& path, bool watch, bool (*wait)(HAND
     info.nShow = SW_SHOWNORMAL;
     // A new process inherits this mode: a loader that misses a DLL then ends the process at once
     // instead of holding it open behind a message box, which would pass for a running program.
-    const UINT errorMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+    const UINT errorMode = GetErrorMode();
     SetErrorMode(errorMode | SEM_FAILCRITICALERRORS);
     const bool opened = ShellExecuteExW(&info) != FALSE;
     const DWORD error = GetLastError();
