@@ -29,13 +29,13 @@
 #include "tests/support/code_signing.h"
 #include "tests/support/process.h"
 #include "tests/support/tls_server.h"
-#include "updater/authenticode_check.h"
-#include "updater/download.h"
-#include "updater/integrity.h"
+#include "updater/trust/authenticode_check.h"
+#include "updater/delivery/download.h"
+#include "updater/delivery/integrity.h"
 #include "updater/paths.h"
-#include "updater/publisher_pin.h"
-#include "updater/tls_verify.h"
-#include "updater/trusted_roots_preload.h"
+#include "updater/trust/publisher_pin.h"
+#include "updater/delivery/tls_verify.h"
+#include "updater/delivery/trusted_roots_preload.h"
 
 #include <curl/curl.h>
 

@@ -18,7 +18,7 @@
 
 #include "tests/support/process.h"
 #include "updater/paths.h"
-#include "updater/window_record.h"
+#include "updater/install/window_record.h"
 
 namespace {
 

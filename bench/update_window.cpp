@@ -21,7 +21,7 @@
 
 #include "tests/support/process.h"
 #include "ui/core/window_host.h"
-#include "updater/download.h"
+#include "updater/delivery/download.h"
 #include "updater/paths.h"
 #include "updater/update_window.h"
 

@@ -8,9 +8,9 @@
 
 #include "ui/core/window_host.h"
 #include "updater/command_line.h"
-#include "updater/trusted_roots_preload.h"
+#include "updater/delivery/trusted_roots_preload.h"
 #include "updater/update_log.h"
-#include "updater/url_text.h"
+#include "updater/delivery/url_text.h"
 #include "updater/update_window.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {

@@ -8,10 +8,10 @@
 
 #include "ui/controls/progress.h"
 #include "ui/core/window_dpi.h"
-#include "updater/download_file.h"
+#include "updater/delivery/download_file.h"
 #include "updater/first_paint.h"
-#include "updater/install.h"
-#include "updater/install_leftovers.h"
+#include "updater/install/install.h"
+#include "updater/install/install_leftovers.h"
 #include "updater/paths.h"
 #include "updater/responsive_wait.h"
 #include "updater/update_log.h"

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "ui/core/window_impl_base.h"
-#include "updater/download.h"
-#include "updater/single_instance.h"
+#include "updater/delivery/download.h"
+#include "updater/install/single_instance.h"
 #include "ui/util/unique_handle.h"
 
 class CControlUI;

@@ -15,10 +15,10 @@
 #include "tests/support/process.h"
 #include "tests/support/proxy_server.h"
 #include "tests/support/tls_server.h"
-#include "updater/integrity.h"
+#include "updater/delivery/integrity.h"
 #include "updater/paths.h"
-#include "updater/tls_verify.h"
-#include "updater/window_record.h"
+#include "updater/delivery/tls_verify.h"
+#include "updater/install/window_record.h"
 
 namespace {
 

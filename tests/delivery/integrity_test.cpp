@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "updater/integrity.h"
+#include "updater/delivery/integrity.h"
 
 namespace {
 

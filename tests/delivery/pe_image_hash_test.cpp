@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "updater/pe_image_hash.h"
+#include "updater/trust/pe_image_hash.h"
 
 namespace {
 

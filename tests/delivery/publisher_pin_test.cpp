@@ -11,10 +11,10 @@
 #include "client/updater_client.h"
 #include "tests/support/code_signing.h"
 #include "tests/support/process.h"
-#include "updater/authenticode_check.h"
+#include "updater/trust/authenticode_check.h"
 #include "updater/paths.h"
-#include "updater/publisher_pin.h"
-#include "updater/window_record.h"
+#include "updater/trust/publisher_pin.h"
+#include "updater/install/window_record.h"
 
 namespace {
 

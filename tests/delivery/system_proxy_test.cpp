@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "updater/system_proxy.h"
+#include "updater/delivery/system_proxy.h"
 
 TEST(SystemProxy, ProxyListEntryForAScheme) {
     struct Case {

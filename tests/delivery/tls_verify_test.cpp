@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "updater/tls_verify.h"
+#include "updater/delivery/tls_verify.h"
 
 TEST(TlsVerify, OnlyAnUnknownRevocationStatusIsForgiven) {
     struct Case {

@@ -9,7 +9,7 @@
 #include <shellapi.h>
 
 #include "ui/util/unique_handle.h"
-#include "updater/window_record.h"
+#include "updater/install/window_record.h"
 
 TEST(UpdaterClient, CommandLineGivesBackEveryArgumentExactly) {
     const std::wstring tricky[] = {

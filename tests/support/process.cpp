@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "updater/paths.h"
-#include "updater/window_record.h"
+#include "updater/install/window_record.h"
 
 bool ChildProcess::Start(const std::wstring& exe, const std::wstring& arguments) {
     std::wstring commandLine = Quoted(exe) + L" " + arguments;

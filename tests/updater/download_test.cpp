@@ -10,7 +10,7 @@
 
 #include "tests/support/http_server.h"
 #include "tests/support/process.h"
-#include "updater/download.h"
+#include "updater/delivery/download.h"
 #include "updater/paths.h"
 
 namespace {

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "updater/command_line.h"
-#include "updater/download.h"
+#include "updater/delivery/download.h"
 #include "updater/paths.h"
-#include "updater/retry_policy.h"
+#include "updater/delivery/retry_policy.h"
 
 TEST(FileNameOf, TakesTextAfterLastSeparatorOfEitherKind) {
     EXPECT_EQ(FileNameOf(L"C:\\Program Files\\Host\\host.exe"), L"host.exe");

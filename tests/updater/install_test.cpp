@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "tests/support/process.h"
-#include "updater/download_file.h"
-#include "updater/install.h"
-#include "updater/install_leftovers.h"
+#include "updater/delivery/download_file.h"
+#include "updater/install/install.h"
+#include "updater/install/install_leftovers.h"
 #include "updater/paths.h"
-#include "updater/window_record.h"
+#include "updater/install/window_record.h"
 
 namespace {
 

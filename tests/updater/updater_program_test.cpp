@@ -9,8 +9,8 @@
 #include "tests/support/http_server.h"
 #include "tests/support/process.h"
 #include "updater/paths.h"
-#include "updater/single_instance.h"
-#include "updater/window_record.h"
+#include "updater/install/single_instance.h"
+#include "updater/install/window_record.h"
 
 namespace {
 

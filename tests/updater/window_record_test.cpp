@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "tests/support/process.h"
-#include "updater/single_instance.h"
+#include "updater/install/single_instance.h"
 #include "ui/util/unique_handle.h"
-#include "updater/window_record.h"
+#include "updater/install/window_record.h"
 
 namespace {
 

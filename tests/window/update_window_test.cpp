@@ -18,7 +18,7 @@
 #include "ui/draw/gdi_objects.h"
 #include "updater/paths.h"
 #include "updater/update_window.h"
-#include "updater/window_record.h"
+#include "updater/install/window_record.h"
 
 namespace {
 

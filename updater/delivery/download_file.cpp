@@ -1,4 +1,4 @@
-#include "updater/download_file.h"
+#include "updater/delivery/download_file.h"
 
 #include <algorithm>
 #include <cstring>

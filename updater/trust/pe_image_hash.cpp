@@ -1,6 +1,6 @@
-#include "updater/pe_image_hash.h"
+#include "updater/trust/pe_image_hash.h"
 
-#include "updater/der_reader.h"
+#include "updater/trust/der_reader.h"
 
 namespace {
 

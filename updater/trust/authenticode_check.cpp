@@ -1,4 +1,4 @@
-#include "updater/authenticode_check.h"
+#include "updater/trust/authenticode_check.h"
 
 // wintrust.h needs wincrypt.h, which crypto_handles.h brings.
 #include <wintrust.h>
@@ -8,11 +8,11 @@
 #include <new>
 #include <vector>
 
-#include "updater/authenticode_timestamp.h"
-#include "updater/certificate_chain.h"
-#include "updater/cng_hash.h"
-#include "updater/pe_image_hash.h"
-#include "updater/signed_message.h"
+#include "updater/trust/authenticode_timestamp.h"
+#include "updater/trust/certificate_chain.h"
+#include "updater/trust/cng_hash.h"
+#include "updater/trust/pe_image_hash.h"
+#include "updater/trust/signed_message.h"
 
 namespace {
 

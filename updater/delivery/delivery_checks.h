@@ -6,9 +6,9 @@
 #include <cstddef>
 #include <string>
 
-#include "updater/integrity.h"
-#include "updater/system_proxy.h"
-#include "updater/tls_verify.h"
+#include "updater/delivery/integrity.h"
+#include "updater/delivery/system_proxy.h"
+#include "updater/delivery/tls_verify.h"
 
 class DeliveryChecks {
 public:

@@ -1,7 +1,7 @@
 // libcurl brings winsock2.h, which must precede windows.h.
 #include <curl/curl.h>
 
-#include "updater/retry_policy.h"
+#include "updater/delivery/retry_policy.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // libcurl brings winsock2.h, which must precede windows.h.
 #include <curl/curl.h>
 
-#include "updater/download.h"
+#include "updater/delivery/download.h"
 
 #include <process.h>
 
@@ -9,11 +9,11 @@
 #include <memory>
 #include <new>
 
-#include "updater/delivery_checks.h"
-#include "updater/download_file.h"
+#include "updater/delivery/delivery_checks.h"
+#include "updater/delivery/download_file.h"
 #include "updater/paths.h"
-#include "updater/publisher_pin.h"
-#include "updater/retry_policy.h"
+#include "updater/trust/publisher_pin.h"
+#include "updater/delivery/retry_policy.h"
 #include "updater/update_log.h"
 
 namespace {

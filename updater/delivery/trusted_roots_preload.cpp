@@ -1,7 +1,7 @@
 // The early load of the trusted roots: one thread per process, never joined (it ends by itself
 // or with the process).
 
-#include "updater/trusted_roots_preload.h"
+#include "updater/delivery/trusted_roots_preload.h"
 
 #include <windows.h>
 // wincrypt.h needs windows.h first.

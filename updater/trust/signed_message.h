@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "updater/crypto_handles.h"
+#include "updater/trust/crypto_handles.h"
 
 class SignedMessage {
 public:

@@ -11,9 +11,9 @@
 #include <memory>
 #include <string>
 
-#include "updater/body_checks.h"
-#include "updater/retry_policy.h"
-#include "updater/url_text.h"
+#include "updater/delivery/body_checks.h"
+#include "updater/delivery/retry_policy.h"
+#include "updater/delivery/url_text.h"
 #include "ui/util/unique_handle.h"
 
 constexpr UINT WM_DOWNLOAD_FINISHED = 2038;

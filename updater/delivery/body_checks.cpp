@@ -1,4 +1,4 @@
-#include "updater/body_checks.h"
+#include "updater/delivery/body_checks.h"
 
 #include <windows.h>
 

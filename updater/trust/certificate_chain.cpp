@@ -1,9 +1,9 @@
-#include "updater/certificate_chain.h"
+#include "updater/trust/certificate_chain.h"
 
 #include <cstdio>
 #include <vector>
 
-#include "updater/crypto_handles.h"
+#include "updater/trust/crypto_handles.h"
 
 DWORD ChainErrors(PCCERT_CONTEXT certificate, HCERTSTORE extra, const char* usageOid, const FILETIME* when) {
     LPSTR usages[] = {const_cast<LPSTR>(usageOid)};

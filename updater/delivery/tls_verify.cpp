@@ -3,7 +3,7 @@
 // libcurl brings winsock2.h, which must precede windows.h.
 #include <curl/curl.h>
 
-#include "updater/tls_verify.h"
+#include "updater/delivery/tls_verify.h"
 
 #define SECURITY_WIN32
 #include <security.h>
@@ -12,8 +12,8 @@
 
 #include <cstring>
 
-#include "updater/crypto_handles.h"
-#include "updater/trusted_roots_preload.h"
+#include "updater/trust/crypto_handles.h"
+#include "updater/delivery/trusted_roots_preload.h"
 #include "updater/update_log.h"
 
 namespace {

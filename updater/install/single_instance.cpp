@@ -1,8 +1,8 @@
-#include "updater/single_instance.h"
+#include "updater/install/single_instance.h"
 
 #include <cstring>
 
-#include "updater/window_record.h"
+#include "updater/install/window_record.h"
 
 CSingleInst::CSingleInst()
     : mutexName(L"{D727BDB5-F86A-405b-910D-22AD2A4CA76E}"), mappingName(mutexName + L"_MapFile") {}

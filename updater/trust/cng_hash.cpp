@@ -1,4 +1,4 @@
-#include "updater/cng_hash.h"
+#include "updater/trust/cng_hash.h"
 
 #include <cstring>
 

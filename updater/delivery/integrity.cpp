@@ -1,4 +1,4 @@
-#include "updater/integrity.h"
+#include "updater/delivery/integrity.h"
 
 #include <algorithm>
 #include <cstring>

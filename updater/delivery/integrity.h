@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <string>
 
-#include "updater/cng_hash.h"
+#include "updater/trust/cng_hash.h"
 
 using Sha256Digest = std::array<unsigned char, 32>;
 

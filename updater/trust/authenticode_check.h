@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "updater/crypto_handles.h"
+#include "updater/trust/crypto_handles.h"
 
 enum class SignatureVerdict {
     Trusted,         // intact, and the signer chains to a trusted root for code signing

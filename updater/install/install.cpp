@@ -1,17 +1,17 @@
-#include "updater/install.h"
+#include "updater/install/install.h"
 
 #include <atomic>
 #include <memory>
 #include <new>
 #include <utility>
 
-#include "updater/body_checks.h"
-#include "updater/download_file.h"
-#include "updater/install_leftovers.h"
+#include "updater/delivery/body_checks.h"
+#include "updater/delivery/download_file.h"
+#include "updater/install/install_leftovers.h"
 #include "updater/paths.h"
-#include "updater/program_start.h"
+#include "updater/install/program_start.h"
 #include "updater/update_log.h"
-#include "updater/window_record.h"
+#include "updater/install/window_record.h"
 
 namespace {
 

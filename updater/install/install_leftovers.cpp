@@ -1,10 +1,10 @@
-#include "updater/install_leftovers.h"
+#include "updater/install/install_leftovers.h"
 
 #include <windows.h>
 
 #include <cstdlib>
 
-#include "updater/download_file.h"
+#include "updater/delivery/download_file.h"
 #include "updater/paths.h"
 #include "updater/update_log.h"
 #include "ui/util/unique_handle.h"

@@ -1,7 +1,7 @@
 // libcurl brings winsock2.h, which must precede windows.h.
 #include <curl/curl.h>
 
-#include "updater/delivery_checks.h"
+#include "updater/delivery/delivery_checks.h"
 
 #include "updater/update_log.h"
 

@@ -1,4 +1,4 @@
-#include "updater/der_reader.h"
+#include "updater/trust/der_reader.h"
 
 bool ReadDer(const unsigned char* data, size_t size, DerItem& item) {
     if (data == nullptr || size < 2 || (data[0] & 0x1F) == 0x1F) return false;  // no multi-byte tags here

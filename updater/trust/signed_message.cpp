@@ -1,9 +1,9 @@
-#include "updater/signed_message.h"
+#include "updater/trust/signed_message.h"
 
 #include <cstring>
 
-#include "updater/cng_hash.h"
-#include "updater/der_reader.h"
+#include "updater/trust/cng_hash.h"
+#include "updater/trust/der_reader.h"
 
 namespace {
 

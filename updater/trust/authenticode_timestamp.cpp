@@ -1,9 +1,9 @@
-#include "updater/authenticode_timestamp.h"
+#include "updater/trust/authenticode_timestamp.h"
 
-#include "updater/certificate_chain.h"
-#include "updater/cng_hash.h"
-#include "updater/der_reader.h"
-#include "updater/signed_message.h"
+#include "updater/trust/certificate_chain.h"
+#include "updater/trust/cng_hash.h"
+#include "updater/trust/der_reader.h"
+#include "updater/trust/signed_message.h"
 
 namespace {
 

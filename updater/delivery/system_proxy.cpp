@@ -1,7 +1,7 @@
 // libcurl brings winsock2.h, which must precede windows.h.
 #include <curl/curl.h>
 
-#include "updater/system_proxy.h"
+#include "updater/delivery/system_proxy.h"
 
 #include <windows.h>
 #include <winhttp.h>

@@ -1,4 +1,4 @@
-#include "updater/window_record.h"
+#include "updater/install/window_record.h"
 
 #include <cstdio>
 #include <cwchar>

@@ -1,4 +1,4 @@
-#include "updater/url_text.h"
+#include "updater/delivery/url_text.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "updater/program_start.h"
+#include "updater/install/program_start.h"
 
 #include <shellapi.h>
 

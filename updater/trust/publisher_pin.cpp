@@ -1,7 +1,7 @@
-#include "updater/publisher_pin.h"
+#include "updater/trust/publisher_pin.h"
 
-#include "updater/authenticode_check.h"
-#include "updater/certificate_chain.h"
+#include "updater/trust/authenticode_check.h"
+#include "updater/trust/certificate_chain.h"
 #include "updater/paths.h"
 #include "updater/update_log.h"
 #include "ui/util/unique_handle.h"
