@@ -203,6 +203,8 @@ TEST_F(DeliveryProgramTest, RefusedCertificatesRedirectsAndHashesInstallNothing)
         const std::string log = Update(c.url, target, c.sha256);
         ExpectUntouched(target, log);
         EXPECT_NE(log.find(c.logged), std::string::npos) << c.name << "\n" << log;
+        // Nothing refused stays in the temporary folder, the received program after a mismatch neither.
+        EXPECT_FALSE(FileExists(TempDownloadPath(target))) << c.name;
     }
 }
 

@@ -91,6 +91,26 @@ TEST_F(PublisherPinTest, EachSignedFileGetsItsVerdict) {
     EXPECT_EQ(WindowsTrustVerdict(Open(L"new-a.exe").Get(), programs->Path(L"new-a.exe")), ERROR_SUCCESS);
 }
 
+// The installed program's demand is its signer's name, however old, foreign or tagged the
+// signature; only a certificate table without a readable signer cannot tell.
+TEST_F(PublisherPinTest, InstalledProgramDemandsItsSignersSubject) {
+    using D = PublisherDemand;
+    const struct {
+        const wchar_t* file;
+        PublisherDemand demand;
+        const char* told;  // the subject, or the reason
+    } cases[] = {
+        {L"old.exe", D::None, "no certificate table"},      {L"old-a-tagged.exe", D::Subject, "Publisher A"},
+        {L"new-stranger.exe", D::Subject, "Publisher A"},   {L"new-expired.exe", D::Subject, "Publisher A"},
+        {L"old-garbled.exe", D::CannotTell, ""},            {L"missing.exe", D::None, "missing"},
+    };
+    for (const auto& c : cases) {
+        const PublisherRequirement required = RequiredPublisher(programs->Path(c.file));
+        EXPECT_EQ(required.demand, c.demand) << required.reason;
+        EXPECT_NE((required.subjectText + required.reason).find(c.told), std::string::npos) << required.reason;
+    }
+}
+
 TEST_F(PublisherPinTest, OnlyTheSamePublisherReplacesASignedProgram) {
     struct Case {
         const wchar_t* oldFile;
@@ -110,6 +130,12 @@ TEST_F(PublisherPinTest, OnlyTheSamePublisherReplacesASignedProgram) {
         {L"old-a.exe", L"new-expired-stamped.exe", true, "time stamp valid"},
         {L"old.exe", L"new-b.exe", true,
          "replaced is unsigned (no certificate table), no publisher required"},
+        // Tag data inside the installed program's certificate entry never waives the rule.
+        {L"old-a-tagged.exe", L"new-b.exe", false, "publisher: REFUSED, other publisher"},
+        {L"old-a-tagged.exe", L"new.exe", false, "publisher: REFUSED, the download is unsigned"},
+        {L"old-a-tagged.exe", L"new-a.exe", true, "same publisher"},
+        {L"old-garbled.exe", L"new-a.exe", false,
+         "publisher: REFUSED, cannot tell which publisher the program being replaced requires"},
     };
     // The refused updates run while a host is up: none of them may ask it to close.
     ChildProcess host;

@@ -192,3 +192,22 @@ TEST(EditGeometryTest, TheBoxIsCentredWhenTheFontIsLowerThanTheField) {
         EXPECT_EQ(c.box, CenteredEditRect(c.padded, c.fontHeight));
     }
 }
+
+// A field is named by what labels it, never by what was typed into it: a password least of all.
+TEST_F(EditTest, AccessibleNameIsTheCaptionTooltipOrNameNeverTheText) {
+    const struct {
+        const wchar_t* skin;
+        const wchar_t* name;
+    } cases[] = {
+        {L"<Label text=\"Password:\"/><Edit name=\"field\" password=\"true\" text=\"s3cret\" tooltip=\"Key\"/>",
+         L"Password:"},
+        {L"<Edit name=\"field\" text=\"typed\" tooltip=\"Your e-mail\"/>", L"Your e-mail"},
+        {L"<Edit name=\"field\" password=\"true\" text=\"s3cret\"/>", L"field"},
+    };
+    for (const auto& c : cases) {
+        InstallSkin(c.skin);
+        CEditUI* edit = Find<CEditUI>(L"field", L"Edit");
+        ASSERT_NE(nullptr, edit) << c.name;
+        EXPECT_EQ(std::wstring(edit->AccessibleName().GetData()), c.name);
+    }
+}

@@ -6,7 +6,9 @@
 // name from an untrusted root; "new-serverauth.exe": A, not for code signing; "new-expired.exe",
 // "new-expired-stamped.exe": A expired, the latter time-stamped within its validity;
 // "new-changed.exe": A, changed after signing; "new-rewritten.exe": changed, the signed digest
-// rewritten to match; "new-trailing.exe": A, data appended after the signature.
+// rewritten to match; "new-trailing.exe": A, data appended after the signature;
+// "old-a-tagged.exe": A, tag data added inside its certificate entry (still valid);
+// "old-garbled.exe": A's certificate entry with its signature damaged past reading.
 
 #include <string>
 

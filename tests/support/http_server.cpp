@@ -192,13 +192,15 @@ void TestHttpServer::Serve(uintptr_t client) {
         if (found != routes_.end() && !found->second.empty())
             response = found->second[std::min(seen.size(), found->second.size()) - 1];
     }
-    if (response.resetConnection) {
+    const std::string responseHead = ResponseHead(response);
+    if (response.resetConnection || response.resetAfterHead) {
+        // The client is given a moment to read the head before the reset discards what it holds.
+        if (response.resetAfterHead && SendAll(socket, responseHead.data(), responseHead.size())) Wait(300);
         const linger abort = {1, 0};  // closing with a zero linger sends a reset
         setsockopt(socket, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort), sizeof abort);
         closesocket(socket);
         return;
     }
-    const std::string responseHead = ResponseHead(response);
     if (SendAll(socket, responseHead.data(), responseHead.size())) SendBody(client, response);
     shutdown(socket, SD_SEND);
     closesocket(socket);

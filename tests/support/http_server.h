@@ -34,6 +34,8 @@ struct HttpResponse {
     bool holdBody = false;
     // Reset the connection without answering, as a server restarting or a flaky link does.
     bool resetConnection = false;
+    // Send the headers, then reset the connection before any body byte.
+    bool resetAfterHead = false;
 
     static HttpResponse Ok(std::string body);
     static HttpResponse Status(int status, std::string body);

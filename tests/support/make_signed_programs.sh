@@ -67,6 +67,24 @@ def image_hash(d):
     return hashlib.sha256(d[:pe + 88] + d[pe + 92:entry] + d[entry + 8:table]).digest()
 open(sys.argv[3], 'wb').write(changed.replace(image_hash(signed), image_hash(changed)))
 PY
+# Installer tagging: bytes added inside the certificate entry after the signature, the entry and
+# the table grown to match (the signature stays valid); and a signature damaged past reading.
+python3 - old-a.exe old-a-tagged.exe old-garbled.exe <<'PY'
+import struct, sys
+signed = open(sys.argv[1], 'rb').read()
+pe = struct.unpack_from('<I', signed, 0x3c)[0]
+entry = pe + 24 + (96 if struct.unpack_from('<H', signed, pe + 24)[0] == 0x10b else 112) + 32
+table = struct.unpack_from('<I', signed, entry)[0]
+length = struct.unpack_from('<I', signed, table)[0]
+grown = signed[table:table + length] + b'campaign=updater-test;source=tagger\0'
+tagged = bytearray(signed[:table] + grown + bytes(-len(grown) % 8))
+struct.pack_into('<I', tagged, table, len(grown))
+struct.pack_into('<I', tagged, entry + 4, len(tagged) - table)
+open(sys.argv[2], 'wb').write(tagged)
+garbled = bytearray(signed)
+garbled[table + 48:table + 112] = bytes(64)
+open(sys.argv[3], 'wb').write(garbled)
+PY
 # Data appended after the signature: unsigned bytes that would be installed.
 { cat new-a.exe && printf appended; } >new-trailing.exe
 echo ready >done

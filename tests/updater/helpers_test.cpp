@@ -166,6 +166,9 @@ TEST(RetryDelayMs, OnlyFailuresBeforeTheBodyAreRetriedAndOnlyTwice) {
         {{22, 503, true, false, 7}, 1, 7000},  {{22, 503, true, false, 3600}, 1, 30000},
         {{22, 404, true, false, -1}, 1, -1},   {{42, 0, true, false, -1}, 1, -1},
         {{0, 200, true, true, -1}, 1, -1},
+        // A successful answer's head, then a reset or a close before its body: nothing came yet.
+        {{56, 200, true, false, -1}, 1, 1000}, {{18, 200, true, false, -1}, 2, 4000},
+        {{56, 206, true, false, -1}, 1, -1},   {{56, 404, true, false, -1}, 1, -1},
     };
     for (const auto& c : cases) EXPECT_EQ(RetryDelayMs(c.outcome, c.attemptsMade), c.delay) << c.outcome.curlResult;
 }

@@ -213,6 +213,7 @@ TEST_F(UpdaterProgramTest, FailedDownloadsNeverTouchTheOldProgram) {
         EXPECT_EQ(ReadWholeFile(target), c.old) << c.route;
         EXPECT_FALSE(LogHas(target, "started")) << c.route;
         EXPECT_EQ(server.RequestCount(c.route), c.requests) << c.route;
+        EXPECT_FALSE(FileExists(TempDownloadPath(target))) << c.route;  // nothing rejected is left
     }
     std::sort(names.begin(), names.end());
     EXPECT_EQ(FilesIn(folder), names);  // nothing staged beside any of them
@@ -328,4 +329,31 @@ TEST_F(UpdaterProgramTest, InterruptedInstallsAreSettledAndAnUpdateDuringTheClos
     }
     EXPECT_EQ(FilesIn(folder), (std::vector<std::wstring>{L"host_second_of_two.exe", L"host_second_of_two.exe.log",
                                                          L"host_stopped.exe", L"host_stopped.exe.log"}));
+}
+
+// A failed download is gone before its failure is shown, and while that run closes an update of
+// the same target downloads under the same name; its server resets the first connection right
+// after the answer's head, which is tried again.
+TEST_F(UpdaterProgramTest, FailedDownloadIsRemovedAtOnceAndItsNameIsFreeDuringTheClose) {
+    const std::wstring target = Target(L"host_same_name.exe"), logPath = TempFolder() + L"updater.log";
+    ASSERT_TRUE(WriteWholeFile(target, oldProgram));
+    server.Route("/gone.exe", HttpResponse::Status(404, "<html>gone</html>"));
+    HttpResponse headOnly = HttpResponse::Ok(newProgram);
+    headOnly.resetAfterHead = true;
+    server.RouteSequence("/head-only.exe", {headOnly, HttpResponse::Ok(newProgram)});
+    const size_t logBefore = ReadWholeFile(logPath).size();
+    const auto log = [&] { return ReadWholeFile(logPath).substr(logBefore); };
+    ChildProcess failing;
+    ASSERT_TRUE(failing.Start(updater, Arguments("/gone.exe", target)));
+    ASSERT_TRUE(WaitUntil([&] { return log().find("failure balloon shown") != std::string::npos; }, 30000));
+    ASSERT_TRUE(WaitUntil([] { return ReadWindowRecord(CSingleInst().MappingName().c_str()) == nullptr; }, 10000));
+    ASSERT_TRUE(failing.Running());
+    EXPECT_FALSE(FileExists(TempDownloadPath(target)));
+    EXPECT_EQ(RunUpdater(Arguments("/head-only.exe", target)), 1);
+    EXPECT_EQ(failing.Wait(kRunTimeoutMs), 1);
+    EXPECT_EQ(server.RequestCount("/head-only.exe"), 2);
+    EXPECT_TRUE(ReadWholeFile(target) == newProgram) << log();
+    EXPECT_TRUE(WaitUntil([&] { return LogHas(target, "started new"); }, 10000));
+    EXPECT_NE(log().find("HTTP status 404 (Not Found)"), std::string::npos) << log();
+    EXPECT_EQ(log().find("Failed writing"), std::string::npos) << log();
 }

@@ -65,7 +65,27 @@ CWideString CaptionBefore(CControlUI* control) {
     return nearest ? nearest->Text() : CWideString();
 }
 
+namespace {
+
+// An editable field's text is what was typed (a password, even), its value and never its name:
+// the field is named by what labels it.
+CWideString FieldName(CControlUI* control) {
+    CWideString name = CaptionBefore(control);
+    if (name.IsEmpty()) {
+        name = control->ToolTip();
+    }
+    if (name.IsEmpty()) {
+        name = control->Name();
+    }
+    return name;
+}
+
+}  // namespace
+
 CWideString DefaultAccessibleName(CControlUI* control) {
+    if (control->AccessibleRole() == ROLE_SYSTEM_TEXT) {
+        return FieldName(control);
+    }
     CWideString name = control->Text();
     auto* label = static_cast<CLabelUI*>(control->CastTo(L"Label"));
     if (label && label->IsShowHtml()) {

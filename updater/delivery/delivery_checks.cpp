@@ -3,6 +3,7 @@
 
 #include "updater/delivery/delivery_checks.h"
 
+#include "updater/delivery/http_status_text.h"
 #include "updater/update_log.h"
 
 DeliveryChecks::DeliveryChecks(const std::string& url)
@@ -34,15 +35,18 @@ bool DeliveryChecks::HashMatches() {
     return matches;
 }
 
-bool DeliveryChecks::Verdict(void* curlHandle, int curlResult, bool transferOk) {
+bool DeliveryChecks::Verdict(void* curlHandle, int curlResult, bool transferOk, const char* refusal) {
     CURL* curl = static_cast<CURL*>(curlHandle);
     long status = 0, proxyStatus = 0, redirects = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     curl_easy_getinfo(curl, CURLINFO_HTTP_CONNECTCODE, &proxyStatus);
     curl_easy_getinfo(curl, CURLINFO_REDIRECT_COUNT, &redirects);
-    LogLine("transfer: HTTP status %ld, proxy status %ld, %lld bytes, %ld redirects, curl result %d (%s)",
-            status, proxyStatus, bytes_, redirects, curlResult,
-            curl_easy_strerror(static_cast<CURLcode>(curlResult)));
+    const char* result = curlResult == CURLE_WRITE_ERROR && refusal != nullptr
+                             ? refusal
+                             : curl_easy_strerror(static_cast<CURLcode>(curlResult));
+    LogLine("transfer: HTTP status %ld (%s), proxy status %ld (%s), %lld bytes, %ld redirects, curl result %d (%s)",
+            status, HttpStatusText(status), proxyStatus, HttpStatusText(proxyStatus), bytes_, redirects, curlResult,
+            result);
     if (!transferOk || fragment_ != HashFragment::Sha256) return transferOk;
     return HashMatches();
 }

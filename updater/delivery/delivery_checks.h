@@ -23,8 +23,9 @@ public:
     // Every body byte that is kept passes through here.
     void Received(const void* data, size_t size);
     // The final word on a transfer that libcurl and the HTTP status judged `transferOk`: false
-    // too when the expected digest does not match. Logs the outcome.
-    bool Verdict(void* curl, int curlResult, bool transferOk);
+    // too when the expected digest does not match. Logs the outcome; `refusal`, when set, says
+    // why the updater itself stopped taking the body (libcurl only knows that a write failed).
+    bool Verdict(void* curl, int curlResult, bool transferOk, const char* refusal = nullptr);
 
 private:
     bool HashMatches();

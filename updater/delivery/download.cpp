@@ -48,6 +48,7 @@ struct TransferContext {
     curl_off_t lastReceived;
     DWORD lastReceivedAt;
     bool stalled;
+    const char* refusal;  // why a body chunk was not taken, for the log
 };
 
 bool HeaderIs(const char* line, size_t size, const char* name, size_t nameLength) {
@@ -72,16 +73,23 @@ size_t OnHeaderLine(char* line, size_t size, size_t count, void* userdata) {
     return bytes;
 }
 
+// Stops the transfer (libcurl then reports a failed write) and notes the real reason.
+size_t Refuse(TransferContext* context, const char* why) {
+    context->refusal = why;
+    return 0;
+}
+
 // Only the body of the final, successful answer is stored: an error page or the body of a
 // redirect must never become the program that gets installed.
 size_t OnBodyChunk(char* data, size_t size, size_t count, void* userdata) {
     auto* context = static_cast<TransferContext*>(userdata);
     const size_t bytes = size * count;
-    if (!IsSuccessStatus(ResponseStatus(context->curl)) || context->errorPage.Found(data, bytes)) return 0;
+    if (!IsSuccessStatus(ResponseStatus(context->curl))) return Refuse(context, "no successful answer, body not stored");
+    if (context->errorPage.Found(data, bytes)) return Refuse(context, "the body is a server's error page");
     // Only the plain bytes were asked for: encoded ones would be installed as they are.
-    if (!IsIdentityCoding(context->headers.contentCoding)) return 0;
+    if (!IsIdentityCoding(context->headers.contentCoding)) return Refuse(context, "content coding refused");
     context->body.Add(data, bytes);
-    if (!context->writer->Write(data, bytes)) return 0;
+    if (!context->writer->Write(data, bytes)) return Refuse(context, "the download file cannot be written");
     context->checks->Received(data, bytes);
     return bytes;
 }
@@ -206,6 +214,9 @@ unsigned __stdcall DownloadThread(void* parameter) {
     std::unique_ptr<WorkerJob> job(static_cast<WorkerJob*>(parameter));
     if (job->ownerWindow == nullptr) return 0;
     const bool succeeded = RunDownload(*job);
+    // A failed download is removed before anyone hears of the failure: the window holds its own
+    // handle for seconds more, and an update asked for meanwhile needs the file's name.
+    if (!succeeded && job->file) DiscardDownload(job->file.Get(), TempDownloadPath(job->targetPath));
     // The window's own handle keeps the file until it is installed; this one is done with.
     job->file.Reset();
     // A window that closed meanwhile wants no outcome; it deletes the partial file itself.
@@ -234,7 +245,7 @@ TransferResult TransferToFile(void* curlHandle, HWND window, const std::string& 
     if (checks.Refused() || !writer.Ready()) return TransferResult();
     TransferContext context{curl,      &writer, window, -1, ErrorPageScanner(), BodyStart(),
                             &checks,   cancelled, ResponseHeaders(), static_cast<DWORD>(limits.stallSeconds) * 1000,
-                            -1,        GetTickCount(), false};
+                            -1,        GetTickCount(), false, nullptr};
     SetConnectionOptions(curl, url, limits);
     SetReceiveOptions(curl, &context);
     checks.Apply(curl);
@@ -250,7 +261,7 @@ TransferResult TransferToFile(void* curlHandle, HWND window, const std::string& 
     // An empty error answer writes no chunk, so the status is checked once more at the end.
     const bool transferred = code == CURLE_OK && IsSuccessStatus(ResponseStatus(curl)) && stored &&
                              IsIdentityCoding(context.headers.contentCoding);
-    result.complete = checks.Verdict(curl, code, transferred);
+    result.complete = checks.Verdict(curl, code, transferred, context.refusal);
     result.body = context.body;
     result.attempt = Outcome(curl, code, context);
     return result;

@@ -2,13 +2,37 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <new>
+#include <vector>
 
 #include "updater/paths.h"
+#include "updater/update_log.h"
 
 namespace {
 
 constexpr size_t kWriteBufferBytes = 512 * 1024;
+
+// The name a discarded download is moved to, unique to this process and moment.
+std::wstring AsideName(const std::wstring& path) {
+    wchar_t suffix[40];
+    std::swprintf(suffix, sizeof suffix / sizeof suffix[0], L".%lx-%lx.discarded", GetCurrentProcessId(),
+                  GetTickCount());
+    return path + suffix;
+}
+
+// Renames the open file through its handle (which needs DELETE access), never replacing anything.
+bool RenameOpenFile(HANDLE file, const std::wstring& newPath) {
+    const std::wstring name = LongPathForm(newPath);
+    const DWORD nameBytes = static_cast<DWORD>(name.size() * sizeof(wchar_t));
+    std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + nameBytes);
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = FALSE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = nameBytes;
+    std::memcpy(rename->FileName, name.data(), nameBytes);
+    return SetFileInformationByHandle(file, FileRenameInfo, rename, static_cast<DWORD>(buffer.size())) != FALSE;
+}
 
 }  // namespace
 
@@ -28,9 +52,24 @@ UniqueHandle CreateDownloadFile(const std::wstring& path) {
                                     FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-void DeleteWhenClosed(HANDLE file) {
+bool DeleteWhenClosed(HANDLE file) {
     FILE_DISPOSITION_INFO disposition = {TRUE};
-    SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
+    return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
+}
+
+bool DiscardDownload(HANDLE file, const std::wstring& path) {
+    LARGE_INTEGER start = {};
+    const bool emptied = SetFilePointerEx(file, start, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    // Moved before it is marked: a file waiting for deletion can no longer be renamed.
+    const bool moved = RenameOpenFile(file, AsideName(path));
+    const bool marked = DeleteWhenClosed(file);
+    if (!emptied || !moved || !marked) {
+        LogLine("download: the failed download is not wholly removed (error %lu; emptied %d, moved %d, marked %d)",
+                GetLastError(), emptied, moved, marked);
+    } else {
+        LogLine("download: the failed download is removed");
+    }
+    return emptied && moved && marked;
 }
 
 UniqueHandle DuplicateFileHandle(HANDLE file) {

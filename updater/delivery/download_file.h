@@ -21,8 +21,14 @@ void RemoveStaleFile(const std::wstring& path);
 UniqueHandle CreateDownloadFile(const std::wstring& path);
 
 // Marks the open file for deletion once its last handle is closed. Deleting through the handle
-// removes this very file, whatever may meanwhile be at its path.
-void DeleteWhenClosed(HANDLE file);
+// removes this very file, whatever may meanwhile be at its path. False when it cannot be marked.
+bool DeleteWhenClosed(HANDLE file);
+
+// Gets rid of the download open as `file` at `path` that failed: its bytes at once, its name at
+// once (moved aside under a name of this process, so that an update asked for right now can
+// create its download there while another handle of this run still holds the file), the file
+// itself when its last handle closes. False when any step failed (the log names which).
+bool DiscardDownload(HANDLE file, const std::wstring& path);
 
 // A second handle to the same open file, for a thread that outlives the first one's owner.
 UniqueHandle DuplicateFileHandle(HANDLE file);

@@ -26,13 +26,21 @@ bool IsPassingNetworkFailure(int curlResult, bool connected) {
     }
 }
 
+// A successful answer's head came, then the connection broke before any byte of its body: nothing
+// of the file arrived, so another attempt starts exactly as the first did.
+bool IsCutBeforeBody(const AttemptOutcome& outcome) {
+    const bool success = outcome.status >= 200 && outcome.status <= 299 && outcome.status != 206;
+    return success && !outcome.bodyStarted &&
+           (outcome.curlResult == CURLE_RECV_ERROR || outcome.curlResult == CURLE_PARTIAL_FILE);
+}
+
 }  // namespace
 
 long RetryDelayMs(const AttemptOutcome& outcome, int attemptsMade) {
     if (attemptsMade >= kMaxTransferAttempts || outcome.bodyStarted) return -1;
     const bool busy = IsBusyStatus(outcome.status);
-    if (!busy && (outcome.status != 0 || !IsPassingNetworkFailure(outcome.curlResult, outcome.connected)))
-        return -1;
+    const bool noAnswer = outcome.status == 0 && IsPassingNetworkFailure(outcome.curlResult, outcome.connected);
+    if (!busy && !noAnswer && !IsCutBeforeBody(outcome)) return -1;
     if (busy && outcome.retryAfterSeconds >= 0) {
         const long seconds =
             outcome.retryAfterSeconds < kMaxRetryAfterSeconds ? outcome.retryAfterSeconds : kMaxRetryAfterSeconds;

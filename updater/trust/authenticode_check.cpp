@@ -12,22 +12,12 @@
 #include "updater/trust/certificate_chain.h"
 #include "updater/trust/cng_hash.h"
 #include "updater/trust/pe_image_hash.h"
+#include "updater/trust/read_at.h"
 #include "updater/trust/signed_message.h"
 
 namespace {
 
 constexpr size_t kReadChunkBytes = 1024 * 1024;
-// Far beyond any real signature with its certificates and time stamps.
-constexpr uint32_t kMaxCertTableBytes = 4 * 1024 * 1024;
-
-// Reads at `offset` without relying on the file position, which the handle shares with others.
-bool ReadAt(HANDLE file, uint64_t offset, void* buffer, DWORD size) {
-    OVERLAPPED at = {};
-    at.Offset = static_cast<DWORD>(offset);
-    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-    DWORD got = 0;
-    return ReadFile(file, buffer, size, &got, &at) && got == size;
-}
 
 // The file's bytes in `ranges`, read once, in file order.
 bool HashRanges(HANDLE file, const std::vector<ByteRange>& ranges, CngHash& hash) {
@@ -36,7 +26,7 @@ bool HashRanges(HANDLE file, const std::vector<ByteRange>& ranges, CngHash& hash
     for (const ByteRange& range : ranges) {
         for (uint64_t done = 0; done < range.length;) {
             const DWORD piece = static_cast<DWORD>(std::min<uint64_t>(kReadChunkBytes, range.length - done));
-            if (!ReadAt(file, range.offset + done, buffer.get(), piece)) return false;
+            if (!ReadFileAt(file, range.offset + done, buffer.get(), piece)) return false;
             hash.Update(buffer.get(), piece);
             done += piece;
         }
@@ -98,7 +88,7 @@ SignatureCheck CheckSignedImage(HANDLE file, uint64_t fileSize, const PeLayout& 
     std::string problem;
     const unsigned char* blob = nullptr;
     size_t blobSize = 0;
-    if (!ReadAt(file, layout.certTableOffset, table.data(), layout.certTableSize))
+    if (!ReadFileAt(file, layout.certTableOffset, table.data(), layout.certTableSize))
         return Verdict(SignatureVerdict::Unusual, "certificate table unreadable");
     SignedMessage message;
     SignedDigest signedDigest;
@@ -141,7 +131,7 @@ SignatureCheck CheckFileSignature(HANDLE file, ExpiredSigner expired) {
     std::vector<unsigned char> head(static_cast<size_t>(std::min<uint64_t>(kPeHeadBytes, fileSize)));
     PeLayout layout;
     std::string problem;
-    if (!ReadAt(file, 0, head.data(), static_cast<DWORD>(head.size())))
+    if (!ReadFileAt(file, 0, head.data(), static_cast<DWORD>(head.size())))
         return Verdict(SignatureVerdict::Unusual, "file unreadable");
     if (!ReadPeLayout(head.data(), head.size(), fileSize, layout, problem))
         return Verdict(SignatureVerdict::Unusual, problem);

@@ -2,9 +2,7 @@
 
 #include "updater/trust/authenticode_check.h"
 #include "updater/trust/certificate_chain.h"
-#include "updater/paths.h"
 #include "updater/update_log.h"
-#include "ui/util/unique_handle.h"
 
 // wintrust.h needs wincrypt.h, which authenticode_check.h brings.
 #include <softpub.h>
@@ -12,31 +10,39 @@
 
 namespace {
 
-bool SamePublisher(PCCERT_CONTEXT oldSigner, PCCERT_CONTEXT newSigner) {
-    return CertCompareCertificateName(X509_ASN_ENCODING, &oldSigner->pCertInfo->Subject,
-                                      &newSigner->pCertInfo->Subject) != FALSE;
+bool SameSubject(const PublisherRequirement& requirement, PCCERT_CONTEXT signer) {
+    CERT_NAME_BLOB expected = {static_cast<DWORD>(requirement.subject.size()),
+                               const_cast<BYTE*>(requirement.subject.data())};
+    return CertCompareCertificateName(X509_ASN_ENCODING, &expected, &signer->pCertInfo->Subject) != FALSE;
 }
 
-// The program being replaced, opened only to read while others may do anything with it.
-UniqueHandle OpenInstalled(const std::wstring& path) {
-    return UniqueHandle(CreateFileW(LongPathForm(path).c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+// The demand itself, before any download byte is looked at: true when it settles the answer.
+bool DemandSettles(const PublisherRequirement& requirement, bool& passes) {
+    if (requirement.demand == PublisherDemand::None) {
+        LogLine("publisher: the program being replaced is %s, no publisher required", requirement.reason.c_str());
+        passes = true;
+        return true;
+    }
+    if (requirement.demand == PublisherDemand::CannotTell) {
+        LogLine("publisher: REFUSED, cannot tell which publisher the program being replaced requires (%s)",
+                requirement.reason.c_str());
+        passes = false;
+        return true;
+    }
+    return false;
 }
 
-// The publisher the program being replaced names, or none (the rule then asks for nothing).
-CertificatePtr InstalledPublisher(const std::wstring& targetPath) {
-    const UniqueHandle installed = OpenInstalled(targetPath);
-    if (!installed) {
-        LogLine("publisher: the program being replaced cannot be read, no publisher required");
-        return CertificatePtr();
+// A trusted signer of another subject: refused unless the caller vouched for the release.
+bool OtherSubjectPasses(const PublisherRequirement& requirement, PCCERT_CONTEXT signer,
+                        const PublisherOptions& options) {
+    const char* expected = requirement.subjectText.c_str();
+    if (!options.subjectMayChange) {
+        LogLine("publisher: REFUSED, other publisher \"%s\"; expected \"%s\"", SubjectText(signer).c_str(), expected);
+        return false;
     }
-    SignatureCheck check = CheckFileSignature(installed.Get(), ExpiredSigner::Accepted);
-    if (check.verdict != SignatureVerdict::Trusted) {
-        LogLine("publisher: the program being replaced is %s (%s), no publisher required",
-                VerdictName(check.verdict), check.detail.c_str());
-    }
-    return std::move(check.signer);
+    LogLine("publisher: new publisher \"%s\" vouched for by the release; was \"%s\"", SubjectText(signer).c_str(),
+            expected);
+    return true;
 }
 
 }  // namespace
@@ -62,26 +68,28 @@ LONG WindowsTrustVerdict(HANDLE file, const std::wstring& path) {
     return result;
 }
 
-bool PublisherAllows(HANDLE download, const std::wstring& downloadPath, const std::wstring& targetPath) {
-    const CertificatePtr publisher = InstalledPublisher(targetPath);
-    if (!publisher) return true;
-    const std::string expected = SubjectText(publisher.get());
+bool DownloadPasses(HANDLE download, const std::wstring& downloadPath, const PublisherRequirement& requirement,
+                    const PublisherOptions& options) {
+    bool passes = false;
+    if (DemandSettles(requirement, passes)) return passes;
+    const char* expected = requirement.subjectText.c_str();
     const SignatureCheck check = CheckFileSignature(download, ExpiredSigner::NeedsTimestamp);
     if (check.verdict != SignatureVerdict::Trusted) {
         LogLine("publisher: REFUSED, the download is %s (%s); expected \"%s\"", VerdictName(check.verdict),
-                check.detail.c_str(), expected.c_str());
+                check.detail.c_str(), expected);
         return false;
     }
-    if (!SamePublisher(publisher.get(), check.signer.get())) {
-        LogLine("publisher: REFUSED, other publisher \"%s\"; expected \"%s\"",
-                SubjectText(check.signer.get()).c_str(), expected.c_str());
-        return false;
-    }
+    const bool same = SameSubject(requirement, check.signer.get());
+    if (!same && !OtherSubjectPasses(requirement, check.signer.get(), options)) return false;
     const LONG windows = WindowsTrustVerdict(download, downloadPath);
     if (windows != ERROR_SUCCESS) {
         LogLine("publisher: REFUSED by Windows, error 0x%08lX", static_cast<unsigned long>(windows));
         return false;
     }
-    LogLine("publisher: same publisher \"%s\" (%s)", expected.c_str(), check.detail.c_str());
+    if (same) LogLine("publisher: same publisher \"%s\" (%s)", expected, check.detail.c_str());
     return true;
+}
+
+bool PublisherAllows(HANDLE download, const std::wstring& downloadPath, const std::wstring& targetPath) {
+    return DownloadPasses(download, downloadPath, RequiredPublisher(targetPath));
 }
