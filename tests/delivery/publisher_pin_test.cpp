@@ -125,17 +125,17 @@ TEST_F(PublisherPinTest, OnlyTheSamePublisherReplacesASignedProgram) {
         {L"old-a.exe", L"new-stranger.exe", false,
          "publisher: REFUSED, the download is untrusted (untrusted root"},
         {L"old-a.exe", L"new-expired.exe", false, "publisher: REFUSED, the download is expired"},
+        // Tag data inside the installed program's certificate entry never waives the rule.
+        {L"old-a-tagged.exe", L"new-b.exe", false, "publisher: REFUSED, other publisher"},
+        {L"old-a-tagged.exe", L"new.exe", false, "publisher: REFUSED, the download is unsigned"},
+        {L"old-garbled.exe", L"new-a.exe", false,
+         "publisher: REFUSED, cannot tell which publisher the program being replaced requires"},
         {L"old-a.exe", L"new-a.exe", true,
          "same publisher \"CN=Updater Test Publisher A, O=Updater Test Vendor\""},
         {L"old-a.exe", L"new-expired-stamped.exe", true, "time stamp valid"},
         {L"old.exe", L"new-b.exe", true,
          "replaced is unsigned (no certificate table), no publisher required"},
-        // Tag data inside the installed program's certificate entry never waives the rule.
-        {L"old-a-tagged.exe", L"new-b.exe", false, "publisher: REFUSED, other publisher"},
-        {L"old-a-tagged.exe", L"new.exe", false, "publisher: REFUSED, the download is unsigned"},
         {L"old-a-tagged.exe", L"new-a.exe", true, "same publisher"},
-        {L"old-garbled.exe", L"new-a.exe", false,
-         "publisher: REFUSED, cannot tell which publisher the program being replaced requires"},
     };
     // The refused updates run while a host is up: none of them may ask it to close.
     ChildProcess host;
