@@ -89,4 +89,41 @@ TEST(PeImageHash, TableHoldsExactlyOneSignature) {
         EXPECT_NE(problem.find(c.problem), std::string::npos) << problem;
         EXPECT_EQ(size, ok ? signature.size() : 0u);
     }
+    // An installed program's signature is still found with tag data after it and more behind.
+    const std::string tagged =
+        std::string("\x10\0\0\0\0\x02\x02\0", 8) + signature + "tag" + std::string(8, '\x01');
+    const unsigned char* found = nullptr;
+    size_t size = 0;
+    std::string problem;
+    EXPECT_TRUE(FirstSignatureInTable(reinterpret_cast<const unsigned char*>(tagged.data()), tagged.size(),
+                                      found, size, problem))
+        << problem;
+    EXPECT_EQ(size, signature.size());
+}
+
+// Only a file that cannot carry a signature reads as no image: headers read in part, or of an
+// unknown kind, are never taken for an unsigned program.
+TEST(PeImageHash, HeadersTellAFileThatCannotBeSignedFromOneNotReadWhole) {
+    std::string far = Image(false, 16, 0x400);
+    Put32(far, 0x3C, 0x300);
+    const struct {
+        std::string image;
+        size_t headSize;
+        PeHeaders answer;
+    } cases[] = {
+        {Image(false, 16, 0x400, 0x3E0, 0x10), 0x400, PeHeaders::Read},  // the table's place is not judged
+        {"MZ old program", 14, PeHeaders::NotAnImage},
+        {Image(false, 4, 0x400), 0x400, PeHeaders::NoCertificateEntry},
+        {Image(false, 16, 0x400), 0x100, PeHeaders::Unreadable},
+        {far, 0x100, PeHeaders::Unreadable},
+        {Image(false, 16, 0x400).replace(0x98, 1, 1, '\x0C'), 0x400, PeHeaders::Unreadable},
+    };
+    for (const auto& c : cases) {
+        PeLayout layout;
+        std::string problem;
+        EXPECT_EQ(ReadPeHeaders(reinterpret_cast<const unsigned char*>(c.image.data()), c.headSize,
+                                c.image.size(), layout, problem),
+                  c.answer)
+            << problem;
+    }
 }

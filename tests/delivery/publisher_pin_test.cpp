@@ -107,7 +107,8 @@ TEST_F(PublisherPinTest, InstalledProgramDemandsItsSignersSubject) {
     for (const auto& c : cases) {
         const PublisherRequirement required = RequiredPublisher(programs->Path(c.file));
         EXPECT_EQ(required.demand, c.demand) << required.reason;
-        EXPECT_NE((required.subjectText + required.reason).find(c.told), std::string::npos) << required.reason;
+        const std::string told = required.subjectText + required.reason;
+        EXPECT_NE(told.find(c.told), std::string::npos) << told;
     }
 }
 

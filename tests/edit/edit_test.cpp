@@ -199,7 +199,8 @@ TEST_F(EditTest, AccessibleNameIsTheCaptionTooltipOrNameNeverTheText) {
         const wchar_t* skin;
         const wchar_t* name;
     } cases[] = {
-        {L"<Label text=\"Password:\"/><Edit name=\"field\" password=\"true\" text=\"s3cret\" tooltip=\"Key\"/>",
+        {L"<Label text=\"Password:\"/><Edit name=\"field\" password=\"true\" text=\"s3cret\" "
+         L"tooltip=\"Key\"/>",
          L"Password:"},
         {L"<Edit name=\"field\" text=\"typed\" tooltip=\"Your e-mail\"/>", L"Your e-mail"},
         {L"<Edit name=\"field\" password=\"true\" text=\"s3cret\"/>", L"field"},

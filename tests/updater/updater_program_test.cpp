@@ -346,7 +346,8 @@ TEST_F(UpdaterProgramTest, FailedDownloadIsRemovedAtOnceAndItsNameIsFreeDuringTh
     ChildProcess failing;
     ASSERT_TRUE(failing.Start(updater, Arguments("/gone.exe", target)));
     ASSERT_TRUE(WaitUntil([&] { return log().find("failure balloon shown") != std::string::npos; }, 30000));
-    ASSERT_TRUE(WaitUntil([] { return ReadWindowRecord(CSingleInst().MappingName().c_str()) == nullptr; }, 10000));
+    ASSERT_TRUE(
+        WaitUntil([] { return ReadWindowRecord(CSingleInst().MappingName().c_str()) == nullptr; }, 10000));
     ASSERT_TRUE(failing.Running());
     EXPECT_FALSE(FileExists(TempDownloadPath(target)));
     EXPECT_EQ(RunUpdater(Arguments("/head-only.exe", target)), 1);

@@ -44,9 +44,10 @@ bool DeliveryChecks::Verdict(void* curlHandle, int curlResult, bool transferOk, 
     const char* result = curlResult == CURLE_WRITE_ERROR && refusal != nullptr
                              ? refusal
                              : curl_easy_strerror(static_cast<CURLcode>(curlResult));
-    LogLine("transfer: HTTP status %ld (%s), proxy status %ld (%s), %lld bytes, %ld redirects, curl result %d (%s)",
-            status, HttpStatusText(status), proxyStatus, HttpStatusText(proxyStatus), bytes_, redirects, curlResult,
-            result);
+    LogLine("transfer: HTTP status %ld (%s), proxy status %ld (%s), %lld bytes, %ld redirects, "
+            "curl result %d (%s)",
+            status, HttpStatusText(status), proxyStatus, HttpStatusText(proxyStatus), bytes_, redirects,
+            curlResult, result);
     if (!transferOk || fragment_ != HashFragment::Sha256) return transferOk;
     return HashMatches();
 }

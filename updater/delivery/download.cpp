@@ -84,7 +84,8 @@ size_t Refuse(TransferContext* context, const char* why) {
 size_t OnBodyChunk(char* data, size_t size, size_t count, void* userdata) {
     auto* context = static_cast<TransferContext*>(userdata);
     const size_t bytes = size * count;
-    if (!IsSuccessStatus(ResponseStatus(context->curl))) return Refuse(context, "no successful answer, body not stored");
+    if (!IsSuccessStatus(ResponseStatus(context->curl)))
+        return Refuse(context, "no successful answer, body not stored");
     if (context->errorPage.Found(data, bytes)) return Refuse(context, "the body is a server's error page");
     // Only the plain bytes were asked for: encoded ones would be installed as they are.
     if (!IsIdentityCoding(context->headers.contentCoding)) return Refuse(context, "content coding refused");

@@ -31,7 +31,8 @@ bool RenameOpenFile(HANDLE file, const std::wstring& newPath) {
     rename->RootDirectory = nullptr;
     rename->FileNameLength = nameBytes;
     std::memcpy(rename->FileName, name.data(), nameBytes);
-    return SetFileInformationByHandle(file, FileRenameInfo, rename, static_cast<DWORD>(buffer.size())) != FALSE;
+    const DWORD size = static_cast<DWORD>(buffer.size());
+    return SetFileInformationByHandle(file, FileRenameInfo, rename, size) != FALSE;
 }
 
 }  // namespace
@@ -64,7 +65,8 @@ bool DiscardDownload(HANDLE file, const std::wstring& path) {
     const bool moved = RenameOpenFile(file, AsideName(path));
     const bool marked = DeleteWhenClosed(file);
     if (!emptied || !moved || !marked) {
-        LogLine("download: the failed download is not wholly removed (error %lu; emptied %d, moved %d, marked %d)",
+        LogLine("download: the failed download is not wholly removed (error %lu; emptied %d, moved %d, "
+                "marked %d)",
                 GetLastError(), emptied, moved, marked);
     } else {
         LogLine("download: the failed download is removed");

@@ -39,7 +39,8 @@ bool IsCutBeforeBody(const AttemptOutcome& outcome) {
 long RetryDelayMs(const AttemptOutcome& outcome, int attemptsMade) {
     if (attemptsMade >= kMaxTransferAttempts || outcome.bodyStarted) return -1;
     const bool busy = IsBusyStatus(outcome.status);
-    const bool noAnswer = outcome.status == 0 && IsPassingNetworkFailure(outcome.curlResult, outcome.connected);
+    const bool noAnswer =
+        outcome.status == 0 && IsPassingNetworkFailure(outcome.curlResult, outcome.connected);
     if (!busy && !noAnswer && !IsCutBeforeBody(outcome)) return -1;
     if (busy && outcome.retryAfterSeconds >= 0) {
         const long seconds =

@@ -71,8 +71,7 @@ PeHeaders ReadPeHeaders(const unsigned char* head, size_t headSize, uint64_t fil
     const uint32_t optionalSize = Read16(head + pe + 20);
     if (optional + 2 > headSize) return Unreadable(problem, "optional header cut short");
     const uint16_t magic = Read16(head + optional);
-    if (magic != kPe32Magic && magic != kPe32PlusMagic)
-        return Unreadable(problem, "unknown optional header");
+    if (magic != kPe32Magic && magic != kPe32PlusMagic) return Unreadable(problem, "unknown optional header");
     const uint32_t countOffset = optional + (magic == kPe32Magic ? 92 : 108);
     const uint32_t directories = countOffset + 4;
     layout.checksumOffset = optional + 64;
@@ -81,7 +80,8 @@ PeHeaders ReadPeHeaders(const unsigned char* head, size_t headSize, uint64_t fil
     if (layout.securityEntryOffset + 8 > headSize) {
         return headSize < fileSize ? PeHeaders::Unreadable : PeHeaders::NoCertificateEntry;
     }
-    if (layout.securityEntryOffset + 8 > optional + optionalSize || Read32(head + countOffset) <= kSecurityDirectory)
+    if (layout.securityEntryOffset + 8 > optional + optionalSize ||
+        Read32(head + countOffset) <= kSecurityDirectory)
         return PeHeaders::NoCertificateEntry;
     problem.clear();
     layout.certTableOffset = Read32(head + layout.securityEntryOffset);
@@ -108,7 +108,8 @@ bool FirstSignatureInTable(const unsigned char* table, size_t size, const unsign
                            size_t& signatureSize, std::string& problem) {
     if (size < kCertificateHeaderBytes) return Fail(problem, "certificate table too short");
     const uint32_t length = Read32(table);
-    if (length < kCertificateHeaderBytes || length > size) return Fail(problem, "malformed certificate entry");
+    if (length < kCertificateHeaderBytes || length > size)
+        return Fail(problem, "malformed certificate entry");
     DerItem pkcs7;
     if (!EntrySignature(table, length, pkcs7, problem)) return false;
     signature = table + kCertificateHeaderBytes;

@@ -19,7 +19,8 @@ bool SameSubject(const PublisherRequirement& requirement, PCCERT_CONTEXT signer)
 // The demand itself, before any download byte is looked at: true when it settles the answer.
 bool DemandSettles(const PublisherRequirement& requirement, bool& passes) {
     if (requirement.demand == PublisherDemand::None) {
-        LogLine("publisher: the program being replaced is %s, no publisher required", requirement.reason.c_str());
+        LogLine("publisher: the program being replaced is %s, no publisher required",
+                requirement.reason.c_str());
         passes = true;
         return true;
     }
@@ -37,11 +38,12 @@ bool OtherSubjectPasses(const PublisherRequirement& requirement, PCCERT_CONTEXT 
                         const PublisherOptions& options) {
     const char* expected = requirement.subjectText.c_str();
     if (!options.subjectMayChange) {
-        LogLine("publisher: REFUSED, other publisher \"%s\"; expected \"%s\"", SubjectText(signer).c_str(), expected);
+        LogLine("publisher: REFUSED, other publisher \"%s\"; expected \"%s\"", SubjectText(signer).c_str(),
+                expected);
         return false;
     }
-    LogLine("publisher: new publisher \"%s\" vouched for by the release; was \"%s\"", SubjectText(signer).c_str(),
-            expected);
+    LogLine("publisher: new publisher \"%s\" vouched for by the release; was \"%s\"",
+            SubjectText(signer).c_str(), expected);
     return true;
 }
 
@@ -68,8 +70,8 @@ LONG WindowsTrustVerdict(HANDLE file, const std::wstring& path) {
     return result;
 }
 
-bool DownloadPasses(HANDLE download, const std::wstring& downloadPath, const PublisherRequirement& requirement,
-                    const PublisherOptions& options) {
+bool DownloadPasses(HANDLE download, const std::wstring& downloadPath,
+                    const PublisherRequirement& requirement, const PublisherOptions& options) {
     bool passes = false;
     if (DemandSettles(requirement, passes)) return passes;
     const char* expected = requirement.subjectText.c_str();

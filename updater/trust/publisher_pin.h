@@ -19,7 +19,8 @@ struct PublisherOptions {
 
 // Whether the finished download (open as `download`, at `downloadPath`) meets `requirement`.
 // Logs what was checked and, on a refusal, what failed.
-bool DownloadPasses(HANDLE download, const std::wstring& downloadPath, const PublisherRequirement& requirement,
+bool DownloadPasses(HANDLE download, const std::wstring& downloadPath,
+                    const PublisherRequirement& requirement,
                     const PublisherOptions& options = PublisherOptions());
 
 // Both questions for the download that is to replace `targetPath`. True when it may be installed.

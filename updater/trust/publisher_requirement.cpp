@@ -1,11 +1,11 @@
 #include "updater/trust/publisher_requirement.h"
 
+#include "ui/util/unique_handle.h"
 #include "updater/paths.h"
 #include "updater/trust/certificate_chain.h"
 #include "updater/trust/pe_image_hash.h"
 #include "updater/trust/read_at.h"
 #include "updater/trust/signed_message.h"
-#include "ui/util/unique_handle.h"
 
 // wintrust.h needs wincrypt.h, which signed_message.h brings.
 #include <wintrust.h>
@@ -43,7 +43,8 @@ PublisherRequirement SignerInTable(const std::vector<unsigned char>& table) {
 
 PublisherRequirement DemandOfTable(HANDLE installed, const PeLayout& layout, uint64_t fileSize) {
     const uint64_t tableEnd = static_cast<uint64_t>(layout.certTableOffset) + layout.certTableSize;
-    if (tableEnd > fileSize) return Demand(PublisherDemand::CannotTell, "certificate table beyond the end of the file");
+    if (tableEnd > fileSize)
+        return Demand(PublisherDemand::CannotTell, "certificate table beyond the end of the file");
     if (layout.certTableSize > kMaxCertTableBytes)
         return Demand(PublisherDemand::CannotTell, "certificate table too large");
     std::vector<unsigned char> table(layout.certTableSize);
