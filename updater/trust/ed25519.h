@@ -19,7 +19,7 @@ std::vector<Ed25519Key> ParseEd25519Keys(std::string_view text, std::vector<std:
 
 // The RCDATA resource "UPDATER_ED25519_KEYS" (any language) of the program at `programPath`, read
 // as data (never loaded as code). False when the file is no image or has no such resource; the
-// malformed keys are logged.
+// malformed keys are logged. True with an empty list when the resource holds no well-formed key.
 bool ReadProgramKeys(const std::wstring& programPath, std::vector<Ed25519Key>& keys);
 
 // Index in `keys` of the first key under which `signature` is a valid Ed25519 signature of the
