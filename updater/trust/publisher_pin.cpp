@@ -62,7 +62,8 @@ LONG WindowsTrustVerdict(HANDLE file, const std::wstring& path) {
     return result;
 }
 
-bool PublisherAllows(HANDLE download, const std::wstring& downloadPath, const std::wstring& targetPath) {
+bool PublisherAllows(HANDLE download, const std::wstring& downloadPath, const std::wstring& targetPath,
+                     bool subjectMayChange) {
     const CertificatePtr publisher = InstalledPublisher(targetPath);
     if (!publisher) return true;
     const std::string expected = SubjectText(publisher.get());
@@ -72,7 +73,11 @@ bool PublisherAllows(HANDLE download, const std::wstring& downloadPath, const st
                 check.detail.c_str(), expected.c_str());
         return false;
     }
-    if (!SamePublisher(publisher.get(), check.signer.get())) {
+    const bool samePublisher = SamePublisher(publisher.get(), check.signer.get());
+    if (!samePublisher && subjectMayChange) {
+        LogLine("publisher: subject changes to \"%s\" from \"%s\", carried by the ed25519 key",
+                SubjectText(check.signer.get()).c_str(), expected.c_str());
+    } else if (!samePublisher) {
         LogLine("publisher: REFUSED, other publisher \"%s\"; expected \"%s\"",
                 SubjectText(check.signer.get()).c_str(), expected.c_str());
         return false;
@@ -82,6 +87,6 @@ bool PublisherAllows(HANDLE download, const std::wstring& downloadPath, const st
         LogLine("publisher: REFUSED by Windows, error 0x%08lX", static_cast<unsigned long>(windows));
         return false;
     }
-    LogLine("publisher: same publisher \"%s\" (%s)", expected.c_str(), check.detail.c_str());
+    if (samePublisher) LogLine("publisher: same publisher \"%s\" (%s)", expected.c_str(), check.detail.c_str());
     return true;
 }

@@ -9,7 +9,11 @@
 
 // The rule for the finished download (open as `download`, at `downloadPath`) that is to replace
 // `targetPath`. True when it may be installed; logs what was checked and what failed.
-bool PublisherAllows(HANDLE download, const std::wstring& downloadPath, const std::wstring& targetPath);
+// `subjectMayChange`: the release is carried by the vendor's Ed25519 key (its feed and file
+// verified with an installed key), so a trusted signature of another subject passes, logged;
+// the pin then moves with the installed program.
+bool PublisherAllows(HANDLE download, const std::wstring& downloadPath, const std::wstring& targetPath,
+                     bool subjectMayChange = false);
 
 // Windows' own verdict on the signed file, on top of the updater's checks: on Windows it has the
 // final word; Wine's is weaker, never stricter. ERROR_SUCCESS when it trusts the file.
