@@ -3,6 +3,7 @@
 #include <pugixml.hpp>
 
 #include "updater/feed/feed_dates.h"
+#include "updater/feed/xml_names.h"
 
 // Feeds are read with pugixml, a conforming parser: unlike the skin reader, it accepts what
 // vendors' feeds really contain (CDATA, single quotes, text beside elements, any namespace
@@ -11,53 +12,6 @@
 // the sparkle namespace to another prefix reads the same.
 
 namespace {
-
-constexpr wchar_t kSparkle[] = L"http://www.andymatuschak.org/xml-namespaces/sparkle";
-constexpr wchar_t kOurs[] = L"urn:updater:feed:1";
-
-std::wstring_view PrefixOf(std::wstring_view name) {
-    const std::size_t colon = name.find(L':');
-    return colon == std::wstring_view::npos ? std::wstring_view() : name.substr(0, colon);
-}
-
-std::wstring_view LocalOf(std::wstring_view name) {
-    const std::size_t colon = name.find(L':');
-    return colon == std::wstring_view::npos ? name : name.substr(colon + 1);
-}
-
-// The URI bound to `prefix` at `node` (empty prefix: the default namespace), or empty.
-std::wstring_view NamespaceAt(pugi::xml_node node, std::wstring_view prefix) {
-    const std::wstring attribute = prefix.empty() ? std::wstring(L"xmlns") : L"xmlns:" + std::wstring(prefix);
-    for (; node; node = node.parent()) {
-        if (node.type() != pugi::node_element) continue;
-        if (pugi::xml_attribute declared = node.attribute(attribute.c_str())) return declared.value();
-    }
-    return {};
-}
-
-bool Is(pugi::xml_node node, std::wstring_view uri, std::wstring_view local) {
-    if (node.type() != pugi::node_element) return false;
-    const std::wstring_view name = node.name();
-    return LocalOf(name) == local && NamespaceAt(node, PrefixOf(name)) == uri;
-}
-
-// Unprefixed attributes belong to no namespace, whatever the element's default namespace is.
-pugi::xml_attribute Attribute(pugi::xml_node node, std::wstring_view uri, std::wstring_view local) {
-    for (pugi::xml_attribute a : node.attributes()) {
-        const std::wstring_view name = a.name();
-        const std::wstring_view prefix = PrefixOf(name);
-        if (LocalOf(name) != local || prefix == L"xmlns") continue;
-        if (uri.empty() ? prefix.empty() : (!prefix.empty() && NamespaceAt(node, prefix) == uri)) return a;
-    }
-    return {};
-}
-
-pugi::xml_node Child(pugi::xml_node parent, std::wstring_view uri, std::wstring_view local) {
-    for (pugi::xml_node child : parent.children()) {
-        if (Is(child, uri, local)) return child;
-    }
-    return {};
-}
 
 std::wstring Trim(std::wstring_view text) {
     const wchar_t* spaces = L" \t\r\n";
@@ -108,19 +62,20 @@ bool ParseUnsigned(std::wstring_view text, std::uint64_t& value) {
 
 // The sparkle value given as a child element or, failing that, as an attribute of the enclosure.
 std::wstring SparkleValue(pugi::xml_node item, pugi::xml_node enclosure, std::wstring_view local) {
-    if (pugi::xml_node element = Child(item, kSparkle, local)) return Trim(TextOf(element));
-    if (enclosure) return Trim(Attribute(enclosure, kSparkle, local).value());
+    if (pugi::xml_node element = XmlChild(item, kSparkleNamespace, local)) return Trim(TextOf(element));
+    if (enclosure) return Trim(XmlAttribute(enclosure, kSparkleNamespace, local).value());
     return {};
 }
 
 void ReadCritical(pugi::xml_node item, FeedItem& out) {
-    pugi::xml_node critical = Child(item, kSparkle, L"criticalUpdate");
+    pugi::xml_node critical = XmlChild(item, kSparkleNamespace, L"criticalUpdate");
     if (!critical) {
-        if (pugi::xml_node tags = Child(item, kSparkle, L"tags")) critical = Child(tags, kSparkle, L"criticalUpdate");
+        const pugi::xml_node tags = XmlChild(item, kSparkleNamespace, L"tags");
+        if (tags) critical = XmlChild(tags, kSparkleNamespace, L"criticalUpdate");
     }
     if (!critical) return;
     out.critical = true;
-    out.criticalBelow = Trim(Attribute(critical, kSparkle, L"version").value());
+    out.criticalBelow = Trim(XmlAttribute(critical, kSparkleNamespace, L"version").value());
 }
 
 // An enclosure whose length is not a number is dropped with the item's offer: the transfer
@@ -130,37 +85,38 @@ void ReadEnclosure(pugi::xml_node enclosure, FeedItem& out) {
     FeedEnclosure& e = out.enclosure;
     e.url = Trim(enclosure.attribute(L"url").value());
     e.type = Trim(enclosure.attribute(L"type").value());
-    e.os = Trim(Attribute(enclosure, kSparkle, L"os").value());
-    e.edSignature = Trim(Attribute(enclosure, kSparkle, L"edSignature").value());
+    e.os = Trim(XmlAttribute(enclosure, kSparkleNamespace, L"os").value());
+    e.edSignature = Trim(XmlAttribute(enclosure, kSparkleNamespace, L"edSignature").value());
     const std::wstring length = Trim(enclosure.attribute(L"length").value());
     out.hasEnclosure = !e.url.empty() && (length.empty() || ParseUnsigned(length, e.length));
-    if (Attribute(enclosure, kSparkle, L"installerArguments")) out.installerArguments = true;
+    if (XmlAttribute(enclosure, kSparkleNamespace, L"installerArguments")) out.installerArguments = true;
 }
 
 FeedItem ReadItem(pugi::xml_node item) {
     FeedItem out;
-    const pugi::xml_node enclosure = Child(item, {}, L"enclosure");
+    const pugi::xml_node enclosure = XmlChild(item, {}, L"enclosure");
     ReadEnclosure(enclosure, out);
     out.version = SparkleValue(item, enclosure, L"version");
     out.shortVersion = SparkleValue(item, enclosure, L"shortVersionString");
-    out.title = Trim(TextOf(Child(item, {}, L"title")));
-    if (pugi::xml_node description = Child(item, {}, L"description")) {
+    out.title = Trim(TextOf(XmlChild(item, {}, L"title")));
+    if (pugi::xml_node description = XmlChild(item, {}, L"description")) {
         out.description = NotesOf(description);
-        out.descriptionIsPlainText = std::wstring_view(Attribute(description, kSparkle, L"format").value()) == L"plain-text";
+        const std::wstring_view format = XmlAttribute(description, kSparkleNamespace, L"format").value();
+        out.descriptionIsPlainText = format == L"plain-text";
     }
-    out.releaseNotesLink = Trim(TextOf(Child(item, kSparkle, L"releaseNotesLink")));
-    out.minimumSystemVersion = Trim(TextOf(Child(item, kSparkle, L"minimumSystemVersion")));
-    out.channel = Trim(TextOf(Child(item, kSparkle, L"channel")));
-    if (pugi::xml_node date = Child(item, {}, L"pubDate")) {
+    out.releaseNotesLink = Trim(TextOf(XmlChild(item, kSparkleNamespace, L"releaseNotesLink")));
+    out.minimumSystemVersion = Trim(TextOf(XmlChild(item, kSparkleNamespace, L"minimumSystemVersion")));
+    out.channel = Trim(TextOf(XmlChild(item, kSparkleNamespace, L"channel")));
+    if (pugi::xml_node date = XmlChild(item, {}, L"pubDate")) {
         out.hasPubDate = ParseRfc822Date(Trim(TextOf(date)), out.pubDate);
     }
     std::uint64_t interval = 0;
-    if (ParseUnsigned(Trim(TextOf(Child(item, kSparkle, L"phasedRolloutInterval"))), interval) &&
+    if (ParseUnsigned(Trim(TextOf(XmlChild(item, kSparkleNamespace, L"phasedRolloutInterval"))), interval) &&
         interval <= 10ull * 365 * 86400) {
         out.rolloutInterval = static_cast<std::int64_t>(interval);
     }
     ReadCritical(item, out);
-    if (Child(item, kSparkle, L"installerArguments")) out.installerArguments = true;
+    if (XmlChild(item, kSparkleNamespace, L"installerArguments")) out.installerArguments = true;
     return out;
 }
 
@@ -168,10 +124,10 @@ FeedItem ReadItem(pugi::xml_node item) {
 // wrong fails as a whole, since they are what guards against an old feed played back.
 bool ReadFreshness(pugi::xml_node channel, AppcastFeed& feed) {
     for (pugi::xml_node child : channel.children()) {
-        if (Is(child, kOurs, L"serial")) {
+        if (XmlIs(child, kFeedNamespace, L"serial")) {
             if (feed.hasSerial || !ParseUnsigned(Trim(TextOf(child)), feed.serial)) return false;
             feed.hasSerial = true;
-        } else if (Is(child, kOurs, L"expires")) {
+        } else if (XmlIs(child, kFeedNamespace, L"expires")) {
             if (feed.hasExpires || !ParseRfc3339Date(Trim(TextOf(child)), feed.expires)) return false;
             feed.hasExpires = true;
         }
@@ -190,12 +146,12 @@ AppcastStatus ParseAppcast(std::string_view signedBytes, AppcastFeed& feed) {
     if (result.status == pugi::status_no_document_element) return AppcastStatus::NoRss;
     if (!result) return AppcastStatus::NotWellFormed;
     const pugi::xml_node rss = document.document_element();
-    if (!Is(rss, {}, L"rss")) return AppcastStatus::NoRss;
-    const pugi::xml_node channel = Child(rss, {}, L"channel");
+    if (!XmlIs(rss, {}, L"rss")) return AppcastStatus::NoRss;
+    const pugi::xml_node channel = XmlChild(rss, {}, L"channel");
     if (!channel) return AppcastStatus::Ok;
     if (!ReadFreshness(channel, feed)) return AppcastStatus::BadFreshness;
     for (pugi::xml_node item : channel.children()) {
-        if (Is(item, {}, L"item")) feed.items.push_back(ReadItem(item));
+        if (XmlIs(item, {}, L"item")) feed.items.push_back(ReadItem(item));
     }
     return AppcastStatus::Ok;
 }

@@ -339,7 +339,7 @@ private:
 
     void Character(wchar_t ch) {
         FlushBreaks();
-        if (m_lineEnds > 0) m_spacePending = false;  // no blank at the start of a line
+        if (m_lineEnds > 0 || !m_anyText) m_spacePending = false;  // no blank at the start of a line
         if (!m_bullet.empty()) {
             m_out += m_bullet;
             m_bullet.clear();
