@@ -24,13 +24,7 @@ FeedItem Item(const wchar_t* version, Change change) {
 }
 
 OfferContext Context() {
-    OfferContext context;
-    context.installedVersion = L"1.0";
-    context.machine = IMAGE_FILE_MACHINE_I386;
-    context.osMajor = 10, context.osMinor = 0, context.osBuild = 19045;
-    context.rolloutGroup = 3;
-    context.now = 1000000;
-    return context;
+    return OfferContext{L"1.0", IMAGE_FILE_MACHINE_I386, 10, 0, 19045, L"", 3, 1000000, false, L""};
 }
 
 TEST(Offer, ChoosesTheHighestEligibleItem) {

@@ -30,7 +30,6 @@ TEST(SignedFeed, VerifiesOnlyWhatAnInstalledKeySigned) {
         {"marker with CRLF", kBody + "<!-- sparkle-signatures:\r\nedSignature: x\r\n-->", {TestKey(1)},
          FeedSignatureStatus::Unsigned, -1, ""},
         {"wrong key", good, {TestKey(2)}, FeedSignatureStatus::NoKeyVerifies, -1, ""},
-        {"no keys", good, {}, FeedSignatureStatus::NoKeyVerifies, -1, ""},
         {"byte changed after signing", "<?xml version=\"1.1\"?>" + good.substr(21), {TestKey(1)},
          FeedSignatureStatus::NoKeyVerifies, -1, ""},
         {"a bad block after a good one", Signed(2, good), {TestKey(1)}, FeedSignatureStatus::NoKeyVerifies, -1, ""},
@@ -62,9 +61,7 @@ TEST(SignedFeed, KeyTextKeepsTheWellFormedKeys) {
     std::vector<std::string> skipped;
     const std::string text = "\t" + one + "\r\n" + one.substr(0, 40) + " " + one + "x " + two + "\n" + std::string(2, '\0');
     const std::vector<Ed25519Key> keys = ParseEd25519Keys(text, &skipped);
-    ASSERT_EQ(2u, keys.size());
-    EXPECT_EQ(TestKey(1), keys[0]);
-    EXPECT_EQ(TestKey(2), keys[1]);
+    EXPECT_EQ((std::vector<Ed25519Key>{TestKey(1), TestKey(2)}), keys);
     EXPECT_EQ((std::vector<std::string>{one.substr(0, 40), one + "x"}), skipped);
     std::vector<std::uint8_t> bytes;
     for (const char* bad : {"AAA", "AA=A", "A===", "AB==", "AAA\n", "@AAA"}) EXPECT_FALSE(Base64Decode(bad, bytes)) << bad;
@@ -116,12 +113,6 @@ TEST(SignedFeed, OpensslSignsWithOurKeyAndWeVerifyIt) {
     const std::vector<std::uint8_t> signature(sig.begin(), sig.end());
     EXPECT_EQ(0, VerifyWithAnyKey(reinterpret_cast<const std::uint8_t*>(kBody.data()), kBody.size(), signature,
                                   {TestKey(3)}));
-    std::string_view signedBytes;
-    EXPECT_EQ(FeedSignatureStatus::Verified,
-              VerifySignedFeed(kBody + "<!-- sparkle-signatures:\nedSignature: " +
-                                   Base64Encode(signature.data(), signature.size()) + "\nlength: " +
-                                   std::to_string(kBody.size()) + "\n-->\n",
-                               {TestKey(3)}, signedBytes, nullptr));
 }
 
 }  // namespace
