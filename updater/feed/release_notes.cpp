@@ -12,6 +12,9 @@
 namespace {
 
 constexpr std::size_t kMaxFormatDepth = 16;  // deeper nesting still reads, just without more fonts
+// Past this many open elements further ones are ignored, so a flood of unmatched closing tags
+// cannot make each close search a long stack.
+constexpr std::size_t kMaxOpenElements = 64;
 constexpr std::size_t kMaxListIndent = 8;
 
 wchar_t Lower(wchar_t ch) {
@@ -256,8 +259,9 @@ private:
             if (f.letter == L'a') return;  // links do not nest; the inner one is text
         }
         const bool safe = IsSafeHttpsLink(tag.href);
+        const std::size_t before = m_formats.size();
         PushFormat(L"a", safe ? L'a' : 0);
-        if (safe) m_formats.back().link = tag.href;
+        if (safe && m_formats.size() > before) m_formats.back().link = tag.href;
     }
 
     void StartListItem() {
@@ -272,6 +276,7 @@ private:
     }
 
     void PushFormat(const std::wstring& html, wchar_t letter) {
+        if (m_formats.size() >= kMaxOpenElements) return;
         m_formats.push_back(Format{html, m_formats.size() < kMaxFormatDepth ? letter : L'\0', {}, false});
     }
 
