@@ -110,10 +110,12 @@ FeedItem ReadItem(pugi::xml_node item) {
     if (pugi::xml_node date = XmlChild(item, {}, L"pubDate")) {
         out.hasPubDate = ParseRfc822Date(Trim(TextOf(date)), out.pubDate);
     }
+    // A longer interval than ten years is held at ten: still "not yet" for the later groups,
+    // never a number that wraps into "long ago".
     std::uint64_t interval = 0;
-    if (ParseUnsigned(Trim(TextOf(XmlChild(item, kSparkleNamespace, L"phasedRolloutInterval"))), interval) &&
-        interval <= 10ull * 365 * 86400) {
-        out.rolloutInterval = static_cast<std::int64_t>(interval);
+    if (ParseUnsigned(Trim(TextOf(XmlChild(item, kSparkleNamespace, L"phasedRolloutInterval"))), interval)) {
+        const std::uint64_t tenYears = 10ull * 365 * 86400;
+        out.rolloutInterval = static_cast<std::int64_t>(interval < tenYears ? interval : tenYears);
     }
     ReadCritical(item, out);
     if (XmlChild(item, kSparkleNamespace, L"installerArguments")) out.installerArguments = true;
