@@ -1,6 +1,5 @@
 #include "updater/feed_check.h"
 
-#include <cstdlib>
 
 #include "updater/check_feed.h"
 #include "updater/check_notice.h"

@@ -10,12 +10,14 @@
 #include <ctime>
 #include <map>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "tests/feed/feed_rig.h"
 #include "tests/support/code_signing.h"
 #include "tests/support/tls_server.h"
+#include "updater/install/single_instance.h"
 #include "updater/paths.h"
 
 namespace {
@@ -32,36 +34,43 @@ protected:
         authority = new TestAuthority(server->Url("/ca.crl"));
         tls = new TestTlsServer(*authority, server->Port(), {"good"});
         const std::wstring bin = ProgramFolder();
-        signedA = new TestSignedPrograms(bin + L"host_app_v1.exe", bin + L"host_app_v2.exe");
-        signedNewKey = new TestSignedPrograms(bin + L"host_app_v1.exe", bin + L"host_app_v2_newkey.exe");
+        // One signing run (each trusts a root of its own, which Wine's store may keep): publisher A
+        // signs the installed 1.0.0 and the new-key 2.0.0, publisher B that 2.0.0 as well.
+        signedA = new TestSignedPrograms(bin + L"host_app_v1.exe", bin + L"host_app_v2_newkey.exe");
         for (const char* name : {"old", "v1", "v1_nokeys", "v2", "v3", "v2_other", "v2_newkey"}) {
             programs[name] = ReadWholeFile(bin + L"host_app_" + OpensslSigner::Wide(name) + L".exe");
         }
         programs["v1-a"] = ReadWholeFile(signedA->Path(L"old-a.exe"));
-        programs["v2-b"] = ReadWholeFile(signedA->Path(L"new-b.exe"));
-        programs["v2_newkey-a"] = ReadWholeFile(signedNewKey->Path(L"new-a.exe"));
+        programs["v2_newkey-b"] = ReadWholeFile(signedA->Path(L"new-b.exe"));
+        programs["v2_newkey-a"] = ReadWholeFile(signedA->Path(L"new-a.exe"));
+        // The new program marked for another machine, and as a DLL, in its PE header.
+        const size_t pe = *reinterpret_cast<const std::uint32_t*>(&programs["v2"][0x3c]);
+        programs["v2-x64"] = programs["v2-dll"] = programs["v2"];
+        programs["v2-x64"].replace(pe + 4, 2, "\x64\x86", 2);
+        programs["v2-dll"][pe + 23] = static_cast<char>(programs["v2-dll"][pe + 23] | 0x20);
         OpensslSigner signer;
-        std::vector<std::string> names;
         for (const auto& program : programs) {
             server->Route("/" + program.first + ".exe", HttpResponse::Ok(program.second));
             signer.Add(program.first == "v2_newkey-a" ? "new_key" : "vendor_key", program.second);
-            names.push_back(program.first);
         }
         const std::vector<std::string> signatures = signer.Run();
-        for (size_t i = 0; i < names.size(); ++i) fileSignatures[names[i]] = signatures[i];
+        size_t next = 0;  // the map's order, as added
+        for (const auto& program : programs) fileSignatures[program.first] = signatures[next++];
     }
     static void TearDownTestSuite() {
         ClearFeedState();
-        delete signedNewKey;
+        const std::vector<std::string> roots = {ReadWholeFile(L"Z:" + OpensslSigner::Wide(authority->UnixPath("ca.der"))),
+                                                ReadWholeFile(signedA->Path(L"root.der"))};
         delete signedA;
         delete tls;
         delete authority;
         delete server;
+        for (const std::string& root : roots) Distrust(root);
     }
 
     void SetUp() override {
         ASSERT_TRUE(server->Started() && authority->Ready() && tls->Started());
-        ASSERT_TRUE(signedA->Ready() && signedNewKey->Ready());
+        ASSERT_TRUE(signedA->Ready());
         ASSERT_FALSE(fileSignatures["v2"].empty());
         server->Route("/ca.crl", HttpResponse::Ok(authority->RevocationList()));
     }
@@ -88,7 +97,6 @@ protected:
     static TestAuthority* authority;
     static TestTlsServer* tls;
     static TestSignedPrograms* signedA;
-    static TestSignedPrograms* signedNewKey;
     static std::map<std::string, std::string> programs;
     static std::map<std::string, std::string> fileSignatures;
     ScratchFolder scratch{L"feed"};
@@ -100,7 +108,6 @@ TestHttpServer* FeedCheckTest::server = nullptr;
 TestAuthority* FeedCheckTest::authority = nullptr;
 TestTlsServer* FeedCheckTest::tls = nullptr;
 TestSignedPrograms* FeedCheckTest::signedA = nullptr;
-TestSignedPrograms* FeedCheckTest::signedNewKey = nullptr;
 std::map<std::string, std::string> FeedCheckTest::programs;
 std::map<std::string, std::string> FeedCheckTest::fileSignatures;
 
@@ -126,11 +133,18 @@ void Apply(const StartState& state) {
     if (state.lastCheckAgo >= 0) SetStateTime(L"LastCheckTime", now - state.lastCheckAgo);
     if (state.serialSeen >= 0) SetStateTime(L"FeedSerial", state.serialSeen);
     if (state.firstFailureAgo >= 0) SetStateTime(L"FirstFeedFailureTime", now - state.firstFailureAgo);
-    if (state.rolloutGroup >= 0) SetStateNumber(L"RolloutGroup", static_cast<DWORD>(state.rolloutGroup));
-    if (*state.skipped != L'\0') {
-        RegSetKeyValueW(HKEY_CURRENT_USER, kStateKey, L"SkippedVersion", REG_SZ, state.skipped,
-                        static_cast<DWORD>((wcslen(state.skipped) + 1) * sizeof(wchar_t)));
-    }
+    const DWORD group = static_cast<DWORD>(state.rolloutGroup);
+    if (state.rolloutGroup >= 0) RegSetKeyValueW(HKEY_CURRENT_USER, kStateKey, L"RolloutGroup", REG_DWORD, &group, 4);
+    RegSetKeyValueW(HKEY_CURRENT_USER, kStateKey, L"SkippedVersion", REG_SZ, state.skipped,
+                    static_cast<DWORD>((wcslen(state.skipped) + 1) * sizeof(wchar_t)));
+}
+
+// "a|b": both lines are logged.
+std::vector<std::string> Fragments(const std::string& text) {
+    std::vector<std::string> parts;
+    std::istringstream lines(text);
+    for (std::string part; std::getline(lines, part, '|');) parts.push_back(part);
+    return parts;
 }
 
 }  // namespace
@@ -150,7 +164,7 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
         const char* choice;
         long exitCode;
         std::string result;  // the program at the target afterwards
-        const char* logged;
+        const char* logged;  // lines that must be in the log, "|" between them
         const wchar_t* valueAfter;  // a feed-state value that must exist afterwards, or null
         const wchar_t* skippedAfter;
     };
@@ -165,8 +179,8 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
         {"wrong-key feed", "v1", NewKey, serial, offered, {}, L"", nullptr, 3, "v1", "no installed key verifies it",
          L"FirstFeedFailureTime", L""},
         {"lower serial", "v1", Vendor, serial, offered, {-1, 8}, L"", nullptr, 3, "v1", "as a replay", nullptr, L""},
-        {"expired feed", "v1", Vendor, serial + "<upd:expires>2020-01-01T00:00:00Z</upd:expires>", offered, {}, L"",
-         nullptr, 3, "v1", "feed: REFUSED, expired", nullptr, L""},
+        {"expired feed", "v1", Vendor, serial + "<upd:expires>2020-01-01T00:00:00Z</upd:expires>", offered, {},
+         L"--now", nullptr, 3, "v1", "feed: REFUSED, expired|balloon \"检查更新失败！\"", nullptr, L""},
         {"no key resource", "v1_nokeys", Vendor, serial, offered, {}, L"", nullptr, 3, "v1_nokeys",
          "no UPDATER_ED25519_KEYS resource", nullptr, L""},
         {"no version resource", "old", Vendor, serial, offered, {}, L"", nullptr, 3, "old", "no version resource",
@@ -174,8 +188,8 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
         {"lost key before 20 days", "v1-a", NewKey, serial, {Item("v2_newkey-a", "2.0.0")}, {-1, -1, 19 * kDay},
          L"--yes", nullptr, 3, "v1-a", "first such failure 1641", nullptr, L""},
         // Nothing newer: exit 0.
-        {"nothing newer", "v1", Vendor, serial, {Item("v1", "1.0.0")}, {}, L"", nullptr, 0, "v1", "nothing newer",
-         L"LastCheckTime", L""},
+        {"nothing newer", "v1", Vendor, serial, {Item("v1", "1.0.0")}, {}, L"--now", nullptr, 0, "v1",
+         "nothing newer|balloon \"已是最新版本\"", L"LastCheckTime", L""},
         {"channel, machine, system and rollout not for us", "v1", Vendor, serial,
          {Item("v2", "2.0.0", "<sparkle:channel>beta</sparkle:channel>"),
           Item("v2", "2.0.1", "<sparkle:minimumSystemVersion>99.0.0</sparkle:minimumSystemVersion>"),
@@ -209,8 +223,12 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
          "not the offered version", nullptr, L""},
         {"other product", "v1", Vendor, serial, {Item("v2_other", "2.0.0")}, {}, L"--yes", nullptr, 1, "v1",
          "another product", nullptr, L""},
-        {"subject change carried by the key", "v1-a", Vendor, serial, {Item("v2-b", "2.0.0")}, {}, L"--yes", nullptr,
-         1, "v2-b", "publisher: subject changes", nullptr, L""},
+        {"another machine", "v1", Vendor, serial, {Item("v2-x64", "2.0.0")}, {}, L"--yes", nullptr, 1, "v1",
+         "for another machine", nullptr, L""},
+        {"a DLL", "v1", Vendor, serial, {Item("v2-dll", "2.0.0")}, {}, L"--yes", nullptr, 1, "v1", "is a DLL", nullptr,
+         L""},
+        {"subject change carried by the key", "v1-a", Vendor, serial, {Item("v2_newkey-b", "2.0.0")}, {}, L"--yes", nullptr,
+         1, "v2_newkey-b", "publisher: subject changes", nullptr, L""},
         {"lost key after 20 days", "v1-a", NewKey, serial, {Item("v2_newkey-a", "2.0.0")}, {-1, -1, 21 * kDay},
          L"--yes", nullptr, 1, "v2_newkey-a", "(authenticode after lost key)", nullptr, L""},
     };
@@ -239,7 +257,9 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
         const std::string log = after.size() >= before.size() ? after.substr(before.size()) : after;
         EXPECT_EQ(code, c.exitCode) << c.name << "\n" << log;
         EXPECT_TRUE(ReadWholeFile(target) == programs[c.result]) << c.name << "\n" << log;
-        EXPECT_NE(log.find(c.logged), std::string::npos) << c.name << ": " << c.logged << "\n" << log;
+        for (const std::string& line : Fragments(c.logged)) {
+            EXPECT_NE(log.find(line), std::string::npos) << c.name << ": " << line << "\n" << log;
+        }
         if (c.valueAfter != nullptr) {
             EXPECT_TRUE(StateHas(c.valueAfter)) << c.name;
         }
@@ -248,30 +268,39 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
     }
 }
 
-// Cases that end before any request: a plain-HTTP feed, a check within the interval, and a
-// malformed --check line.
-TEST_F(FeedCheckTest, NoRequestWithoutHttpsOrWithinTheInterval) {
-    server->Route("/plain.xml", HttpResponse::Ok("<rss/>"));
-    server->Route("/within.xml", HttpResponse::Ok("<rss/>"));
+// Cases that end before any window: a plain-HTTP feed, a check within the interval or while another
+// updater runs (no request), a malformed --check line, and a feed past 1 MiB.
+TEST_F(FeedCheckTest, ChecksThatEndEarly) {
+    HttpResponse huge = HttpResponse::Ok("");
+    huge.generatedBytes = 1024 * 1024 + 1;
+    server->Route("/huge.xml", huge);
+    server->Route("/quiet.xml", HttpResponse::Ok("<rss/>"));
     const std::wstring target = scratch.Path() + L"quiet.exe";
     ASSERT_TRUE(WriteWholeFile(target, programs["v1"]));
+    const std::wstring quiet = tls->WideUrl("good", "/quiet.xml") + L" " + Quoted(target);
     struct Case {
         std::wstring arguments;
         StartState state;
+        bool otherUpdaterRuns;
         long exitCode;
         const char* logged;
     } cases[] = {
-        {L"--check " + server->WideUrl("/plain.xml") + L" " + Quoted(target), {}, 3, "the feed URL is not https"},
-        {L"--check " + tls->WideUrl("good", "/within.xml") + L" " + Quoted(target), {3600}, 0, "within the interval"},
-        {L"--check --now --bogus " + tls->WideUrl("good", "/within.xml") + L" " + Quoted(target), {}, 3,
-         "malformed command line"},
+        {L"--check " + server->WideUrl("/quiet.xml") + L" " + Quoted(target), {}, false, 3, "the feed URL is not https"},
+        {L"--check " + quiet, {3600}, false, 0, "within the interval"},
+        {L"--check --now " + quiet, {}, true, 0, "another updater runs"},
+        {L"--check --now --bogus " + quiet, {}, false, 3, "malformed command line"},
+        {L"--check " + tls->WideUrl("good", "/huge.xml") + L" " + Quoted(target), {}, false, 3,
+         "feed: more than 1048576 bytes, abandoned"},
     };
     for (const Case& c : cases) {
         Apply(c.state);
+        CSingleInst running;
+        if (c.otherUpdaterRuns) {
+            ASSERT_TRUE(running.TryAcquire(nullptr));
+        }
         const std::string before = ReadWholeFile(logPath);
         EXPECT_EQ(RunUpdater(c.arguments, nullptr), c.exitCode);
         EXPECT_NE(ReadWholeFile(logPath).substr(before.size()).find(c.logged), std::string::npos) << c.logged;
     }
-    EXPECT_EQ(server->RequestCount("/plain.xml"), 0);
-    EXPECT_EQ(server->RequestCount("/within.xml"), 0);
+    EXPECT_EQ(server->RequestCount("/quiet.xml"), 0);
 }

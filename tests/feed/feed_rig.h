@@ -5,8 +5,11 @@
 // the signed form, the sample host's feed state in the registry, and runs of the real updater.
 
 #include <windows.h>
+// wincrypt.h needs windows.h first.
+#include <wincrypt.h>
 
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -16,11 +19,9 @@
 // Batches signatures: one openssl run (through Wine, seconds) signs everything added.
 class OpensslSigner {
 public:
-    size_t Add(const std::string& key, const std::string& bytes) {
-        const std::wstring name = folder_.Path() + std::to_wstring(count_) + L"." + Wide(key);
-        WriteWholeFile(name + L".in", bytes);
-        names_.push_back(name);
-        return count_++;
+    void Add(const std::string& key, const std::string& bytes) {
+        names_.push_back(folder_.Path() + std::to_wstring(names_.size()) + L"." + Wide(key));
+        WriteWholeFile(names_.back() + L".in", bytes);
     }
     // The base64 signatures, in the order added; empty ones when openssl did not run.
     std::vector<std::string> Run() {
@@ -39,7 +40,6 @@ public:
 private:
     ScratchFolder folder_{L"openssl-sign"};
     std::vector<std::wstring> names_;
-    size_t count_ = 0;
 };
 
 // One <item>: `extra` is written inside it as is (channel, critical, minimum system ...).
@@ -83,9 +83,6 @@ inline void ClearFeedState() {
 inline void SetStateTime(const wchar_t* name, std::int64_t value) {
     RegSetKeyValueW(HKEY_CURRENT_USER, kStateKey, name, REG_QWORD, &value, sizeof value);
 }
-inline void SetStateNumber(const wchar_t* name, DWORD value) {
-    RegSetKeyValueW(HKEY_CURRENT_USER, kStateKey, name, REG_DWORD, &value, sizeof value);
-}
 inline std::wstring StateText(const wchar_t* name) {
     wchar_t text[64] = {};
     DWORD bytes = sizeof text - sizeof(wchar_t);
@@ -96,8 +93,20 @@ inline bool StateHas(const wchar_t* name) {
     return RegGetValueW(HKEY_CURRENT_USER, kStateKey, name, RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 inline std::int64_t UnixNow() {
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    const std::uint64_t ticks = (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-    return static_cast<std::int64_t>(ticks / 10000000ull) - 11644473600ll;
+    return static_cast<std::int64_t>(std::time(nullptr));
+}
+
+// Removes a root from the registry part of the user's root store by its key, the certificate's
+// SHA-1 thumbprint: Wine's store keeps some of the roots the owners delete through their contexts.
+inline void Distrust(const std::string& der) {
+    BYTE hash[20] = {};
+    DWORD size = sizeof hash;
+    if (!CryptHashCertificate(0, CALG_SHA1, 0, reinterpret_cast<const BYTE*>(der.data()), static_cast<DWORD>(der.size()),
+                              hash, &size)) {
+        return;
+    }
+    wchar_t key[128] = L"Software\\Microsoft\\SystemCertificates\\Root\\Certificates\\";
+    for (BYTE b : hash) swprintf(key + wcslen(key), 3, L"%02X", b);
+    RegDeleteTreeW(HKEY_CURRENT_USER, key);
+    RegDeleteKeyW(HKEY_CURRENT_USER, key);
 }

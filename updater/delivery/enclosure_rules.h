@@ -42,5 +42,6 @@ std::uint64_t EnclosureByteLimit(const EnclosureRules& rules);
 bool IsHttpsUrl(const std::wstring& url);
 
 // The rules on the finished download (open as `file`, at `path`, `received` bytes). True when
-// every one holds; each refusal is one log line.
+// every one holds; each refusal is one log line. The version and key resources are read from a
+// snapshot beside `path` (see file_snapshot.h), removed again before this returns.
 bool EnclosureAllows(HANDLE file, const std::wstring& path, std::uint64_t received, const EnclosureRules& rules);
