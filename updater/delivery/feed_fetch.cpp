@@ -16,6 +16,7 @@ namespace {
 
 struct FeedReceiver {
     std::string* body = nullptr;
+    DeliveryChecks* checks = nullptr;  // counts the bytes for the transfer's log line
     size_t maxBytes = 0;
     bool tooLarge = false;
     ResponseHeaders headers;
@@ -50,6 +51,7 @@ size_t OnFeedChunk(char* data, size_t size, size_t count, void* userdata) {
         return 0;
     }
     receiver->body->append(data, bytes);
+    receiver->checks->Received(data, bytes);
     return bytes;
 }
 
@@ -77,10 +79,11 @@ void SetFeedOptions(CURL* curl, const std::string& url, long remainingMs, long c
 bool FetchOnce(CURL* curl, const std::string& url, long remainingMs, const FeedFetchLimits& limits, std::string& body,
                AttemptOutcome& outcome) {
     body.clear();
+    DeliveryChecks checks(url);
     FeedReceiver receiver;
     receiver.body = &body;
+    receiver.checks = &checks;
     receiver.maxBytes = limits.maxBytes;
-    DeliveryChecks checks(url);
     if (checks.Refused()) return false;
     SetFeedOptions(curl, url, remainingMs, limits.connectTimeoutSeconds, receiver);
     checks.Apply(curl);
