@@ -181,6 +181,8 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
         {"lower serial", "v1", Vendor, serial, offered, {-1, 8}, L"", nullptr, 3, "v1", "as a replay", nullptr, L""},
         {"expired feed", "v1", Vendor, serial + "<upd:expires>2020-01-01T00:00:00Z</upd:expires>", offered, {},
          L"--now", nullptr, 3, "v1", "feed: REFUSED, expired|balloon \"检查更新失败！\"", nullptr, L""},
+        {"plain-HTTP enclosure", "v1", Vendor, serial, {{"2.0.0", server->Url("/v2.exe"), "", fileSignatures["v2"], "", ""}},
+         {}, L"--yes", nullptr, 3, "v1", "the enclosure URL is not https", nullptr, L""},
         {"no key resource", "v1_nokeys", Vendor, serial, offered, {}, L"", nullptr, 3, "v1_nokeys",
          "no UPDATER_ED25519_KEYS resource", nullptr, L""},
         {"no version resource", "old", Vendor, serial, offered, {}, L"", nullptr, 3, "old", "no version resource",

@@ -1,0 +1,69 @@
+// The check's command line and its time and freshness boundaries, without a process or a server.
+
+#include <gtest/gtest.h>
+
+#include "updater/check_rules.h"
+#include "updater/command_line.h"
+
+TEST(CheckCommandLine, FormsAndOptions) {
+    struct Case {
+        const wchar_t* line;
+        CommandKind kind;
+        bool now, yes;
+        const wchar_t* channel;
+        const wchar_t* feed;
+    } cases[] = {
+        {L"u.exe https://h/new.exe C:\\a.exe", CommandKind::Update, false, false, L"", L""},
+        {L"u.exe --check https://h/f.xml C:\\a.exe", CommandKind::Check, false, false, L"", L"https://h/f.xml"},
+        {L"u.exe --check --yes --channel beta --now https://h/f.xml \"C:\\A B\\a.exe\"", CommandKind::Check, true,
+         true, L"beta", L"https://h/f.xml"},
+        {L"u.exe --check https://h/f.xml", CommandKind::MalformedCheck, false, false, L"", L""},
+        {L"u.exe --check --now --now https://h/f.xml C:\\a.exe", CommandKind::MalformedCheck, false, false, L"", L""},
+        {L"u.exe --check --channel https://h/f.xml C:\\a.exe", CommandKind::MalformedCheck, false, false, L"", L""},
+        {L"u.exe --check https://h/f.xml C:\\a.exe extra", CommandKind::MalformedCheck, false, false, L"", L""},
+        {L"u.exe a b c", CommandKind::Ignored, false, false, L"", L""},
+    };
+    for (const Case& c : cases) {
+        UpdateRequest update;
+        CheckRequest check;
+        std::string problem;
+        EXPECT_EQ(ParseAnyCommandLine(c.line, update, check, problem), c.kind) << c.line;
+        if (c.kind != CommandKind::Check) continue;
+        EXPECT_EQ(check.now, c.now) << c.line;
+        EXPECT_EQ(check.yes, c.yes) << c.line;
+        EXPECT_EQ(check.channel, c.channel) << c.line;
+        EXPECT_EQ(check.feedUrl, c.feed) << c.line;
+    }
+}
+
+TEST(CheckRules, IntervalFreshnessAndLostKeyBoundaries) {
+    const std::int64_t now = 2000000000;
+    FeedState state;
+    state.hasLastCheck = true;
+    state.lastCheckTime = now - kCheckIntervalSeconds + 1;
+    EXPECT_FALSE(CheckIsDue(state, now, false));
+    EXPECT_TRUE(CheckIsDue(state, now, true));
+    state.lastCheckTime = now - kCheckIntervalSeconds;
+    EXPECT_TRUE(CheckIsDue(state, now, false));
+
+    AppcastFeed feed;
+    state.hasFeedSerial = true;
+    state.feedSerial = 5;
+    EXPECT_EQ(JudgeFreshness(feed, state, now), Freshness::Replay);  // a serial seen, none now
+    feed.hasSerial = true;
+    feed.serial = 5;
+    EXPECT_EQ(JudgeFreshness(feed, state, now), Freshness::Fresh);
+    EXPECT_FALSE(SerialIsNewer(feed, state));
+    feed.hasExpires = true;
+    feed.expires = now;
+    EXPECT_EQ(JudgeFreshness(feed, state, now), Freshness::Expired);
+
+    state.hasFirstFailure = true;
+    state.firstFeedFailureTime = now - kLostKeyWaitSeconds + 1;
+    EXPECT_FALSE(LostKeyWaitOver(state, now));
+    state.firstFeedFailureTime = now - kLostKeyWaitSeconds;
+    EXPECT_TRUE(LostKeyWaitOver(state, now));
+
+    EXPECT_EQ(UnverifiedSignedPart("<rss/><!-- sparkle-signatures:\na\n--><!-- sparkle-signatures:\nb\n-->"),
+              "<rss/><!-- sparkle-signatures:\na\n-->");
+}
