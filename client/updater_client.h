@@ -7,7 +7,11 @@
 //                                L"C:\\App\\app.exe", L"<64 hex digits of the SHA-256>");
 //
 // The updater replaces the target once the application has closed on WM_SYSCOMMAND/SC_CLOSE,
-// then starts the new program without arguments.
+// then starts the new program without arguments. Or it asks the vendor's signed feed itself:
+//
+//   updater_client::CheckForUpdates(L"C:\\App\\updater.exe", L"https://example.test/appcast.xml",
+//                                   L"C:\\App\\app.exe");              // at every start
+//   updater_client::CheckForUpdates(..., updater_client::CheckOptions{true});  // "Check for updates"
 
 #include <windows.h>
 
@@ -109,6 +113,45 @@ inline bool StartUpdater(const std::wstring& updaterExe, const std::wstring& url
                          const std::wstring& targetPath, const std::wstring& sha256Hex = L"",
                          HANDLE* process = nullptr) {
     std::wstring commandLine = UpdaterCommandLine(updaterExe, url, targetPath, sha256Hex);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(updaterExe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info)) {
+        return false;
+    }
+    CloseHandle(info.hThread);
+    if (process != nullptr) {
+        *process = info.hProcess;
+    } else {
+        CloseHandle(info.hProcess);
+    }
+    return true;
+}
+
+// What a feed check may do besides asking: see the README's "Checking for updates".
+struct CheckOptions {
+    bool now = false;      // the user asked ("Check for updates"): no interval, say what was found
+    bool yes = false;      // install a newer version without asking
+    std::wstring channel;  // offer this channel's items too (for example L"beta"); empty: none
+};
+
+inline std::wstring CheckCommandLine(const std::wstring& updaterExe, const std::wstring& feedUrl,
+                                     const std::wstring& programPath, const CheckOptions& options = CheckOptions()) {
+    std::wstring line = QuoteArgument(updaterExe) + L" --check";
+    if (options.now) line += L" --now";
+    if (options.yes) line += L" --yes";
+    if (!options.channel.empty()) line += L" --channel " + QuoteArgument(options.channel);
+    return line + L" " + QuoteArgument(feedUrl) + L" " + QuoteArgument(programPath);
+}
+
+// Starts a check of the vendor's signed feed for the program at `programPath` (the updater
+// shows what it finds and exits 0 nothing newer, 1 an update attempted, 2 later or skip, 3 the
+// check failed). `process` as for StartUpdater. False when the updater cannot be started.
+inline bool CheckForUpdates(const std::wstring& updaterExe, const std::wstring& feedUrl,
+                            const std::wstring& programPath, const CheckOptions& options = CheckOptions(),
+                            HANDLE* process = nullptr) {
+    std::wstring commandLine = CheckCommandLine(updaterExe, feedUrl, programPath, options);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};

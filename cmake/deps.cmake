@@ -37,9 +37,19 @@ set_target_properties(dep_gtest_main PROPERTIES
   IMPORTED_LOCATION ${UPDATER_DEPS_CACHE}/gtest/lib/libgtest_main.a
   INTERFACE_LINK_LIBRARIES dep_gtest)
 
-# Only the XML benchmark links pugixml, built in wide-character mode by scripts/bootstrap.
+# pugixml, built in wide-character mode by scripts/bootstrap: the XML benchmark's yardstick and
+# the feed reader (which hands it UTF-8 bytes with encoding_utf8).
 add_library(dep_pugixml STATIC IMPORTED GLOBAL)
 set_target_properties(dep_pugixml PROPERTIES
   IMPORTED_LOCATION ${UPDATER_DEPS_CACHE}/pugixml/lib/libpugixml.a
   INTERFACE_INCLUDE_DIRECTORIES ${UPDATER_DEPS_CACHE}/pugixml/include
   INTERFACE_COMPILE_DEFINITIONS PUGIXML_WCHAR_MODE)
+
+# libsodium (minimal, static) for the feed's Ed25519 signatures, built by scripts/bootstrap.
+# Its random source on Windows is RtlGenRandom, hence advapi32.
+add_library(dep_sodium STATIC IMPORTED GLOBAL)
+set_target_properties(dep_sodium PROPERTIES
+  IMPORTED_LOCATION ${UPDATER_DEPS_CACHE}/libsodium/lib/libsodium.a
+  INTERFACE_INCLUDE_DIRECTORIES ${UPDATER_DEPS_CACHE}/libsodium/include
+  INTERFACE_COMPILE_DEFINITIONS SODIUM_STATIC
+  INTERFACE_LINK_LIBRARIES advapi32)

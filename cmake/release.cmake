@@ -19,6 +19,8 @@ file(WRITE ${UPDATER_GENERATED_DIR}/INTEGRATION.md.tmp
 configure_file(${UPDATER_GENERATED_DIR}/INTEGRATION.md.tmp ${UPDATER_GENERATED_DIR}/INTEGRATION.md COPYONLY)
 
 install(TARGETS updater RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The vendor's signing tool for the update feed (keys, release files, the feed itself).
+install(TARGETS updater_sign RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/client/updater_client.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/client)
 install(FILES ${UPDATER_GENERATED_DIR}/INTEGRATION.md DESTINATION .)
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/package/UpdaterClientConfig.cmake.in

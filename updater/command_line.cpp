@@ -3,16 +3,69 @@
 #include <windows.h>
 #include <shellapi.h>
 
-bool ParseCommandLine(const wchar_t* commandLine, UpdateRequest& request) {
-    if (commandLine == nullptr) return false;
+#include <cwchar>
+#include <vector>
+
+namespace {
+
+std::vector<std::wstring> SplitArguments(const wchar_t* commandLine, bool& ok) {
+    std::vector<std::wstring> arguments;
+    ok = false;
+    if (commandLine == nullptr) return arguments;
     int count = 0;
     wchar_t** argv = CommandLineToArgvW(commandLine, &count);
-    if (argv == nullptr) return false;
-    const bool accepted = count == 3;
-    if (accepted) {
-        request.url = argv[1];
-        request.targetPath = argv[2];
-    }
+    if (argv == nullptr) return arguments;
+    arguments.assign(argv, argv + count);
     LocalFree(argv);
-    return accepted;
+    ok = true;
+    return arguments;
+}
+
+// Reads the options and the two operands after "--check". An option is known only before the
+// operands: a feed URL or a path may not start with "--" anyway.
+bool ReadCheck(const std::vector<std::wstring>& arguments, CheckRequest& check, std::string& problem) {
+    size_t at = 2;
+    for (; at < arguments.size() && arguments[at].compare(0, 2, L"--") == 0; ++at) {
+        const std::wstring& option = arguments[at];
+        if (option == L"--now" && !check.now) {
+            check.now = true;
+        } else if (option == L"--yes" && !check.yes) {
+            check.yes = true;
+        } else if (option == L"--channel" && check.channel.empty() && at + 1 < arguments.size() &&
+                   !arguments[at + 1].empty()) {
+            check.channel = arguments[++at];
+        } else {
+            problem = "unknown, repeated or incomplete option";
+            return false;
+        }
+    }
+    if (arguments.size() - at != 2 || arguments[at].empty() || arguments[at + 1].empty()) {
+        problem = "expected a feed URL and the installed program's path after the options";
+        return false;
+    }
+    check.feedUrl = arguments[at];
+    check.programPath = arguments[at + 1];
+    return true;
+}
+
+}  // namespace
+
+bool ParseCommandLine(const wchar_t* commandLine, UpdateRequest& request) {
+    bool ok = false;
+    const std::vector<std::wstring> arguments = SplitArguments(commandLine, ok);
+    if (!ok || arguments.size() != 3) return false;
+    request.url = arguments[1];
+    request.targetPath = arguments[2];
+    return true;
+}
+
+CommandKind ParseAnyCommandLine(const wchar_t* commandLine, UpdateRequest& update, CheckRequest& check,
+                                std::string& problem) {
+    bool ok = false;
+    const std::vector<std::wstring> arguments = SplitArguments(commandLine, ok);
+    if (!ok) return CommandKind::Ignored;
+    if (arguments.size() >= 2 && arguments[1] == L"--check") {
+        return ReadCheck(arguments, check, problem) ? CommandKind::Check : CommandKind::MalformedCheck;
+    }
+    return ParseCommandLine(commandLine, update) ? CommandKind::Update : CommandKind::Ignored;
 }

@@ -1,44 +1,90 @@
-// The updater's entry point: a host application starts it with the URL of a new version of one
-// of its program files and the full path of the file it replaces.
+// The updater's entry point. A host application starts it with the URL of a new version of one
+// of its program files and the full path of the file it replaces, or with --check to ask the
+// vendor's signed feed whether there is a newer version (see command_line.h).
 
 #include <windows.h>
 #include <objbase.h>
 
+#include <memory>
 #include <new>
+#include <string>
+#include <utility>
 
 #include "ui/core/window_host.h"
 #include "updater/command_line.h"
 #include "updater/delivery/trusted_roots_preload.h"
+#include "updater/feed_check.h"
 #include "updater/update_log.h"
 #include "updater/delivery/url_text.h"
 #include "updater/update_window.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    UpdateRequest request;
-    if (!ParseCommandLine(GetCommandLineW(), request)) return 0;
-    // Overlaps the window's creation; the first certificate check waits for it.
-    StartTrustedRootsPreload(request.url);
-    LogLine("start: url \"%s\", target \"%s\"", Utf8(UrlForLog(request.url)).c_str(), Utf8(request.targetPath).c_str());
+namespace {
 
-    CWindowHostUI::SetModuleInstance(instance);
-    CWindowHostUI::SetResourceFolder(CWindowHostUI::ExecutableFolder());
-    if (FAILED(CoInitialize(nullptr))) return 0;
-
-    auto* updateWindow = new (std::nothrow) CUpdateWnd(request.url, request.targetPath);
-    if (updateWindow == nullptr) {
-        CoUninitialize();
-        return 0;
-    }
-    // From here the window object owns itself: it is deleted once its native window is gone,
-    // so after ShowModal it must not be touched. A window that could not be created is simply
-    // not shown, and the loop returns at once. The skin gives the window its size and removes
-    // the caption again; the caption bits here only give the window its system menu behaviour.
+// The update window for `url` over `targetPath`, shown until it is done. From its creation the
+// window object owns itself: it is deleted once its native window is gone, so after ShowModal it
+// must not be touched. A window that could not be created is simply not shown, and the loop
+// returns at once. The skin gives the window its size and removes the caption again; the caption
+// bits here only give the window its system menu behaviour.
+void RunUpdateWindow(const std::wstring& url, const std::wstring& targetPath,
+                     std::shared_ptr<const EnclosureRules> rules) {
+    auto* updateWindow = new (std::nothrow) CUpdateWnd(url, targetPath);
+    if (updateWindow == nullptr) return;
+    updateWindow->SetEnclosureRules(std::move(rules));
     const DWORD style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU |
                         WS_MINIMIZEBOX;
     if (updateWindow->Create(nullptr, L"在线升级", style, WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE) != nullptr) {
         updateWindow->CenterWindow();
         updateWindow->ShowModal();
     }
+}
+
+void PrepareFramework(HINSTANCE instance) {
+    CWindowHostUI::SetModuleInstance(instance);
+    CWindowHostUI::SetResourceFolder(CWindowHostUI::ExecutableFolder());
+}
+
+int RunUpdate(HINSTANCE instance, const UpdateRequest& request) {
+    // Overlaps the window's creation; the first certificate check waits for it.
+    StartTrustedRootsPreload(request.url);
+    LogLine("start: url \"%s\", target \"%s\"", Utf8(UrlForLog(request.url)).c_str(), Utf8(request.targetPath).c_str());
+    PrepareFramework(instance);
+    if (FAILED(CoInitialize(nullptr))) return 0;
+    RunUpdateWindow(request.url, request.targetPath, nullptr);
     CoUninitialize();
     return 1;
+}
+
+int RunCheck(HINSTANCE instance, const CheckRequest& request) {
+    // The feed is fetched over https: the roots load while the installed program is read.
+    StartTrustedRootsPreload(request.feedUrl);
+    PrepareFramework(instance);
+    if (FAILED(CoInitialize(nullptr))) return kCheckFailed;
+    const CheckResult result = RunFeedCheck(request);
+    if (result.Install()) {
+        LogLine("start: url \"%s\", target \"%s\" (offered by the feed)", Utf8(UrlForLog(result.enclosureUrl)).c_str(),
+                Utf8(request.programPath).c_str());
+        RunUpdateWindow(result.enclosureUrl, request.programPath, result.rules);
+    }
+    CoUninitialize();
+    return result.exitCode;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    UpdateRequest update;
+    CheckRequest check;
+    std::string problem;
+    switch (ParseAnyCommandLine(GetCommandLineW(), update, check, problem)) {
+        case CommandKind::Update:
+            return RunUpdate(instance, update);
+        case CommandKind::Check:
+            return RunCheck(instance, check);
+        case CommandKind::MalformedCheck:
+            LogLine("check: FAILED, malformed command line (%s)", problem.c_str());
+            return kCheckFailed;
+        case CommandKind::Ignored:
+            break;
+    }
+    return 0;
 }

@@ -8,7 +8,9 @@
 // The notification-area records need the Windows types first.
 #include <shellapi.h>
 
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "ui/core/window_impl_base.h"
 #include "updater/delivery/download.h"
@@ -54,6 +56,9 @@ public:
 
     // What the notification area was last told (the balloon text among it).
     const NOTIFYICONDATAW& TrayData() const { return trayData; }
+
+    // A download offered by a signed feed: its rules decide too. Set before the window is created.
+    void SetEnclosureRules(std::shared_ptr<const EnclosureRules> rules) { job.rules = std::move(rules); }
 
 private:
     // Where the window is in its life. Each step only moves forward; a message that belongs to

@@ -100,7 +100,9 @@ private:
     std::unique_ptr<CWideString> m_effectText;  // the caption while the effect switch is on
 };
 
-// Wrapped text, optionally in the tag mark-up with clickable links.
+// Wrapped text, optionally in the tag mark-up with clickable links. With "autocalcheight" and
+// no fixed height it is as tall as its text wrapped in the width it is given, so that a
+// scrolling layout around it scrolls through all of it.
 class CTextUI : public CLabelUI {
 public:
     static constexpr int kMaxLinks = 8;
@@ -111,8 +113,13 @@ public:
     void* CastTo(const wchar_t* name) override;
     UINT ControlFlags() const override;
     void HandleEvent(UIEvent& event) override;
+    void SetAttribute(const wchar_t* name, const wchar_t* value) override;
+    void SetText(const wchar_t* text) override;
     SIZE MeasureSize(SIZE available) override;
     void PaintText(HDC dc) override;
+
+    bool AutoCalcHeight() const { return m_autoCalcHeight; }
+    void SetAutoCalcHeight(bool on);
 
     // Links laid out by the last paint of mark-up text.
     int LinkCount() const { return m_linkCount; }
@@ -126,6 +133,9 @@ private:
     // Index of the first link rectangle that holds the point, -1 for none.
     int LinkAt(POINT point) const;
     bool HandleLinkEvent(const UIEvent& event);
+    // Padding plus the height of the text wrapped in `width` (padding included); at least 1, so
+    // that an empty text still counts as sized rather than stretched.
+    int MeasureWrappedHeight(int width);
 
     // The link lists the mark-up renderer fills; allocated at the first paint of mark-up, so
     // plain text controls (nearly all of them) do not carry eight strings each.
@@ -136,4 +146,5 @@ private:
     std::unique_ptr<Links> m_links;
     int m_linkCount = 0;
     int m_hoverLink = -1;
+    bool m_autoCalcHeight = false;
 };

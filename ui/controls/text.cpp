@@ -6,6 +6,14 @@
 #include "ui/controls/label.h"
 #include "ui/core/window_host.h"
 #include "ui/draw/gdi_painter.h"
+#include "ui/util/attribute_parse.h"
+
+namespace {
+
+// Taller than any text a control measures: the measuring rectangle must not cut it short.
+constexpr int kMeasuringHeight = 1 << 20;
+
+}  // namespace
 
 CTextUI::CTextUI() {
     m_textStyle = DT_WORDBREAK;
@@ -113,12 +121,61 @@ void CTextUI::HandleEvent(UIEvent& event) {
     }
 }
 
-SIZE CTextUI::MeasureSize(SIZE /*available*/) {
+void CTextUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
+    if (name && value && wcscmp(name, L"autocalcheight") == 0) {
+        SetAutoCalcHeight(attr::ParseBool(value));
+        return;
+    }
+    CLabelUI::SetAttribute(name, value);
+}
+
+void CTextUI::SetAutoCalcHeight(bool on) {
+    if (m_autoCalcHeight != on) {
+        m_autoCalcHeight = on;
+        MarkSizeChanged();
+    }
+}
+
+// A text that sets its own height asks its parent for a new layout when it changes.
+void CTextUI::SetText(const wchar_t* text) {
+    CLabelUI::SetText(text);
+    if (m_autoCalcHeight) {
+        MarkSizeChanged();
+    }
+}
+
+SIZE CTextUI::MeasureSize(SIZE available) {
     // Only an automatic width uses the measurement: the height is left to the layout unless fixed.
     if (AutoCalcWidth()) {
         MeasureAutoWidth(RECT{m_textPadding.left, 0, 9999 - m_textPadding.right, 9999}, IsShowHtml());
     }
+    // The height is not stored: the next layout, in another width or at another DPI, measures again.
+    if (m_autoCalcHeight && m_fixedHeight == 0 && m_host) {
+        return SIZE{m_fixedWidth, MeasureWrappedHeight(m_fixedWidth != 0 ? m_fixedWidth : available.cx)};
+    }
     return SIZE{m_fixedWidth, m_fixedHeight};
+}
+
+int CTextUI::MeasureWrappedHeight(int width) {
+    const int padding = m_textPadding.top + m_textPadding.bottom;
+    CWideString text = Text();
+    RECT rc = {0, 0, width - m_textPadding.left - m_textPadding.right, kMeasuringHeight};
+    int textHeight = 0;
+    if (!text.IsEmpty() && rc.right > 0) {
+        // Wrapped from the top: a vertical alignment would measure one line only.
+        const UINT style =
+            (m_textStyle & ~(DT_VCENTER | DT_BOTTOM | DT_SINGLELINE)) | DT_WORDBREAK | DT_CALCRECT;
+        if (IsShowHtml()) {
+            int none = 0;
+            CGdiPainter::DrawMarkupText(m_host->PaintDC(), m_host, rc, text, TextColor(), nullptr, nullptr,
+                                        none, style);
+        } else {
+            CGdiPainter::DrawPlainText(m_host->PaintDC(), m_host, rc, text, TextColor(), Font(), style);
+        }
+        textHeight = rc.bottom - rc.top;
+    }
+    const int height = padding + textHeight;
+    return height > 0 ? height : 1;
 }
 
 void CTextUI::PaintText(HDC dc) {

@@ -49,6 +49,8 @@ struct TransferContext {
     DWORD lastReceivedAt;
     bool stalled;
     const char* refusal;  // why a body chunk was not taken, for the log
+    unsigned long long maxBodyBytes;
+    bool overLimit;
 };
 
 bool HeaderIs(const char* line, size_t size, const char* name, size_t nameLength) {
@@ -89,6 +91,10 @@ size_t OnBodyChunk(char* data, size_t size, size_t count, void* userdata) {
     if (context->errorPage.Found(data, bytes)) return Refuse(context, "the body is a server's error page");
     // Only the plain bytes were asked for: encoded ones would be installed as they are.
     if (!IsIdentityCoding(context->headers.contentCoding)) return Refuse(context, "content coding refused");
+    if (context->maxBodyBytes != 0 && context->body.Size() + bytes > context->maxBodyBytes) {
+        context->overLimit = true;
+        return Refuse(context, "more bytes than the limit");
+    }
     context->body.Add(data, bytes);
     if (!context->writer->Write(data, bytes)) return Refuse(context, "the download file cannot be written");
     context->checks->Received(data, bytes);
@@ -145,6 +151,7 @@ void LogTransferRefusals(const TransferContext& context, const TransferLimits& l
         LogLine("transfer: content coding \"%s\" refused, only plain bytes are installed",
                 context.headers.contentCoding.c_str());
     if (context.stalled) LogLine("transfer: nothing received for %ld s, given up", limits.stallSeconds);
+    if (context.overLimit) LogLine("transfer: more than %llu bytes, given up", limits.maxBodyBytes);
 }
 
 AttemptOutcome Outcome(CURL* curl, CURLcode code, const TransferContext& context) {
@@ -176,9 +183,9 @@ bool PauseUnlessCancelled(long ms, const std::atomic<bool>* cancelled) {
 
 // Runs up to kMaxTransferAttempts transfers into `file`, as the retry policy allows.
 TransferResult TransferWithRetries(CURL* curl, HWND window, const std::string& url, HANDLE file,
-                                   const std::atomic<bool>* cancelled) {
+                                   const TransferLimits& limits, const std::atomic<bool>* cancelled) {
     for (int attempt = 1;; ++attempt) {
-        const TransferResult result = TransferToFile(curl, window, url, file, TransferLimits(), cancelled);
+        const TransferResult result = TransferToFile(curl, window, url, file, limits, cancelled);
         const long delay = result.complete ? -1 : RetryDelayMs(result.attempt, attempt);
         if (delay < 0) return result;
         LogLine("retry: attempt %d of %d in %ld ms", attempt + 1, kMaxTransferAttempts, delay);
@@ -194,7 +201,30 @@ struct WorkerJob {
     std::wstring targetPath;
     UniqueHandle file;
     std::shared_ptr<std::atomic<bool>> cancelled;
+    std::shared_ptr<const EnclosureRules> rules;
 };
+
+// A feed's enclosure goes out only over https; the rules then also bound the transfer.
+bool MayTransfer(const WorkerJob& job, TransferLimits& limits) {
+    if (!job.rules) return true;
+    if (!IsHttpsUrl(job.url)) {
+        LogLine("download: REFUSED, the enclosure URL is not https, nothing requested");
+        return false;
+    }
+    limits.maxBodyBytes = EnclosureByteLimit(*job.rules);
+    return true;
+}
+
+// The checks on the stored file, in order of cost; the feed's rules come before the publisher,
+// whose verdict depends on which root carries the release.
+bool DownloadPasses(const WorkerJob& job, const TransferResult& result) {
+    if (!result.complete || !BodyFitsTarget(result.body, IsWindowsImageFile(job.targetPath))) return false;
+    const std::wstring path = TempDownloadPath(job.targetPath);
+    if (job.rules && !EnclosureAllows(job.file.Get(), path, result.body.Size(), *job.rules)) return false;
+    // Only a release carried by an installed Ed25519 key may move the publisher pin.
+    const bool subjectMayChange = job.rules && !job.rules->LostKey();
+    return PublisherAllows(job.file.Get(), path, job.targetPath, subjectMayChange);
+}
 
 bool RunDownload(const WorkerJob& job) {
     const std::string url = UrlForTransfer(job.url);
@@ -202,13 +232,15 @@ bool RunDownload(const WorkerJob& job) {
         LogLine("download: no transfer (%s)", url.empty() ? "empty URL" : "the download file cannot be created");
         return false;
     }
+    TransferLimits limits;
+    if (!MayTransfer(job, limits)) return false;
     curl_global_init(CURL_GLOBAL_ALL);
     CURL* curl = curl_easy_init();
-    const TransferResult result = TransferWithRetries(curl, job.ownerWindow, url, job.file.Get(), job.cancelled.get());
+    const TransferResult result =
+        TransferWithRetries(curl, job.ownerWindow, url, job.file.Get(), limits, job.cancelled.get());
     curl_easy_cleanup(curl);
     curl_global_cleanup();
-    return result.complete && BodyFitsTarget(result.body, IsWindowsImageFile(job.targetPath)) &&
-           PublisherAllows(job.file.Get(), TempDownloadPath(job.targetPath), job.targetPath);
+    return DownloadPasses(job, result);
 }
 
 unsigned __stdcall DownloadThread(void* parameter) {
@@ -246,7 +278,7 @@ TransferResult TransferToFile(void* curlHandle, HWND window, const std::string& 
     if (checks.Refused() || !writer.Ready()) return TransferResult();
     TransferContext context{curl,      &writer, window, -1, ErrorPageScanner(), BodyStart(),
                             &checks,   cancelled, ResponseHeaders(), static_cast<DWORD>(limits.stallSeconds) * 1000,
-                            -1,        GetTickCount(), false, nullptr};
+                            -1,        GetTickCount(), false, nullptr, limits.maxBodyBytes, false};
     SetConnectionOptions(curl, url, limits);
     SetReceiveOptions(curl, &context);
     checks.Apply(curl);
@@ -286,7 +318,8 @@ bool StartDownload(HWND ownerWindow, const std::wstring& url, const std::wstring
     job.cancelled.reset(new (std::nothrow) std::atomic<bool>(false));
 
     auto* worker =
-        new (std::nothrow) WorkerJob{ownerWindow, url, targetPath, DuplicateFileHandle(job.file.Get()), job.cancelled};
+        new (std::nothrow) WorkerJob{ownerWindow, url, targetPath, DuplicateFileHandle(job.file.Get()), job.cancelled,
+                                     job.rules};
     if (worker == nullptr) return false;
     const uintptr_t thread = _beginthreadex(nullptr, 0, DownloadThread, worker, 0, nullptr);
     if (thread == 0) {

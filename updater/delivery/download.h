@@ -12,6 +12,7 @@
 #include <string>
 
 #include "updater/delivery/body_checks.h"
+#include "updater/delivery/enclosure_rules.h"
 #include "updater/delivery/retry_policy.h"
 #include "updater/delivery/url_text.h"
 #include "ui/util/unique_handle.h"
@@ -30,6 +31,9 @@ struct DownloadJob {
     // Set by a window that closes while the worker runs: the transfer aborts at its next
     // progress call and no outcome is sent.
     std::shared_ptr<std::atomic<bool>> cancelled;
+    // Set before StartDownload when a signed feed offered the file: its rules then decide too.
+    // Null in the two-argument mode.
+    std::shared_ptr<const EnclosureRules> rules;
 };
 
 // Prepares `job` for `targetPath` (temporary path, removal of a stale file, creation of the
@@ -46,6 +50,8 @@ bool StartDownload(HWND ownerWindow, const std::wstring& url, const std::wstring
 struct TransferLimits {
     long connectTimeoutSeconds = 10;
     long stallSeconds = 60;
+    // The transfer gives up at the first body byte beyond this many; 0: no bound.
+    unsigned long long maxBodyBytes = 0;
 };
 
 // What one transfer stored: whether the whole body of a 2xx answer arrived and was written, the

@@ -42,7 +42,7 @@ bool OtherSubjectPasses(const PublisherRequirement& requirement, PCCERT_CONTEXT 
                 expected);
         return false;
     }
-    LogLine("publisher: new publisher \"%s\" vouched for by the release; was \"%s\"",
+    LogLine("publisher: subject changes to \"%s\" from \"%s\", carried by the ed25519 key",
             SubjectText(signer).c_str(), expected);
     return true;
 }
@@ -92,6 +92,9 @@ bool DownloadPasses(HANDLE download, const std::wstring& downloadPath,
     return true;
 }
 
-bool PublisherAllows(HANDLE download, const std::wstring& downloadPath, const std::wstring& targetPath) {
-    return DownloadPasses(download, downloadPath, RequiredPublisher(targetPath));
+bool PublisherAllows(HANDLE download, const std::wstring& downloadPath, const std::wstring& targetPath,
+                     bool subjectMayChange) {
+    PublisherOptions options;
+    options.subjectMayChange = subjectMayChange;
+    return DownloadPasses(download, downloadPath, RequiredPublisher(targetPath), options);
 }

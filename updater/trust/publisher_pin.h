@@ -24,7 +24,10 @@ bool DownloadPasses(HANDLE download, const std::wstring& downloadPath,
                     const PublisherOptions& options = PublisherOptions());
 
 // Both questions for the download that is to replace `targetPath`. True when it may be installed.
-bool PublisherAllows(HANDLE download, const std::wstring& downloadPath, const std::wstring& targetPath);
+// `subjectMayChange`: the release is carried by the vendor's Ed25519 key (its feed and file
+// verified with an installed key), so the pin moves with it to a trusted signature of another subject.
+bool PublisherAllows(HANDLE download, const std::wstring& downloadPath, const std::wstring& targetPath,
+                     bool subjectMayChange = false);
 
 // Windows' own verdict on the signed file, on top of the updater's checks: on Windows it has the
 // final word; Wine's is weaker, never stricter. ERROR_SUCCESS when it trusts the file.

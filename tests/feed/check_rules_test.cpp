@@ -1,0 +1,62 @@
+// The check's command line and its time and freshness boundaries, without a process or a server.
+
+#include <gtest/gtest.h>
+
+#include "updater/check_rules.h"
+#include "updater/command_line.h"
+
+TEST(CheckCommandLine, FormsAndOptions) {
+    struct Case {
+        const wchar_t* line;
+        CommandKind kind;
+        const wchar_t* channel;  // a check's, with --now and --yes
+    } cases[] = {
+        {L"u.exe https://h/new.exe C:\\a.exe", CommandKind::Update, L""},
+        {L"u.exe --check --yes --channel beta --now https://h/f.xml \"C:\\A B\\a.exe\"", CommandKind::Check, L"beta"},
+        {L"u.exe --check https://h/f.xml", CommandKind::MalformedCheck, L""},
+        {L"u.exe --check --now --now https://h/f.xml C:\\a.exe", CommandKind::MalformedCheck, L""},
+        {L"u.exe --check --channel https://h/f.xml C:\\a.exe", CommandKind::MalformedCheck, L""},
+        {L"u.exe a b c", CommandKind::Ignored, L""},
+    };
+    for (const Case& c : cases) {
+        UpdateRequest update;
+        CheckRequest check;
+        std::string problem;
+        EXPECT_EQ(ParseAnyCommandLine(c.line, update, check, problem), c.kind) << c.line;
+        if (c.kind != CommandKind::Check) continue;
+        EXPECT_EQ(check.channel, c.channel);
+        EXPECT_TRUE(check.now && check.yes && check.programPath == L"C:\\A B\\a.exe");
+    }
+}
+
+TEST(CheckRules, IntervalFreshnessAndLostKeyBoundaries) {
+    const std::int64_t now = 2000000000;
+    FeedState state;
+    state.hasLastCheck = true;
+    state.lastCheckTime = now - kCheckIntervalSeconds + 1;
+    EXPECT_FALSE(CheckIsDue(state, now, false));
+    EXPECT_TRUE(CheckIsDue(state, now, true));
+    state.lastCheckTime = now - kCheckIntervalSeconds;
+    EXPECT_TRUE(CheckIsDue(state, now, false));
+
+    AppcastFeed feed;
+    state.hasFeedSerial = true;
+    state.feedSerial = 5;
+    EXPECT_EQ(JudgeFreshness(feed, state, now), Freshness::Replay);  // a serial seen, none now
+    feed.hasSerial = true;
+    feed.serial = 5;
+    EXPECT_EQ(JudgeFreshness(feed, state, now), Freshness::Fresh);
+    EXPECT_FALSE(SerialIsNewer(feed, state));
+    feed.hasExpires = true;
+    feed.expires = now;
+    EXPECT_EQ(JudgeFreshness(feed, state, now), Freshness::Expired);
+
+    state.hasFirstFailure = true;
+    state.firstFeedFailureTime = now - kLostKeyWaitSeconds + 1;
+    EXPECT_FALSE(LostKeyWaitOver(state, now));
+    state.firstFeedFailureTime = now - kLostKeyWaitSeconds;
+    EXPECT_TRUE(LostKeyWaitOver(state, now));
+
+    EXPECT_EQ(UnverifiedSignedPart("<rss/><!-- sparkle-signatures:\na\n--><!-- sparkle-signatures:\nb\n-->"),
+              "<rss/><!-- sparkle-signatures:\na\n-->");
+}

@@ -1,0 +1,308 @@
+// The real updater.exe in its --check mode against a real HTTPS server on 127.0.0.1 (the tests'
+// TLS front before the loopback server, its authority trusted in this prefix only while the
+// tests run), with feeds and files signed by openssl and the versioned sample hosts.
+
+// Winsock must come before windows.h.
+#include "tests/support/http_server.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/feed/feed_rig.h"
+#include "tests/support/code_signing.h"
+#include "tests/support/tls_server.h"
+#include "updater/install/single_instance.h"
+#include "updater/paths.h"
+
+namespace {
+
+constexpr DWORD kRunTimeoutMs = 90000;
+constexpr std::int64_t kDay = 24 * 60 * 60;
+
+class FeedCheckTest : public ::testing::Test {
+protected:
+    // Certificates, Authenticode signatures and the programs' Ed25519 signatures cost seconds:
+    // made once for the whole program.
+    static void SetUpTestSuite() {
+        server = new TestHttpServer();
+        authority = new TestAuthority(server->Url("/ca.crl"));
+        tls = new TestTlsServer(*authority, server->Port(), {"good"});
+        const std::wstring bin = ProgramFolder();
+        // One signing run (each trusts a root of its own, which Wine's store may keep): publisher A
+        // signs the installed 1.0.0 and the new-key 2.0.0, publisher B that 2.0.0 as well.
+        signedA = new TestSignedPrograms(bin + L"host_app_v1.exe", bin + L"host_app_v2_newkey.exe");
+        for (const char* name : {"old", "v1", "v1_nokeys", "v2", "v3", "v2_other", "v2_newkey"}) {
+            programs[name] = ReadWholeFile(bin + L"host_app_" + OpensslSigner::Wide(name) + L".exe");
+        }
+        programs["v1-a"] = ReadWholeFile(signedA->Path(L"old-a.exe"));
+        programs["v2_newkey-b"] = ReadWholeFile(signedA->Path(L"new-b.exe"));
+        programs["v2_newkey-a"] = ReadWholeFile(signedA->Path(L"new-a.exe"));
+        // The new program marked for another machine, and as a DLL, in its PE header.
+        const size_t pe = *reinterpret_cast<const std::uint32_t*>(&programs["v2"][0x3c]);
+        programs["v2-x64"] = programs["v2-dll"] = programs["v2"];
+        programs["v2-x64"].replace(pe + 4, 2, "\x64\x86", 2);
+        programs["v2-dll"][pe + 23] = static_cast<char>(programs["v2-dll"][pe + 23] | 0x20);
+        OpensslSigner signer;
+        for (const auto& program : programs) {
+            server->Route("/" + program.first + ".exe", HttpResponse::Ok(program.second));
+            signer.Add(program.first == "v2_newkey-a" ? "new_key" : "vendor_key", program.second);
+        }
+        const std::vector<std::string> signatures = signer.Run();
+        size_t next = 0;  // the map's order, as added
+        for (const auto& program : programs) fileSignatures[program.first] = signatures[next++];
+    }
+    static void TearDownTestSuite() {
+        ClearFeedState();
+        const std::vector<std::string> roots = {ReadWholeFile(L"Z:" + OpensslSigner::Wide(authority->UnixPath("ca.der"))),
+                                                ReadWholeFile(signedA->Path(L"root.der"))};
+        delete signedA;
+        delete tls;
+        delete authority;
+        delete server;
+        for (const std::string& root : roots) Distrust(root);
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(server->Started() && authority->Ready() && tls->Started());
+        ASSERT_TRUE(signedA->Ready());
+        ASSERT_FALSE(fileSignatures["v2"].empty());
+        server->Route("/ca.crl", HttpResponse::Ok(authority->RevocationList()));
+    }
+
+    // An item for the served `program` as version `version`, its length off by `lengthDelta`,
+    // signed as `signatureOf` was.
+    static FeedItemText Item(const std::string& program, const std::string& version, const std::string& extra = "",
+                             long long lengthDelta = 0, const std::string& signatureOf = "",
+                             const std::string& os = "") {
+        const long long length = static_cast<long long>(programs[program].size()) + lengthDelta;
+        return {version, tls->Url("good", "/" + program + ".exe"), std::to_string(length),
+                fileSignatures[signatureOf.empty() ? program : signatureOf], extra, os};
+    }
+
+    long RunUpdater(const std::wstring& arguments, const char* choice) {
+        SetEnvironmentVariableA("UPDATER_TEST_OFFER_CHOICE", choice);
+        ChildProcess process;
+        const long code = process.Start(updater, arguments) ? process.Wait(kRunTimeoutMs) : -2;
+        SetEnvironmentVariableA("UPDATER_TEST_OFFER_CHOICE", nullptr);
+        return code;
+    }
+
+    static TestHttpServer* server;
+    static TestAuthority* authority;
+    static TestTlsServer* tls;
+    static TestSignedPrograms* signedA;
+    static std::map<std::string, std::string> programs;
+    static std::map<std::string, std::string> fileSignatures;
+    ScratchFolder scratch{L"feed"};
+    const std::wstring updater = ProgramFolder() + L"updater.exe";
+    const std::wstring logPath = TempFolder() + L"updater.log";
+};
+
+TestHttpServer* FeedCheckTest::server = nullptr;
+TestAuthority* FeedCheckTest::authority = nullptr;
+TestTlsServer* FeedCheckTest::tls = nullptr;
+TestSignedPrograms* FeedCheckTest::signedA = nullptr;
+std::map<std::string, std::string> FeedCheckTest::programs;
+std::map<std::string, std::string> FeedCheckTest::fileSignatures;
+
+std::string Rfc822(std::int64_t time) {
+    const std::time_t t = static_cast<std::time_t>(time);
+    char text[64] = {};
+    std::strftime(text, sizeof text, "%a, %d %b %Y %H:%M:%S +0000", std::gmtime(&t));
+    return text;
+}
+
+// The feed state a case starts from; -1: not set.
+struct StartState {
+    std::int64_t lastCheckAgo = -1;
+    long long serialSeen = -1;
+    std::int64_t firstFailureAgo = -1;
+    long rolloutGroup = -1;
+    const wchar_t* skipped = L"";
+};
+
+void Apply(const StartState& state) {
+    ClearFeedState();
+    const std::int64_t now = UnixNow();
+    if (state.lastCheckAgo >= 0) SetStateTime(L"LastCheckTime", now - state.lastCheckAgo);
+    if (state.serialSeen >= 0) SetStateTime(L"FeedSerial", state.serialSeen);
+    if (state.firstFailureAgo >= 0) SetStateTime(L"FirstFeedFailureTime", now - state.firstFailureAgo);
+    const DWORD group = static_cast<DWORD>(state.rolloutGroup);
+    if (state.rolloutGroup >= 0) RegSetKeyValueW(HKEY_CURRENT_USER, kStateKey, L"RolloutGroup", REG_DWORD, &group, 4);
+    RegSetKeyValueW(HKEY_CURRENT_USER, kStateKey, L"SkippedVersion", REG_SZ, state.skipped,
+                    static_cast<DWORD>((wcslen(state.skipped) + 1) * sizeof(wchar_t)));
+}
+
+// "a|b": both lines are logged.
+std::vector<std::string> Fragments(const std::string& text) {
+    std::vector<std::string> parts;
+    std::istringstream lines(text);
+    for (std::string part; std::getline(lines, part, '|');) parts.push_back(part);
+    return parts;
+}
+
+}  // namespace
+
+// One table from feed to outcome: the exit code, the program at the target afterwards, a log
+// line, and what the feed state holds afterwards.
+TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
+    enum Signing { Unsigned, Vendor, NewKey, Tampered };
+    struct Case {
+        const char* name;
+        std::string installed;
+        Signing signing;
+        std::string channelExtra;
+        std::vector<FeedItemText> items;
+        StartState state;
+        std::wstring options;
+        const char* choice;
+        long exitCode;
+        std::string result;  // the program at the target afterwards
+        const char* logged;  // lines that must be in the log, "|" between them
+        const wchar_t* valueAfter;  // a feed-state value that must exist afterwards, or null
+        const wchar_t* skippedAfter;
+    };
+    const std::string serial = "<upd:serial>7</upd:serial>";
+    const std::string rollout = "<pubDate>" + Rfc822(UnixNow()) + "</pubDate>"
+                                "<sparkle:phasedRolloutInterval>86400</sparkle:phasedRolloutInterval>";
+    const std::vector<FeedItemText> offered = {Item("v1", "1.0.0"), Item("v2", "2.0.0")};
+    const std::vector<Case> cases = {
+        // Failed before any window: exit 3.
+        {"unsigned feed", "v1", Unsigned, serial, offered, {}, L"", nullptr, 3, "v1", "feed: REFUSED, unsigned", nullptr, L""},
+        {"tampered feed", "v1", Tampered, serial, offered, {}, L"", nullptr, 3, "v1", "no installed key verifies it", nullptr, L""},
+        {"wrong-key feed", "v1", NewKey, serial, offered, {}, L"", nullptr, 3, "v1", "no installed key verifies it",
+         L"FirstFeedFailureTime", L""},
+        {"lower serial", "v1", Vendor, serial, offered, {-1, 8}, L"", nullptr, 3, "v1", "as a replay", nullptr, L""},
+        {"expired feed", "v1", Vendor, serial + "<upd:expires>2020-01-01T00:00:00Z</upd:expires>", offered, {},
+         L"--now", nullptr, 3, "v1", "feed: REFUSED, expired|balloon \"检查更新失败！\"", nullptr, L""},
+        {"plain-HTTP enclosure", "v1", Vendor, serial, {{"2.0.0", server->Url("/v2.exe"), "", fileSignatures["v2"], "", ""}},
+         {}, L"--yes", nullptr, 3, "v1", "the enclosure URL is not https", nullptr, L""},
+        {"no key resource", "v1_nokeys", Vendor, serial, offered, {}, L"", nullptr, 3, "v1_nokeys",
+         "no UPDATER_ED25519_KEYS resource", nullptr, L""},
+        {"no version resource", "old", Vendor, serial, offered, {}, L"", nullptr, 3, "old", "no version resource",
+         nullptr, L""},
+        {"lost key before 20 days", "v1-a", NewKey, serial, {Item("v2_newkey-a", "2.0.0")}, {-1, -1, 19 * kDay},
+         L"--yes", nullptr, 3, "v1-a", "first such failure 1641", nullptr, L""},
+        // Nothing newer: exit 0.
+        {"nothing newer", "v1", Vendor, serial, {Item("v1", "1.0.0")}, {}, L"--now", nullptr, 0, "v1",
+         "nothing newer|balloon \"已是最新版本\"", L"LastCheckTime", L""},
+        {"channel, machine, system and rollout not for us", "v1", Vendor, serial,
+         {Item("v2", "2.0.0", "<sparkle:channel>beta</sparkle:channel>"),
+          Item("v2", "2.0.1", "<sparkle:minimumSystemVersion>99.0.0</sparkle:minimumSystemVersion>"),
+          Item("v2", "2.0.2", rollout), Item("v2", "2.0.3", "", 0, "", "windows-x64")},
+         {-1, -1, -1, 6}, L"", nullptr, 0, "v1", "nothing newer", L"FeedSerial", L""},
+        {"skipped version", "v1", Vendor, serial, offered, {-1, -1, -1, -1, L"2.0.0"}, L"", nullptr, 0, "v1",
+         "nothing newer", nullptr, L"2.0.0"},
+        // Offered, the user declines: exit 2.
+        {"later", "v1", Vendor, serial, offered, {}, L"", "later", 2, "v1", "the user chose later", nullptr, L""},
+        {"skip", "v1", Vendor, serial, offered, {}, L"", "skip", 2, "v1", "skipped version \"2.0.0\"", nullptr, L"2.0.0"},
+        {"skipped, offered again with --now", "v1", Vendor, serial, offered, {-1, -1, -1, -1, L"2.0.0"}, L"--now",
+         "later", 2, "v1", "offering version \"2.0.0\"", nullptr, L"2.0.0"},
+        {"critical not skippable", "v1", Vendor, serial,
+         {Item("v2", "2.0.0", "<sparkle:criticalUpdate/>")}, {}, L"", "skip", 2, "v1", "(critical)", nullptr, L""},
+        {"channel chosen", "v1", Vendor, serial, {Item("v2", "2.0.0", "<sparkle:channel>beta</sparkle:channel>")}, {},
+         L"--channel beta", "later", 2, "v1", "offering version \"2.0.0\"", nullptr, L""},
+        {"rollout due with --now", "v1", Vendor, serial, {Item("v2", "2.0.0", rollout)}, {-1, -1, -1, 6}, L"--now",
+         "later", 2, "v1", "offering version \"2.0.0\"", nullptr, L""},
+        // An update attempted: exit 1, installed only when every rule holds.
+        {"offered and installed", "v1", Vendor, serial, offered, {}, L"", "now", 1, "v2",
+         "edSignature verified (ed25519 key)", L"FeedSerial", L""},
+        {"wrong enclosure signature", "v1", Vendor, serial, {Item("v2", "2.0.0", "", 0, "v3")}, {}, L"--yes", nullptr,
+         1, "v1", "no installed key verifies its edSignature", nullptr, L""},
+        {"length short of the file", "v1", Vendor, serial, {Item("v2", "2.0.0", "", -1)}, {}, L"--yes", nullptr, 1,
+         "v1", "transfer: more than", nullptr, L""},
+        {"length beyond the file", "v1", Vendor, serial, {Item("v2", "2.0.0", "", 1)}, {}, L"--yes", nullptr, 1, "v1",
+         "the feed announced", nullptr, L""},
+        {"another version than offered", "v1", Vendor, serial, {Item("v3", "2.0.0")}, {}, L"--yes", nullptr, 1, "v1",
+         "not the offered version", nullptr, L""},
+        {"downgrade", "v1", Vendor, serial, {Item("v1", "2.0.0")}, {}, L"--yes", nullptr, 1, "v1",
+         "not the offered version", nullptr, L""},
+        {"other product", "v1", Vendor, serial, {Item("v2_other", "2.0.0")}, {}, L"--yes", nullptr, 1, "v1",
+         "another product", nullptr, L""},
+        {"another machine", "v1", Vendor, serial, {Item("v2-x64", "2.0.0")}, {}, L"--yes", nullptr, 1, "v1",
+         "for another machine", nullptr, L""},
+        {"a DLL", "v1", Vendor, serial, {Item("v2-dll", "2.0.0")}, {}, L"--yes", nullptr, 1, "v1", "is a DLL", nullptr,
+         L""},
+        {"subject change carried by the key", "v1-a", Vendor, serial, {Item("v2_newkey-b", "2.0.0")}, {}, L"--yes", nullptr,
+         1, "v2_newkey-b", "publisher: subject changes", nullptr, L""},
+        {"lost key after 20 days", "v1-a", NewKey, serial, {Item("v2_newkey-a", "2.0.0")}, {-1, -1, 21 * kDay},
+         L"--yes", nullptr, 1, "v2_newkey-a", "(authenticode after lost key)", nullptr, L""},
+    };
+    // Every feed is signed in one openssl run.
+    OpensslSigner signer;
+    std::vector<std::string> texts;
+    for (const Case& c : cases) {
+        texts.push_back(AppcastText(c.channelExtra, c.items));
+        signer.Add(c.signing == NewKey ? "new_key" : "vendor_key", texts.back());
+    }
+    const std::vector<std::string> signatures = signer.Run();
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const Case& c = cases[i];
+        std::string feed = c.signing == Unsigned ? texts[i] : WithSignatureBlock(texts[i], signatures[i]);
+        if (c.signing == Tampered) feed.replace(feed.find("New <b>things"), 13, "New <b>thingz");
+        const std::string route = "/feed" + std::to_string(i) + ".xml";
+        server->Route(route, HttpResponse::Ok(feed));
+        const std::wstring target = scratch.Path() + L"feedhost" + std::to_wstring(i) + L".exe";
+        ASSERT_TRUE(WriteWholeFile(target, programs[c.installed]));
+        Apply(c.state);
+        const std::string before = ReadWholeFile(logPath);
+        const long code = RunUpdater(L"--check " + c.options + L" " + tls->WideUrl("good", route) + L" " +
+                                         Quoted(target), c.choice);
+        CloseRunningHost();
+        const std::string after = ReadWholeFile(logPath);
+        const std::string log = after.size() >= before.size() ? after.substr(before.size()) : after;
+        EXPECT_EQ(code, c.exitCode) << c.name << "\n" << log;
+        EXPECT_TRUE(ReadWholeFile(target) == programs[c.result]) << c.name << "\n" << log;
+        for (const std::string& line : Fragments(c.logged)) {
+            EXPECT_NE(log.find(line), std::string::npos) << c.name << ": " << line << "\n" << log;
+        }
+        if (c.valueAfter != nullptr) {
+            EXPECT_TRUE(StateHas(c.valueAfter)) << c.name;
+        }
+        EXPECT_EQ(StateText(L"SkippedVersion"), c.skippedAfter) << c.name;
+        DeleteFileW(TempDownloadPath(target).c_str());
+    }
+}
+
+// Cases that end before any window: a plain-HTTP feed, a check within the interval or while another
+// updater runs (no request), a malformed --check line, and a feed past 1 MiB.
+TEST_F(FeedCheckTest, ChecksThatEndEarly) {
+    HttpResponse huge = HttpResponse::Ok("");
+    huge.generatedBytes = 1024 * 1024 + 1;
+    server->Route("/huge.xml", huge);
+    server->Route("/quiet.xml", HttpResponse::Ok("<rss/>"));
+    const std::wstring target = scratch.Path() + L"quiet.exe";
+    ASSERT_TRUE(WriteWholeFile(target, programs["v1"]));
+    const std::wstring quiet = tls->WideUrl("good", "/quiet.xml") + L" " + Quoted(target);
+    struct Case {
+        std::wstring arguments;
+        StartState state;
+        bool otherUpdaterRuns;
+        long exitCode;
+        const char* logged;
+    } cases[] = {
+        {L"--check " + server->WideUrl("/quiet.xml") + L" " + Quoted(target), {}, false, 3, "the feed URL is not https"},
+        {L"--check " + quiet, {3600}, false, 0, "within the interval"},
+        {L"--check --now " + quiet, {}, true, 0, "another updater runs"},
+        {L"--check --now --bogus " + quiet, {}, false, 3, "malformed command line"},
+        {L"--check " + tls->WideUrl("good", "/huge.xml") + L" " + Quoted(target), {}, false, 3,
+         "feed: more than 1048576 bytes, abandoned"},
+    };
+    for (const Case& c : cases) {
+        Apply(c.state);
+        CSingleInst running;
+        if (c.otherUpdaterRuns) {
+            ASSERT_TRUE(running.TryAcquire(nullptr));
+        }
+        const std::string before = ReadWholeFile(logPath);
+        EXPECT_EQ(RunUpdater(c.arguments, nullptr), c.exitCode);
+        EXPECT_NE(ReadWholeFile(logPath).substr(before.size()).find(c.logged), std::string::npos) << c.logged;
+    }
+    EXPECT_EQ(server->RequestCount("/quiet.xml"), 0);
+}

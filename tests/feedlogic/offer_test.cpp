@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <functional>
+
+#include "updater/feed/offer.h"
+
+namespace {
+
+FeedItem Item(const wchar_t* version) {
+    FeedItem item;
+    item.version = version;
+    item.hasEnclosure = true;
+    item.enclosure.url = L"https://example.test/app.exe";
+    return item;
+}
+
+template <typename Change>
+FeedItem Item(const wchar_t* version, Change change) {
+    FeedItem item = Item(version);
+    change(item);
+    return item;
+}
+
+OfferContext Context() {
+    return OfferContext{L"1.0", IMAGE_FILE_MACHINE_I386, 10, 0, 19045, L"", 3, 1000000, false, L""};
+}
+
+TEST(Offer, ChoosesTheHighestEligibleItem) {
+    const auto none = [](OfferContext&) {};
+    struct Case {
+        const char* name;
+        std::vector<FeedItem> items;
+        std::function<void(OfferContext&)> context;
+        const wchar_t* offered;  // null: nothing
+        bool critical;
+    } const cases[] = {
+        {"highest, in any order", {Item(L"1.2"), Item(L"1.10"), Item(L"1.9")}, none, L"1.10", false},
+        {"not higher than installed", {Item(L"1.0.0"), Item(L"0.9")}, none, nullptr, false},
+        {"no enclosure", {Item(L"2.0", [](FeedItem& i) { i.hasEnclosure = false; })}, none, nullptr, false},
+        {"installer", {Item(L"2.0", [](FeedItem& i) { i.installerArguments = true; }), Item(L"1.5")}, none, L"1.5", false},
+        {"os windows-x86", {Item(L"2.0", [](FeedItem& i) { i.enclosure.os = L"windows-x86"; })}, none, L"2.0", false},
+        {"os windows-x64 on x86", {Item(L"2.0", [](FeedItem& i) { i.enclosure.os = L"windows-x64"; })}, none, nullptr, false},
+        {"os windows-x64 on x64", {Item(L"2.0", [](FeedItem& i) { i.enclosure.os = L"windows-x64"; })},
+         [](OfferContext& c) { c.machine = IMAGE_FILE_MACHINE_AMD64; }, L"2.0", false},
+        {"os windows-arm64", {Item(L"2.0", [](FeedItem& i) { i.enclosure.os = L"windows-arm64"; })},
+         [](OfferContext& c) { c.machine = 0xAA64; }, L"2.0", false},
+        {"os unknown", {Item(L"2.0", [](FeedItem& i) { i.enclosure.os = L"macos"; })}, none, nullptr, false},
+        {"system new enough", {Item(L"2.0", [](FeedItem& i) { i.minimumSystemVersion = L"10.0.19045"; })}, none, L"2.0", false},
+        {"system too old", {Item(L"2.0", [](FeedItem& i) { i.minimumSystemVersion = L"10.0.22000"; })}, none, nullptr, false},
+        {"system garbage", {Item(L"2.0", [](FeedItem& i) { i.minimumSystemVersion = L"10.x"; })}, none, nullptr, false},
+        {"other channel", {Item(L"2.0", [](FeedItem& i) { i.channel = L"beta"; }), Item(L"1.1")}, none, L"1.1", false},
+        {"chosen channel", {Item(L"2.0", [](FeedItem& i) { i.channel = L"beta"; }), Item(L"1.1")},
+         [](OfferContext& c) { c.channel = L"beta"; }, L"2.0", false},
+        {"rollout not yet due for group 3",
+         {Item(L"2.0", [](FeedItem& i) { i.hasPubDate = true, i.pubDate = 1000000 - 2 * 3600, i.rolloutInterval = 3600; })},
+         none, nullptr, false},
+        {"rollout due for group 3",
+         {Item(L"2.0", [](FeedItem& i) { i.hasPubDate = true, i.pubDate = 1000000 - 3 * 3600, i.rolloutInterval = 3600; })},
+         none, L"2.0", false},
+        {"rollout without pubDate", {Item(L"2.0", [](FeedItem& i) { i.rolloutInterval = 3600; })}, none, L"2.0", false},
+        {"rollout ignored by --now",
+         {Item(L"2.0", [](FeedItem& i) { i.hasPubDate = true, i.pubDate = 1000000, i.rolloutInterval = 3600; })},
+         [](OfferContext& c) { c.checkNow = true; }, L"2.0", false},
+        {"skipped", {Item(L"2.0")}, [](OfferContext& c) { c.skippedVersion = L"2.0"; }, nullptr, false},
+        {"newer than skipped", {Item(L"2.1")}, [](OfferContext& c) { c.skippedVersion = L"2.0"; }, L"2.1", false},
+        {"skipped but --now", {Item(L"2.0")}, [](OfferContext& c) { c.skippedVersion = L"2.0", c.checkNow = true; },
+         L"2.0", false},
+        {"skipped but critical", {Item(L"2.0", [](FeedItem& i) { i.critical = true; })},
+         [](OfferContext& c) { c.skippedVersion = L"2.0"; }, L"2.0", true},
+        {"critical only below 1.0", {Item(L"2.0", [](FeedItem& i) { i.critical = true, i.criticalBelow = L"1.0"; })},
+         [](OfferContext& c) { c.skippedVersion = L"2.0"; }, nullptr, false},
+        {"critical below 1.5",
+         {Item(L"2.0", [](FeedItem& i) { i.critical = true, i.criticalBelow = L"1.5", i.hasPubDate = true,
+                                         i.pubDate = 2000000, i.rolloutInterval = 3600; })},
+         none, L"2.0", true},
+        {"a critical fix below the highest", {Item(L"1.1", [](FeedItem& i) { i.critical = true; }), Item(L"1.2")}, none,
+         L"1.2", true},
+    };
+    for (const Case& c : cases) {
+        OfferContext context = Context();
+        c.context(context);
+        AppcastFeed feed;
+        feed.items = c.items;
+        const Offer offer = ChooseOffer(feed, context);
+        if (c.offered == nullptr) {
+            EXPECT_EQ(nullptr, offer.item) << c.name;
+        } else {
+            ASSERT_NE(nullptr, offer.item) << c.name;
+            EXPECT_EQ(c.offered, offer.item->version) << c.name;
+        }
+        EXPECT_EQ(c.critical, offer.critical) << c.name;
+    }
+}
+
+}  // namespace

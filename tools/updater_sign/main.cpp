@@ -1,0 +1,128 @@
+// updater-sign.exe: the vendor's side of the update feed. It makes an Ed25519 key, signs a
+// release file (printing the enclosure's attributes) and signs the feed (appending the comment
+// the updater verifies). Everything it writes, openssl reads, and the other way round.
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "feed_signing.h"
+#include "signing_key.h"
+#include "ui/util/unique_handle.h"
+#include "updater/trust/ed25519.h"
+#include "updater/update_log.h"
+
+namespace {
+
+constexpr wchar_t kDefaultKeyFile[] = L"updater-ed25519.pem";
+
+int Usage() {
+    std::fputs(
+        "usage:\n"
+        "  updater-sign generate-key [PRIVATE.pem]   new key (never overwrites); prints the public key\n"
+        "  updater-sign public-key PRIVATE.pem       prints the public key for UPDATER_ED25519_KEYS\n"
+        "  updater-sign sign-file PRIVATE.pem FILE   prints sparkle:edSignature=\"...\" length=\"...\"\n"
+        "  updater-sign sign-feed PRIVATE.pem FEED [--expires RFC3339]\n"
+        "                                            raises <upd:serial>, signs FEED in place\n",
+        stderr);
+    return 2;
+}
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "updater-sign: %s\n", message.c_str());
+    return 1;
+}
+
+bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
+    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    LARGE_INTEGER size;
+    if (!file || !GetFileSizeEx(file.Get(), &size) || size.QuadPart > 0x7FFFFFFF) return false;
+    bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    DWORD read = 0;
+    return bytes.empty() ||
+           (ReadFile(file.Get(), &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr) && read == bytes.size());
+}
+
+// Written beside the target and renamed over it, so a feed is never left half-written.
+bool WriteWholeFile(const std::wstring& path, const std::string& bytes, bool mayReplace) {
+    const std::wstring temporary = mayReplace ? path + L".signing" : path;
+    UniqueHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, mayReplace ? CREATE_ALWAYS : CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    const bool ok = file && WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size() && FlushFileBuffers(file.Get());
+    file.Reset();
+    if (!mayReplace) return ok;
+    if (ok && MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return true;
+    }
+    DeleteFileW(temporary.c_str());
+    return false;
+}
+
+bool LoadKey(const std::wstring& path, Ed25519Seed& seed) {
+    std::string pem;
+    return ReadWholeFile(path, pem) && ParsePrivateKeyPem(pem, seed);
+}
+
+void PrintPublicKey(const Ed25519Seed& seed) {
+    const auto key = PublicKeyOf(seed);
+    std::printf("%s\n", Base64Encode(key.data(), key.size()).c_str());
+}
+
+int GenerateKey(const std::wstring& path) {
+    Ed25519Seed seed;
+    if (!NewSeed(seed)) return Fail("no random source");
+    if (!WriteWholeFile(path, PrivateKeyPem(seed), false)) {
+        return Fail("cannot create " + Utf8(path) + " (an existing key is never overwritten)");
+    }
+    std::fprintf(stderr, "updater-sign: private key written to %s; keep it secret and backed up.\n"
+                         "Public key (for the UPDATER_ED25519_KEYS resource):\n", Utf8(path).c_str());
+    PrintPublicKey(seed);
+    return 0;
+}
+
+int PublicKey(const std::wstring& keyPath) {
+    Ed25519Seed seed;
+    if (!LoadKey(keyPath, seed)) return Fail("cannot read an Ed25519 private key from " + Utf8(keyPath));
+    PrintPublicKey(seed);
+    return 0;
+}
+
+int SignFile(const std::wstring& keyPath, const std::wstring& path) {
+    Ed25519Seed seed;
+    if (!LoadKey(keyPath, seed)) return Fail("cannot read an Ed25519 private key from " + Utf8(keyPath));
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes)) return Fail("cannot read " + Utf8(path));
+    const auto signature = SignBytes(seed, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    std::printf("sparkle:edSignature=\"%s\" length=\"%zu\"\n", Base64Encode(signature.data(), signature.size()).c_str(),
+                bytes.size());
+    return 0;
+}
+
+int SignFeed(const std::wstring& keyPath, const std::wstring& path, const std::wstring& expires) {
+    Ed25519Seed seed;
+    if (!LoadKey(keyPath, seed)) return Fail("cannot read an Ed25519 private key from " + Utf8(keyPath));
+    std::string feed, prepared, error;
+    if (!ReadWholeFile(path, feed)) return Fail("cannot read " + Utf8(path));
+    if (!PrepareFeed(WithoutSignature(feed), expires, prepared, error)) return Fail(Utf8(path) + ": " + error);
+    if (!WriteWholeFile(path, prepared + SignatureComment(seed, prepared), true)) {
+        return Fail("cannot write " + Utf8(path));
+    }
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const std::wstring command = argc > 1 ? argv[1] : L"";
+    if (command == L"generate-key" && argc <= 3) return GenerateKey(argc == 3 ? argv[2] : kDefaultKeyFile);
+    if (command == L"public-key" && argc == 3) return PublicKey(argv[2]);
+    if (command == L"sign-file" && argc == 4) return SignFile(argv[2], argv[3]);
+    if (command == L"sign-feed" && argc == 4) return SignFeed(argv[2], argv[3], L"");
+    if (command == L"sign-feed" && argc == 6 && std::wstring(argv[4]) == L"--expires") {
+        return SignFeed(argv[2], argv[3], argv[5]);
+    }
+    return Usage();
+}

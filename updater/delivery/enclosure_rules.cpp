@@ -1,0 +1,115 @@
+#include "updater/delivery/enclosure_rules.h"
+
+#include <algorithm>
+#include <cwctype>
+
+#include "updater/delivery/file_snapshot.h"
+#include "updater/feed/signed_feed.h"
+#include "updater/feed/version_compare.h"
+#include "updater/trust/program_facts.h"
+#include "updater/update_log.h"
+
+namespace {
+
+bool LengthHolds(std::uint64_t received, const EnclosureRules& rules) {
+    if (rules.length != 0 && received != rules.length) {
+        LogLine("enclosure: REFUSED, %llu bytes received, the feed announced %llu",
+                static_cast<unsigned long long>(received), static_cast<unsigned long long>(rules.length));
+        return false;
+    }
+    return true;
+}
+
+// The program that arrived is the one offered: a Windows program (not a DLL) for the installed
+// program's machine, of the same product, at exactly the item's version and above the installed one.
+bool FactsHold(const std::wstring& path, const EnclosureRules& rules) {
+    ProgramFacts facts;
+    const char* problem = nullptr;
+    if (!ReadProgramFacts(path, facts) || !facts.isWindowsProgram) {
+        problem = "not a Windows program";
+    } else if (facts.isDll) {
+        problem = "a DLL";
+    } else if (facts.machine != rules.machine) {
+        problem = "for another machine";
+    } else if (!facts.hasVersionResource) {
+        problem = "without a version resource";
+    } else if (facts.productName != rules.productName) {
+        problem = "another product";
+    } else if (CompareVersions(facts.fileVersion, rules.itemVersion) != 0) {
+        problem = "not the offered version";
+    } else if (CompareVersions(facts.fileVersion, rules.installedVersion) <= 0) {
+        problem = "not newer than the installed version";
+    }
+    if (problem == nullptr) return true;
+    LogLine("enclosure: REFUSED, the download is %s (version \"%s\", product \"%s\")", problem,
+            Utf8(facts.fileVersion).c_str(), Utf8(facts.productName).c_str());
+    return false;
+}
+
+bool SharesAnyKey(const std::vector<Ed25519Key>& a, const std::vector<Ed25519Key>& b) {
+    return std::any_of(a.begin(), a.end(),
+                       [&](const Ed25519Key& key) { return std::find(b.begin(), b.end(), key) != b.end(); });
+}
+
+// Lost key: the download brings keys of its own, none of the installed ones, and those keys
+// must have signed both the feed that offered it and the file itself.
+bool LostKeyHolds(HANDLE file, const std::wstring& path, const EnclosureRules& rules) {
+    std::vector<Ed25519Key> keys;
+    if (!ReadProgramKeys(path, keys) || keys.empty()) {
+        LogLine("enclosure: REFUSED, the download carries no Ed25519 key (lost-key recovery)");
+        return false;
+    }
+    if (SharesAnyKey(keys, rules.installedKeys)) {
+        LogLine("enclosure: REFUSED, the download's keys include an installed one (lost-key recovery)");
+        return false;
+    }
+    std::string_view signedBytes;
+    const FeedSignatureStatus feed = VerifySignedFeed(rules.unverifiedFeed, keys, signedBytes, nullptr);
+    if (feed != FeedSignatureStatus::Verified) {
+        LogLine("enclosure: REFUSED, the download's keys do not verify the feed (%s)", FeedSignatureStatusText(feed));
+        return false;
+    }
+    if (VerifyFileWithAnyKey(file, rules.edSignature, keys) < 0) {
+        LogLine("enclosure: REFUSED, the download's keys do not verify its edSignature");
+        return false;
+    }
+    return true;
+}
+
+bool SignatureHolds(HANDLE file, const std::wstring& path, const EnclosureRules& rules) {
+    if (rules.LostKey()) return LostKeyHolds(file, path, rules);
+    if (VerifyFileWithAnyKey(file, rules.edSignature, rules.installedKeys) < 0) {
+        LogLine("enclosure: REFUSED, no installed key verifies its edSignature");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::uint64_t EnclosureByteLimit(const EnclosureRules& rules) {
+    return rules.length != 0 ? rules.length : kMaxUnannouncedEnclosureBytes;
+}
+
+bool IsHttpsUrl(const std::wstring& url) {
+    static const wchar_t kScheme[] = L"https://";
+    if (url.size() < 8) return false;
+    for (size_t i = 0; i < 8; ++i) {
+        if (std::towlower(url[i]) != kScheme[i]) return false;
+    }
+    return true;
+}
+
+bool EnclosureAllows(HANDLE file, const std::wstring& path, std::uint64_t received, const EnclosureRules& rules) {
+    if (!LengthHolds(received, rules)) return false;
+    FileSnapshot snapshot;
+    if (!snapshot.Take(file, path + L".check")) {
+        LogLine("enclosure: REFUSED, the download cannot be read for its checks");
+        return false;
+    }
+    if (!SignatureHolds(file, snapshot.Path(), rules) || !FactsHold(snapshot.Path(), rules)) return false;
+    LogLine("enclosure: %llu bytes, edSignature verified (%s), version \"%s\" of \"%s\"",
+            static_cast<unsigned long long>(received), rules.LostKey() ? "authenticode after lost key" : "ed25519 key",
+            Utf8(rules.itemVersion).c_str(), Utf8(rules.productName).c_str());
+    return true;
+}

@@ -1,0 +1,47 @@
+#pragma once
+// The rules a download offered by a signed feed must meet before anything is installed, on top
+// of the checks every download gets (TLS, body, hash, publisher). The two-argument mode has none
+// of them: its caller vouches for the URL.
+//
+// What a feed's item promises is held against what arrived: the announced length, the vendor's
+// Ed25519 signature over the file's bytes, and the program's own version resource (the same
+// product, for the same machine, exactly the offered version and never one at or below the
+// installed one).
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "updater/trust/ed25519.h"
+
+// Without an announced length a download may still not fill the disk.
+constexpr std::uint64_t kMaxUnannouncedEnclosureBytes = 256ull * 1024 * 1024;
+
+struct EnclosureRules {
+    std::uint64_t length = 0;                  // sparkle's length attribute; 0: not given
+    std::vector<std::uint8_t> edSignature;     // decoded sparkle:edSignature
+    std::vector<Ed25519Key> installedKeys;     // the keys in the installed program's resource
+    std::uint16_t machine = 0;                 // the installed program's PE machine
+    std::wstring itemVersion;                  // the item's sparkle:version
+    std::wstring installedVersion;
+    std::wstring productName;                  // the installed program's ProductName
+    // Lost-key recovery: no installed key verified the feed, so the whole feed as received is kept
+    // for the download's own keys to verify. Empty in the ordinary case.
+    std::string unverifiedFeed;
+
+    bool LostKey() const { return !unverifiedFeed.empty(); }
+};
+
+// The most bytes a transfer may store: the announced length, else the fixed bound. The transfer
+// gives up at the first byte beyond it.
+std::uint64_t EnclosureByteLimit(const EnclosureRules& rules);
+
+// An enclosure is fetched only over https (case-insensitive scheme).
+bool IsHttpsUrl(const std::wstring& url);
+
+// The rules on the finished download (open as `file`, at `path`, `received` bytes). True when
+// every one holds; each refusal is one log line. The version and key resources are read from a
+// snapshot beside `path` (see file_snapshot.h), removed again before this returns.
+bool EnclosureAllows(HANDLE file, const std::wstring& path, std::uint64_t received, const EnclosureRules& rules);

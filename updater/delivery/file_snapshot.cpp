@@ -1,0 +1,46 @@
+#include "updater/delivery/file_snapshot.h"
+
+#include "updater/delivery/download_file.h"
+#include "updater/paths.h"
+
+namespace {
+
+// Writes the whole content of `source` into `target` through a mapping, which leaves the file
+// position of the source (shared with the update window's handle) where it is.
+bool CopyContent(HANDLE source, HANDLE target) {
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(source, &size) || size.QuadPart <= 0 || size.HighPart != 0) return false;
+    const UniqueHandle mapping(CreateFileMappingW(source, nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (!mapping) return false;
+    const UniqueMappedView view(MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 0));
+    return view && WriteAll(target, static_cast<const char*>(view.Get()), static_cast<size_t>(size.QuadPart));
+}
+
+}  // namespace
+
+FileSnapshot::~FileSnapshot() {
+    Remove();
+}
+
+bool FileSnapshot::Take(HANDLE source, const std::wstring& path) {
+    Remove();
+    RemoveStaleFile(path);
+    path_ = path;
+    {
+        const UniqueHandle writer = CreateDownloadFile(path);
+        if (!writer || !CopyContent(source, writer.Get())) {
+            Remove();
+            return false;
+        }
+    }
+    reader_.Reset(CreateFileW(LongPathForm(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!reader_) Remove();
+    return static_cast<bool>(reader_);
+}
+
+void FileSnapshot::Remove() {
+    reader_.Reset();
+    if (!path_.empty()) DeleteFileW(LongPathForm(path_).c_str());
+    path_.clear();
+}

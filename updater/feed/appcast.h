@@ -1,0 +1,40 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct FeedEnclosure {
+    std::wstring url;
+    std::uint64_t length = 0;       // 0: not given (or "0")
+    std::wstring type;
+    std::wstring os;                // sparkle:os, empty: any
+    std::wstring edSignature;       // base64 text as written
+};
+struct FeedItem {
+    std::wstring version;           // sparkle:version element, else the enclosure's attribute
+    std::wstring shortVersion;      // sparkle:shortVersionString (shown), may be empty
+    std::wstring title;
+    std::wstring description;       // release notes as written (HTML unless plain text)
+    bool descriptionIsPlainText = false;  // sparkle:format="plain-text"
+    std::wstring releaseNotesLink;
+    std::wstring minimumSystemVersion;    // "major.minor.build", empty: any
+    std::wstring channel;           // empty: no channel
+    bool hasPubDate = false;
+    std::int64_t pubDate = 0;       // seconds since 1970 UTC
+    bool critical = false;          // <sparkle:criticalUpdate/> in the item or in <sparkle:tags>
+    std::wstring criticalBelow;     // its sparkle:version: critical only for installed versions below it
+    std::int64_t rolloutInterval = 0;     // sparkle:phasedRolloutInterval seconds, 0: none
+    bool installerArguments = false;      // sparkle:installerArguments present: never offered
+    bool hasEnclosure = false;
+    FeedEnclosure enclosure;
+};
+struct AppcastFeed {
+    bool hasSerial = false;         // <upd:serial> (namespace urn:updater:feed:1) in the channel
+    std::uint64_t serial = 0;
+    bool hasExpires = false;        // <upd:expires> RFC 3339
+    std::int64_t expires = 0;       // seconds since 1970 UTC
+    std::vector<FeedItem> items;
+};
+enum class AppcastStatus { Ok, NotWellFormed, NoRss, BadFreshness };  // BadFreshness: malformed serial/expires
+AppcastStatus ParseAppcast(std::string_view signedBytes, AppcastFeed& feed);

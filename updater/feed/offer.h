@@ -1,0 +1,20 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include "updater/feed/appcast.h"
+
+struct OfferContext {
+    std::wstring installedVersion;
+    std::uint16_t machine = 0;               // the installed program's PE machine
+    unsigned osMajor = 0, osMinor = 0, osBuild = 0;
+    std::wstring channel;                    // --channel NAME, empty: none
+    int rolloutGroup = 0;                    // 0..6
+    std::int64_t now = 0;                    // seconds since 1970 UTC
+    bool checkNow = false;                   // --now: every item due, the skipped version ignored
+    std::wstring skippedVersion;
+};
+struct Offer {
+    const FeedItem* item = nullptr;          // null: nothing newer
+    bool critical = false;                   // critical for the installed version
+};
+Offer ChooseOffer(const AppcastFeed& feed, const OfferContext& context);

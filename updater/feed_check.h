@@ -1,0 +1,28 @@
+#pragma once
+// The --check mode: is there a newer version of the installed program in its vendor's signed
+// feed? Runs on the calling thread (after CoInitialize and the framework's module instance are
+// set) and answers with the exit code, or with the download to continue with in this process.
+
+#include <memory>
+#include <string>
+
+#include "updater/command_line.h"
+#include "updater/delivery/enclosure_rules.h"
+
+enum CheckExitCode {
+    kCheckNothingNewer = 0,  // also: within the interval, or another updater runs
+    kCheckUpdateAttempted = 1,
+    kCheckDeclined = 2,      // the user chose later or skip
+    kCheckFailed = 3,
+};
+
+struct CheckResult {
+    int exitCode = kCheckFailed;
+    // Set when an update is to be installed: the update window takes it from here.
+    std::wstring enclosureUrl;
+    std::shared_ptr<const EnclosureRules> rules;
+
+    bool Install() const { return rules != nullptr; }
+};
+
+CheckResult RunFeedCheck(const CheckRequest& request);
