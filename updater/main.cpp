@@ -9,13 +9,30 @@
 #include "ui/core/window_host.h"
 #include "updater/command_line.h"
 #include "updater/delivery/trusted_roots_preload.h"
+#include "updater/install/recovery.h"
 #include "updater/update_log.h"
 #include "updater/delivery/url_text.h"
 #include "updater/update_window.h"
 
+namespace {
+
+// The logon entry's run: finish what an earlier installation could not, without a window. The
+// failure was reported when it happened.
+int RecoverOnly(const std::wstring& targetPath) {
+    LogLine("start: recovery of \"%s\"", Utf8(targetPath).c_str());
+    // The old program is started through the shell, which wants an apartment.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    RecoverInterruptedInstall(targetPath);
+    if (SUCCEEDED(com)) CoUninitialize();
+    return 1;
+}
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     UpdateRequest request;
     if (!ParseCommandLine(GetCommandLineW(), request)) return 0;
+    if (request.recover) return RecoverOnly(request.targetPath);
     // Overlaps the window's creation; the first certificate check waits for it.
     StartTrustedRootsPreload(request.url);
     LogLine("start: url \"%s\", target \"%s\"", Utf8(UrlForLog(request.url)).c_str(), Utf8(request.targetPath).c_str());
