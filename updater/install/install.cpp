@@ -31,8 +31,12 @@ InstallResult Install(UniqueHandle download, const std::wstring& targetPath, con
         return InstallResult::NoTarget;
     }
     JournalRecord header;
+    if (!DescribeInstallation(download.Get(), targetPath, header)) {
+        LogLine("replace: target kept, the download or the target cannot be read, error %lu", GetLastError());
+        return InstallResult::StagingFailed;
+    }
     InstallJournal journal;
-    if (!DescribeInstallation(download.Get(), targetPath, header) || !journal.Create(targetPath, header)) {
+    if (!journal.Create(targetPath, header)) {
         const DWORD error = GetLastError();
         LogLine("replace: target kept, no journal can be started beside it (\"%s\"), error %lu",
                 Utf8(JournalPathFor(targetPath)).c_str(), error);
