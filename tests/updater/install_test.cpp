@@ -238,8 +238,8 @@ FileFingerprint Fingerprint(const std::string& bytes) {
 
 TEST_F(InstallTest, OnlyWhatTheJournalDescribesIsSettled) {
     // Target, staged copy and backup as a stopped run (or the user) left them (null: none), the
-    // journal's steps (null: no journal; "!": a file of the user's at the journal's name); the
-    // target after, and what stays beside it.
+    // journal's steps (null: no journal; "!": a file of the user's at the journal's name; "~": a
+    // last line cut short by the stop, so a step not taken); the target after, and what stays.
     const struct Case {
         const char* files[3];
         const char* begun;
@@ -255,6 +255,7 @@ TEST_F(InstallTest, OnlyWhatTheJournalDescribesIsSettled) {
         {{nullptr, nullptr, "my notes"}, nullptr, nullptr, {L".upd-old"}},  // no first installation
         {{"old", nullptr, "my notes"}, "stage backup", "old", {L".upd-old"}},  // no backup was made
         {{"new", nullptr, "old"}, "!", "new", {L".upd-journal", L".upd-old"}},
+        {{"old", "new", "old"}, "stage backup close~", "old", {}},
     };
     const std::wstring paths[] = {target, StagedPathFor(target), BackupPathFor(target)};
     for (const Case& c : cases) {
@@ -276,6 +277,9 @@ TEST_F(InstallTest, OnlyWhatTheJournalDescribesIsSettled) {
             for (const char* step : {"stage", "backup", "close", "swap", "start", "cleanup"}) {
                 if (std::string(c.begun).find(step) != std::string::npos) journal.Begin(step);
             }
+        }
+        if (c.begun != nullptr && std::string(c.begun).back() == '~') {
+            ASSERT_TRUE(WriteWholeFile(JournalPathFor(target), ReadWholeFile(JournalPathFor(target)) + "begin sw"));
         }
         RecoverInterruptedInstall(target, FastTimings());
         std::vector<std::wstring> expected;
