@@ -54,7 +54,8 @@ bool ParseCommandLine(const wchar_t* commandLine, UpdateRequest& request) {
     bool ok = false;
     const std::vector<std::wstring> arguments = SplitArguments(commandLine, ok);
     if (!ok || arguments.size() != 3) return false;
-    request.url = arguments[1];
+    request.recover = arguments[1] == L"--recover";
+    request.url = request.recover ? L"" : arguments[1];
     request.targetPath = arguments[2];
     return true;
 }

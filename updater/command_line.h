@@ -1,6 +1,7 @@
 #pragma once
-// The updater's command line. Two forms: exactly the URL of the new file and the full path of the
-// file it replaces (anything else that is not a check is refused without a word), or a check of
+// The updater's command line. Three forms: exactly the URL of the new file and the full path of
+// the file it replaces (anything else that is not a check is refused without a word); from the
+// logon entry that finishes an unsettled installation, "--recover" and that path; or a check of
 // an update feed:
 //     --check [--now] [--yes] [--channel NAME] <feed URL> <full path of the installed program>
 
@@ -9,6 +10,7 @@
 struct UpdateRequest {
     std::wstring url;
     std::wstring targetPath;
+    bool recover = false;  // "--recover <target>": settle the target's journal, nothing else
 };
 
 struct CheckRequest {
@@ -27,7 +29,8 @@ enum class CommandKind {
 };
 
 // Splits `commandLine` like CommandLineToArgvW. False when it is null, cannot be split, or does
-// not hold exactly the program path and two arguments.
+// not hold exactly the program path and two arguments. "--recover" is no URL, so it cannot mean
+// an update.
 bool ParseCommandLine(const wchar_t* commandLine, UpdateRequest& request);
 
 // Which form `commandLine` has; fills `update` or `check` for its form. `problem` (for the log)

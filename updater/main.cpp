@@ -14,11 +14,23 @@
 #include "updater/command_line.h"
 #include "updater/delivery/trusted_roots_preload.h"
 #include "updater/feed_check.h"
+#include "updater/install/recovery.h"
 #include "updater/update_log.h"
 #include "updater/delivery/url_text.h"
 #include "updater/update_window.h"
 
 namespace {
+
+// The logon entry's run: finish what an earlier installation could not, without a window. The
+// failure was reported when it happened.
+int RecoverOnly(const std::wstring& targetPath) {
+    LogLine("start: recovery of \"%s\"", Utf8(targetPath).c_str());
+    // The old program is started through the shell, which wants an apartment.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    RecoverInterruptedInstall(targetPath);
+    if (SUCCEEDED(com)) CoUninitialize();
+    return 1;
+}
 
 // The update window for `url` over `targetPath`, shown until it is done. From its creation the
 // window object owns itself: it is deleted once its native window is gone, so after ShowModal it
@@ -77,7 +89,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     std::string problem;
     switch (ParseAnyCommandLine(GetCommandLineW(), update, check, problem)) {
         case CommandKind::Update:
-            return RunUpdate(instance, update);
+            return update.recover ? RecoverOnly(update.targetPath) : RunUpdate(instance, update);
         case CommandKind::Check:
             return RunCheck(instance, check);
         case CommandKind::MalformedCheck:

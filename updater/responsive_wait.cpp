@@ -7,14 +7,6 @@ DWORD Remaining(DWORD start, DWORD timeoutMs) {
     return elapsed >= timeoutMs ? 0 : timeoutMs - elapsed;
 }
 
-void DispatchPaintAndTimers() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE) ||
-           PeekMessageW(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE)) {
-        DispatchMessageW(&msg);
-    }
-}
-
 // PeekMessage handles the messages other threads sent before it looks at the queue.
 void AnswerSentMessages() {
     MSG msg;
@@ -42,13 +34,6 @@ bool WaitServing(HANDLE handle, DWORD timeoutMs, DWORD wakeMask, void (*serve)()
 }
 
 }  // namespace
-
-bool WaitWhilePainting(HANDLE handle, DWORD timeoutMs) {
-    return WaitServing(handle, timeoutMs, QS_PAINT | QS_TIMER | QS_SENDMESSAGE, [] {
-        AnswerSentMessages();
-        DispatchPaintAndTimers();
-    });
-}
 
 bool WaitAnsweringSentMessages(HANDLE handle, DWORD timeoutMs) {
     return WaitServing(handle, timeoutMs, QS_SENDMESSAGE, AnswerSentMessages);

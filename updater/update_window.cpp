@@ -4,14 +4,13 @@
 #include "updater/update_window.h"
 
 #include <cwchar>
+#include <iterator>
 #include <utility>
 
 #include "ui/controls/progress.h"
 #include "ui/core/window_dpi.h"
 #include "updater/delivery/download_file.h"
 #include "updater/first_paint.h"
-#include "updater/install/install.h"
-#include "updater/install/install_leftovers.h"
 #include "updater/paths.h"
 #include "updater/responsive_wait.h"
 #include "updater/update_log.h"
@@ -20,6 +19,9 @@ namespace {
 
 const wchar_t kTrayTip[] = L"程序更新中";
 const wchar_t kFailureBalloon[] = L"下载错误，升级失败！";
+// The title while the installation runs, one per InstallStage.
+const wchar_t* const kStepTitles[] = {L"正在准备安装", L"正在备份旧版本", L"正在关闭程序",
+                                      L"正在替换文件", L"正在启动新版本", L"正在完成安装"};
 
 template <size_t N>
 void CopyTruncated(wchar_t (&field)[N], const wchar_t* text) {
@@ -154,9 +156,14 @@ void CUpdateWnd::OnClick(NotifyMsg& msg) {
 
 void CUpdateWnd::StartDownloadOnce() {
     if (phase != Phase::Waiting) return;
+    phase = Phase::Settling;
+    // What an interrupted run left beside the target is settled before anything is downloaded.
+    if (!installation.StartRecovery(WindowHandle(), targetPath)) OnRecoveryFinished();
+}
+
+void CUpdateWnd::OnRecoveryFinished() {
+    if (phase != Phase::Settling) return;
     phase = Phase::Downloading;
-    // What an interrupted run left beside the target is settled before anything else.
-    RecoverInterruptedInstall(targetPath);
     // Without a worker no outcome would ever come, and the window would wait at 0% for good.
     if (!StartDownload(WindowHandle(), downloadUrl, targetPath, job, &worker)) OnDownloadFinished(false);
 }
@@ -168,6 +175,12 @@ LRESULT CUpdateWnd::HandleOtherMessage(UINT message, WPARAM wParam, LPARAM, bool
         OnProgress(wParam);
     } else if (message == WM_DOWNLOAD_FINISHED) {
         OnDownloadFinished(wParam != 0);
+    } else if (message == WM_RECOVERY_FINISHED) {
+        OnRecoveryFinished();
+    } else if (message == WM_INSTALL_STEP) {
+        OnInstallStep(wParam);
+    } else if (message == WM_INSTALL_FINISHED) {
+        OnInstallFinished(static_cast<InstallResult>(wParam));
     }
     handled = false;
     return 0;
@@ -184,17 +197,31 @@ void CUpdateWnd::OnProgress(WPARAM value) {
 
 // Runs once: a second outcome (forged, or sent while the first one installs) changes nothing.
 void CUpdateWnd::OnDownloadFinished(bool succeeded) {
-    if (phase != Phase::Waiting && phase != Phase::Downloading) return;
+    if (phase != Phase::Downloading) return;
     if (succeeded) {
-        InstallTimings timings;
-        timings.wait = WaitWhilePainting;
         phase = Phase::Installing;
-        const InstallResult result = InstallUpdate(std::move(job.file), targetPath, timings);
-        // A first installation (no target yet) is no failure: there was nothing to update.
-        if (result != InstallResult::Installed && result != InstallResult::NoTarget) ShowFailureBalloon();
-    } else {
-        ShowFailureBalloon();
+        if (installation.StartInstall(WindowHandle(), std::move(job.file), targetPath)) return;
+        LogLine("window: no thread for the installation, nothing installed");
     }
+    ShowFailureBalloon();
+    EndWithOutcome();
+}
+
+void CUpdateWnd::OnInstallStep(WPARAM stage) {
+    CControlUI* title = host.FindControlByName(L"down_dlg_title");
+    if (phase == Phase::Installing && title != nullptr && stage < std::size(kStepTitles)) {
+        title->SetText(kStepTitles[stage]);
+    }
+}
+
+void CUpdateWnd::OnInstallFinished(InstallResult result) {
+    if (phase != Phase::Installing) return;
+    // A first installation (no target yet) is no failure: there was nothing to update.
+    if (result != InstallResult::Installed && result != InstallResult::NoTarget) ShowFailureBalloon();
+    EndWithOutcome();
+}
+
+void CUpdateWnd::EndWithOutcome() {
     phase = Phase::Closing;
     const HWND window = WindowHandle();
     if (window != nullptr) ShowWindow(window, SW_HIDE);
@@ -229,9 +256,12 @@ void CUpdateWnd::OnTrayNotify(WPARAM id, LPARAM event) {
 }
 
 LRESULT CUpdateWnd::OnClose(UINT, WPARAM, LPARAM, bool& handled) {
-    // A close sent while the install waits would destroy the window (and this object) under it;
-    // the window closes by itself once the install is done.
-    if (phase == Phase::Installing) return 0;
+    // An installation is never left halfway: the user's close only hides the window, and the
+    // outcome closes it as always (with the balloon, should the installation fail).
+    if (phase == Phase::Installing) {
+        ShowWindow(WindowHandle(), SW_HIDE);
+        return 0;
+    }
     // This window was shown (and so activated) after the hand-over; give the front back to the
     // running updater before going.
     if (phase == Phase::HandedOver) singleInstance.BringOtherToFront();

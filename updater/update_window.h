@@ -1,8 +1,9 @@
 #pragma once
 // CUpdateWnd: the updater's only window, built from the skin "downdlg.xml" in the program's
 // "ZIPRES" resource 129. It shows the file being fetched and the progress, keeps an icon in
-// the notification area, starts the download when first painted, installs the result or reports
-// the failure, and closes itself three seconds after the download ends.
+// the notification area, starts the download when first painted (once what an earlier run left
+// beside the target is settled), has the result installed on the installation's own thread while
+// it shows the steps, reports a failure, and closes itself three seconds after the outcome.
 
 #include <windows.h>
 // The notification-area records need the Windows types first.
@@ -14,6 +15,8 @@
 
 #include "ui/core/window_impl_base.h"
 #include "updater/delivery/download.h"
+#include "updater/install/install.h"
+#include "updater/install/install_thread.h"
 #include "updater/install/single_instance.h"
 #include "ui/util/unique_handle.h"
 
@@ -64,9 +67,10 @@ private:
     // Where the window is in its life. Each step only moves forward; a message that belongs to
     // another step (a second outcome, a close during the install) is dropped or deferred.
     enum class Phase {
-        Waiting,      // built, no download yet (it starts at the first paint)
+        Waiting,      // built, nothing started yet (that happens at the first paint)
+        Settling,     // what an earlier run left beside the target is being settled
         Downloading,  // the worker runs; its outcome has not been handled
-        Installing,   // the download succeeded and the install runs: a close would destroy us
+        Installing,   // the download succeeded; the installation's thread runs
         Closing,      // the outcome is handled (or the download abandoned); closing comes next
         HandedOver,   // another updater runs; this window only closes again
     };
@@ -79,7 +83,12 @@ private:
     void OnTimer(WPARAM wParam, LPARAM lParam);
     void OnTrayNotify(WPARAM id, LPARAM event);
     void OnProgress(WPARAM value);
+    void OnRecoveryFinished();
     void OnDownloadFinished(bool succeeded);
+    void OnInstallStep(WPARAM stage);
+    void OnInstallFinished(InstallResult result);
+    // The outcome is handled: hide, give the single-instance guard up, close in three seconds.
+    void EndWithOutcome();
     // After every painted WM_PAINT; the first one ends the start-up.
     void OnPainted();
     void OnAutoCloseTimer();
@@ -99,6 +108,8 @@ private:
     NOTIFYICONDATAW trayData;
     CSingleInst singleInstance;
     UniqueHandle worker;
+    // A window that goes waits for an installation still at work.
+    InstallThread installation;
     Phase phase = Phase::Waiting;
     bool trayAdded = false;  // the icon is in the notification area
     bool firstPaintDone = false;

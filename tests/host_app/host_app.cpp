@@ -3,12 +3,19 @@
 // what happened to "<exe name>.log" beside itself so a test can see it.
 //
 // Options for tests: --hang (stops answering messages once asked to close), --ignore-close
-// (refuses to close), --exit-delay=MS (takes that long to shut down after the request).
+// (refuses to close), --exit-delay=MS (takes that long to shut down after the request),
+// --quit-with=CODE (ends with that exit code 200 ms after its start, before any window),
+// --copy-then-crash[=stubborn] (starts a second copy of itself, one that ignores the close
+// request when stubborn, and then ends with an access violation's status before any window).
+// The updater starts a program without arguments, so a build also takes its options from the
+// environment variable HOST_APP_OLD_OPTIONS or HOST_APP_NEW_OPTIONS (blank-separated); a copy
+// started by --copy-then-crash takes none from there.
 
 #include <windows.h>
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 #include <string>
 
@@ -26,6 +33,11 @@ struct Options {
     bool hang = false;
     bool ignoreClose = false;
     DWORD exitDelayMs = 0;
+    bool quit = false;
+    int quitCode = 0;
+    bool copyThenCrash = false;
+    bool stubbornCopy = false;
+    bool isCopy = false;
 };
 Options g_options;
 
@@ -42,17 +54,70 @@ void Log(const char* event) {
     std::fclose(log);
 }
 
+void ParseOption(const wchar_t* option, Options& options) {
+    if (wcscmp(option, L"--hang") == 0) options.hang = true;
+    if (wcscmp(option, L"--ignore-close") == 0) options.ignoreClose = true;
+    if (wcsncmp(option, L"--exit-delay=", 13) == 0) options.exitDelayMs = wcstoul(option + 13, nullptr, 10);
+    if (wcsncmp(option, L"--quit-with=", 12) == 0) {
+        options.quit = true;
+        options.quitCode = static_cast<int>(wcstol(option + 12, nullptr, 10));
+    }
+    if (wcsncmp(option, L"--copy-then-crash", 17) == 0) {
+        options.copyThenCrash = true;
+        options.stubbornCopy = wcscmp(option + 17, L"=stubborn") == 0;
+    }
+    if (wcscmp(option, L"--copy") == 0) options.isCopy = true;
+}
+
+void ParseArguments(const wchar_t* commandLine, Options& options) {
+    int count = 0;
+    wchar_t** argv = CommandLineToArgvW(commandLine, &count);
+    for (int i = 1; argv != nullptr && i < count; ++i) ParseOption(argv[i], options);
+    LocalFree(argv);
+}
+
 Options ParseOptions() {
     Options options;
-    int count = 0;
-    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
-    for (int i = 1; argv != nullptr && i < count; ++i) {
-        if (wcscmp(argv[i], L"--hang") == 0) options.hang = true;
-        if (wcscmp(argv[i], L"--ignore-close") == 0) options.ignoreClose = true;
-        if (wcsncmp(argv[i], L"--exit-delay=", 13) == 0) options.exitDelayMs = wcstoul(argv[i] + 13, nullptr, 10);
+    ParseArguments(GetCommandLineW(), options);
+    wchar_t fromEnvironment[512] = L"host ";
+    const wchar_t* name = HOST_APP_VERSION[0] == 'n' ? L"HOST_APP_NEW_OPTIONS" : L"HOST_APP_OLD_OPTIONS";
+    if (!options.isCopy && GetEnvironmentVariableW(name, fromEnvironment + 5, 500) > 0) {
+        ParseArguments(fromEnvironment, options);
     }
-    LocalFree(argv);
     return options;
+}
+
+// Whether the log beside the program has a line with `text`.
+bool Logged(const std::string& text) {
+    FILE* log = _wfopen(LogPath().c_str(), L"r");
+    if (log == nullptr) return false;
+    char line[256];
+    bool found = false;
+    while (!found && std::fgets(line, sizeof line, log) != nullptr) found = std::strstr(line, text.c_str()) != nullptr;
+    std::fclose(log);
+    return found;
+}
+
+// A program that starts a copy of itself and then dies: the copy holds the program file while
+// the one the updater watches ends with a crash status. It waits for the copy by its log, not
+// by WaitForInputIdle: under Wine a process that waits there counts as idle itself.
+int StartCopyThenCrash(bool stubborn) {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring commandLine = L"\"" + std::wstring(path) + L"\" --copy" + (stubborn ? L" --ignore-close" : L"");
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (CreateProcessW(path, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        const std::string started = std::string("started ") + HOST_APP_VERSION + " " + std::to_string(info.dwProcessId);
+        for (int i = 0; i < 500 && !Logged(started); ++i) Sleep(20);
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+    }
+    // Ends as Windows' error reporting ends a program after an access violation. A real one
+    // would not do under Wine: it keeps the crashed process while it tries to start a debugger.
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(EXCEPTION_ACCESS_VIOLATION));
+    return 2;
 }
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -86,6 +151,11 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     g_options = ParseOptions();
+    if (g_options.quit) {
+        Sleep(200);
+        return g_options.quitCode;
+    }
+    if (g_options.copyThenCrash) return StartCopyThenCrash(g_options.stubbornCopy);
     WNDCLASSW wc = {};
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = instance;

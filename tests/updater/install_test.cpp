@@ -8,8 +8,11 @@
 
 #include "tests/support/process.h"
 #include "updater/delivery/download_file.h"
+#include "updater/install/close_programs.h"
 #include "updater/install/install.h"
+#include "updater/install/install_journal.h"
 #include "updater/install/install_leftovers.h"
+#include "updater/install/recovery.h"
 #include "updater/paths.h"
 #include "updater/install/window_record.h"
 
@@ -93,7 +96,7 @@ TEST_F(InstallTest, MissingDownloadLeavesTheTargetAlone) {
 TEST_F(InstallTest, RunningProgramIsNotReplaced) {
     StartHost(L"--ignore-close");
     const std::string before = ReadWholeFile(target);
-    CloseHostApplication(FastTimings());
+    CloseTargetPrograms(target, FastTimings());
     EXPECT_TRUE(host.Running());
     EXPECT_EQ(ReplaceTarget(Downloaded(download, "new program"), target, FastTimings()),
               InstallResult::ReplaceFailed);
@@ -118,7 +121,7 @@ TEST_F(InstallTest, HostThatNeedsTimeToExitIsWaitedFor) {
     // The host answers the request at once but needs seconds more to end; the wait for its
     // process, not the request's time-out, must cover that.
     StartHost(L"--exit-delay=3500");
-    CloseHostApplication(FastTimings());
+    CloseTargetPrograms(target, FastTimings());
     EXPECT_EQ(host.Wait(0), 0);
     EXPECT_TRUE(LogHas(target, "closed old"));
 }
@@ -136,7 +139,7 @@ TEST_F(InstallTest, ProgramKeptInTheTemporaryFolderSurvivesAndIsReplaced) {
 TEST_F(InstallTest, HungHostDoesNotHangTheUpdater) {
     StartHost(L"--hang");
     const DWORD start = GetTickCount();
-    CloseHostApplication(FastTimings());
+    CloseTargetPrograms(target, FastTimings());
     const DWORD elapsed = GetTickCount() - start;
     // Bounded by the close request's time-out plus the wait for the process to end.
     EXPECT_LT(elapsed, 12000u);
@@ -224,20 +227,70 @@ TEST_F(InstallTest, PassingRefusalsAreRetriedOthersAreNot) {
     }
 }
 
-TEST_F(InstallTest, LeftoversOfAnInterruptedInstallationAreSettled) {
-    // Target, staged copy and backup as an interruption left them (null: none); the target after.
-    const char* cases[][4] = {{"old", "new", nullptr, "old"}, {"old", "new", "old", "old"},
-                              {"new", nullptr, "old", "new"}, {nullptr, nullptr, "old", "old"}};
-    for (const auto& c : cases) {
-        const std::wstring paths[] = {target, StagedPathFor(target), BackupPathFor(target)};
+FileFingerprint Fingerprint(const std::string& bytes) {
+    Sha256 hash;
+    hash.Update(bytes.data(), bytes.size());
+    FileFingerprint fingerprint;
+    fingerprint.size = bytes.size();
+    EXPECT_TRUE(hash.Finish(fingerprint.sha256));
+    return fingerprint;
+}
+
+TEST_F(InstallTest, OnlyWhatTheJournalDescribesIsSettled) {
+    // Target, staged copy and backup as a stopped run (or the user) left them (null: none), the
+    // journal's steps (null: no journal; "!": a file of the user's at the journal's name; "~": a
+    // last line cut short by the stop, so a step not taken); the target after, and what stays.
+    const struct Case {
+        const char* files[3];
+        const char* begun;
+        const char* after;
+        std::vector<std::wstring> left;
+    } cases[] = {
+        {{"old", "new", nullptr}, "stage", "old", {}},
+        {{"old", "new", "old"}, "stage backup", "old", {}},
+        {{"new", nullptr, "old"}, "stage backup close swap", "old", {}},  // never came up: undone
+        {{nullptr, nullptr, "old"}, "stage backup close swap", "old", {}},
+        {{"new", nullptr, "old"}, "stage backup close swap start cleanup", "new", {}},  // came up
+        {{"old", "mine", "mine too"}, nullptr, "old", {L".upd-new", L".upd-old"}},
+        {{nullptr, nullptr, "my notes"}, nullptr, nullptr, {L".upd-old"}},  // no first installation
+        {{"old", nullptr, "my notes"}, "stage backup", "old", {L".upd-old"}},  // no backup was made
+        {{"new", nullptr, "old"}, "!", "new", {L".upd-journal", L".upd-old"}},
+        {{"old", "new", "old"}, "stage backup close~", "old", {}},
+    };
+    const std::wstring paths[] = {target, StagedPathFor(target), BackupPathFor(target)};
+    for (const Case& c : cases) {
         for (int i = 0; i < 3; ++i) {
-            if (c[i] != nullptr) {
-                ASSERT_TRUE(WriteWholeFile(paths[i], c[i]));
+            if (c.files[i] != nullptr) {
+                ASSERT_TRUE(WriteWholeFile(paths[i], c.files[i]));
             }
         }
-        RecoverInterruptedInstall(target);
-        EXPECT_EQ(ReadWholeFile(target), c[3]);
-        EXPECT_EQ(FilesIn(folder), std::vector<std::wstring>{L"app.exe"});
-        DeleteFileW(target.c_str());
+        if (c.begun != nullptr && c.begun[0] == '!') {
+            ASSERT_TRUE(WriteWholeFile(JournalPathFor(target), "my journal"));
+        } else if (c.begun != nullptr) {
+            JournalRecord header;
+            header.target = target;
+            header.oldProgram = Fingerprint("old");
+            header.newProgram = Fingerprint("new");
+            InstallJournal journal;
+            ASSERT_TRUE(journal.Create(target, header));
+            journal.Fact("closed", "0");
+            for (const char* step : {"stage", "backup", "close", "swap", "start", "cleanup"}) {
+                if (std::string(c.begun).find(step) != std::string::npos) journal.Begin(step);
+            }
+        }
+        if (c.begun != nullptr && std::string(c.begun).back() == '~') {
+            ASSERT_TRUE(WriteWholeFile(JournalPathFor(target), ReadWholeFile(JournalPathFor(target)) + "begin sw"));
+        }
+        RecoverInterruptedInstall(target, FastTimings());
+        std::vector<std::wstring> expected;
+        if (c.after != nullptr) expected.push_back(L"app.exe");
+        for (const std::wstring& suffix : c.left) expected.push_back(L"app.exe" + suffix);
+        EXPECT_EQ(FilesIn(folder), expected) << c.begun;
+        if (c.after != nullptr) {
+            EXPECT_EQ(ReadWholeFile(target), c.after) << c.begun;
+        }
+        for (const wchar_t* suffix : {L"", L".upd-new", L".upd-old", L".upd-journal"}) {
+            DeleteFileW((target + suffix).c_str());
+        }
     }
 }

@@ -6,73 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/http_server.h"
-#include "tests/support/process.h"
-#include "updater/paths.h"
+#include "tests/updater/updater_program_fixture.h"
 #include "updater/install/single_instance.h"
 #include "updater/install/window_record.h"
-
-namespace {
-
-constexpr DWORD kRunTimeoutMs = 60000;
-
-class UpdaterProgramTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(server.Started());
-        newProgram = ReadWholeFile(ProgramFolder() + L"host_app_new.exe");
-        oldProgram = ReadWholeFile(ProgramFolder() + L"host_app_old.exe");
-        ASSERT_FALSE(newProgram.empty());
-        server.Route("/new.exe", HttpResponse::Ok(newProgram));
-    }
-
-    void TearDown() override {
-        CloseRunningHost();
-        for (const auto& target : targets) DeleteFileW(TempDownloadPath(target).c_str());
-    }
-
-    // A target path in the scratch folder whose download is cleaned up after the test.
-    std::wstring Target(const std::wstring& name) {
-        targets.push_back(folder + name);
-        return targets.back();
-    }
-
-    long RunUpdater(const std::wstring& arguments) {
-        ChildProcess process;
-        if (!process.Start(updater, arguments)) return -2;
-        return process.Wait(kRunTimeoutMs);
-    }
-
-    std::wstring Arguments(const std::string& route, const std::wstring& target) const {
-        return Quoted(server.WideUrl(route)) + L" " + Quoted(target);
-    }
-
-    // Starts an updater whose download the server holds back until ReleaseHeldBodies().
-    void StartHeldUpdate(const std::wstring& target, ChildProcess& process) {
-        HttpResponse held = HttpResponse::Ok(newProgram);
-        held.holdBody = true;
-        server.Route("/held.exe", held);
-        ASSERT_TRUE(process.Start(updater, Arguments("/held.exe", target)));
-        ASSERT_TRUE(WaitUntil([&] { return server.RequestCount("/held.exe") == 1; }, 20000));
-    }
-
-    TestHttpServer server;
-    ScratchFolder scratch{L"program"};
-    const std::wstring folder = scratch.Path();
-    const std::wstring updater = ProgramFolder() + L"updater.exe";
-    std::vector<std::wstring> targets;
-    std::string newProgram;
-    std::string oldProgram;
-};
-
-int LogCount(const std::wstring& exe, const std::string& line) {  // of the sample host's log
-    const std::string log = ReadWholeFile(exe + L".log");
-    int count = 0;
-    for (size_t at = log.find(line); at != std::string::npos; at = log.find(line, at + 1)) ++count;
-    return count;
-}
-
-}  // namespace
 
 TEST_F(UpdaterProgramTest, WrongArgumentCountsExitWithZeroAndDownloadNothing) {
     const std::wstring url = Quoted(server.WideUrl("/new.exe"));
@@ -266,8 +202,8 @@ TEST_F(UpdaterProgramTest, SecondUpdaterHandsOverToTheFirstAndDownloadsNothing) 
     EXPECT_EQ(ReadWholeFile(target), newProgram);
 }
 
-// The host closed, then the new program cannot replace it (a second copy holds the file) or
-// cannot start: the old one is back.
+// The host closed, then the new program cannot replace it (a second copy that refuses to close
+// holds the file) or cannot start: the old one is back.
 TEST_F(UpdaterProgramTest, FailuresAfterTheHostClosedBringTheOldProgramBack) {
     // The new program with a DLL renamed: a valid image that its loader ends at once.
     std::string unloadable = newProgram;
@@ -280,7 +216,7 @@ TEST_F(UpdaterProgramTest, FailuresAfterTheHostClosedBringTheOldProgramBack) {
         ASSERT_TRUE(WriteWholeFile(target, oldProgram));
         ChildProcess running[2];
         for (int i = 0; i < copies; ++i) {
-            ASSERT_TRUE(running[i].Start(target, L""));
+            ASSERT_TRUE(running[i].Start(target, i == 1 ? L"--ignore-close" : L""));
             ASSERT_TRUE(WaitUntil([&] { return LogCount(target, "started old") == i + 1; }, 10000));
         }
         const size_t logBefore = ReadWholeFile(logPath).size();
@@ -301,7 +237,8 @@ TEST_F(UpdaterProgramTest, FailuresAfterTheHostClosedBringTheOldProgramBack) {
 TEST_F(UpdaterProgramTest, InterruptedInstallsAreSettledAndAnUpdateDuringTheCloseRuns) {
     const std::wstring target = Target(L"host_stopped.exe"), second = Target(L"host_second_of_two.exe");
     ASSERT_TRUE(WriteWholeFile(target, oldProgram) && WriteWholeFile(second, oldProgram));
-    const std::vector<std::wstring> left[] = {{L".upd-new"}, {L".upd-new", L".upd-old"}, {L".upd-old"}};
+    const std::vector<std::wstring> left[] = {
+        {L".upd-journal", L".upd-new"}, {L".upd-journal", L".upd-new", L".upd-old"}, {L".upd-journal", L".upd-old"}};
     for (int run = 0; run < 3; ++run) {
         SetEnvironmentVariableW(L"UPDATER_TEST_STOP_AFTER_STEP", std::to_wstring(run + 1).c_str());
         EXPECT_EQ(RunUpdater(Arguments("/new.exe", target)), 3);

@@ -1,7 +1,9 @@
 #pragma once
-// Installing a downloaded program: ask the running host application to close, swap the new file
-// into place without ever leaving the user without a program, and start it. Whatever fails after
-// the host was asked to close, the old program is in place in the end and is started again.
+// Installing a downloaded program as one transaction: stage the new file beside the target, back
+// the old one up, close the programs that hold the target, swap, start the new program, clean up.
+// A journal beside the target says how far it got; a step that fails walks the steps taken back
+// in reverse, and so does the next run after an interruption. Whatever fails after the target's
+// programs were closed, the old program is in place in the end and is started again.
 
 #include <windows.h>
 
@@ -14,17 +16,23 @@ struct InstallTimings {
     DWORD hostExitTimeoutMs = 10000;     // time a host may take to end after the request
     DWORD settleMs = 100;                // pauses around the swap, as the host may still flush
     DWORD replaceRetryMs = 2000;         // virus scanners hold fresh files for a moment
-    // How every wait is done: for the handle (null: only the time), true when it was signalled.
-    // The update window passes one that keeps it painting; null waits plainly.
-    bool (*wait)(HANDLE handle, DWORD timeoutMs) = nullptr;
 };
 
 enum class InstallResult {
     Installed,      // replaced and started
     NoTarget,       // first installation: nothing to replace, nothing done
-    StagingFailed,  // the download could not be copied beside the target
+    StagingFailed,  // the download could not be copied beside the target, or backed up, or journaled
     ReplaceFailed,  // the target is still in use or cannot be written; the old file is intact
-    StartFailed,    // the new program did not come up; the old one is back in place
+    StartFailed,    // the new program did not come up; the old one is back in place (or will be)
+};
+
+// The steps of an installation, in their order, as the update window shows them.
+enum class InstallStage { Stage, BackUp, CloseHost, Swap, Start, CleanUp };
+
+// Told each step as it begins, on the installing thread.
+struct InstallObserver {
+    void (*stepBegun)(InstallStage stage, void* context) = nullptr;
+    void* context = nullptr;
 };
 
 // The two file-system steps that make a replacement durable and atomic. The program uses
@@ -37,23 +45,13 @@ bool FlushToDisk(HANDLE file);
 bool RenameOver(const wchar_t* staged, const wchar_t* target);
 constexpr ReplaceSteps kReplaceSteps = {FlushToDisk, RenameOver};
 
-// Sends the host application's window (from its shared record) the close request and waits for
-// its process to end. Does nothing when the host publishes no record, or when the record names a
-// window of this very process (stale or forged: closing it would end the update itself).
-// True when a request was sent and the host's process is gone (or cannot be watched): the user
-// then has no running program until one is started.
-bool CloseHostApplication(const InstallTimings& timings);
-
-// Replaces `targetPath` with the content of the open `download` in one step: a copy made from
-// that handle beside the target, flushed to disk, then renamed over the target. The download
-// file is deleted once it is installed and stays in place otherwise; the handle is closed.
-// Nothing stays beside the target (the backup InstallUpdate keeps is made and dropped here).
+// Replaces `targetPath` with the content of the open `download` (stage, back up, swap, clean up;
+// no program is closed or started). The download file is deleted once it is installed and stays
+// in place otherwise; the handle is closed. Nothing stays beside the target.
 InstallResult ReplaceTarget(UniqueHandle download, const std::wstring& targetPath,
                             const InstallTimings& timings, const ReplaceSteps& steps = kReplaceSteps);
 
-// The whole installation of the finished `download` over `targetPath`: the host is closed, the
-// old file kept as a backup beside the target until the new program has come up (a program that
-// does not come up is replaced by the backup again); the old program is started again whenever
-// the host was closed and the new one does not run.
+// The whole installation of the finished `download` over `targetPath`, every step of it. Runs
+// for seconds (the host's exit, the start watch): call it from a thread of its own.
 InstallResult InstallUpdate(UniqueHandle download, const std::wstring& targetPath,
-                            const InstallTimings& timings = {});
+                            const InstallTimings& timings = {}, const InstallObserver& observer = {});

@@ -9,17 +9,30 @@ namespace {
 
 constexpr DWORD kWatchStepMs = 50;
 
-bool WaitOn(bool (*wait)(HANDLE, DWORD), HANDLE handle, DWORD timeoutMs) {
-    if (wait != nullptr) return wait(handle, timeoutMs);
-    return WaitForSingleObject(handle, timeoutMs) == WAIT_OBJECT_0;
-}
+// The statuses that say a start failed. A loader's: a DLL missing, an entry point missing from
+// a DLL, an image for another system, a DLL whose initialisation failed. A crash's: an access
+// violation, an illegal instruction, a stack overflow, a corrupted heap, a stack buffer overrun
+// (fail-fast), and exceptions nobody caught in .NET and in C++.
+constexpr DWORD kFailedStartStatuses[] = {
+    0xC0000005,  // STATUS_ACCESS_VIOLATION
+    0xC000001D,  // STATUS_ILLEGAL_INSTRUCTION
+    0xC00000FD,  // STATUS_STACK_OVERFLOW
+    0xC0000135,  // STATUS_DLL_NOT_FOUND
+    0xC0000139,  // STATUS_ENTRYPOINT_NOT_FOUND
+    0xC000007B,  // STATUS_INVALID_IMAGE_FORMAT
+    0xC0000142,  // STATUS_DLL_INIT_FAILED
+    0xC0000374,  // STATUS_HEAP_CORRUPTION
+    0xC0000409,  // STATUS_STACK_BUFFER_OVERRUN
+    0xE0434352,  // an unhandled .NET exception (0xE0, then "CCR")
+    0xE06D7363,  // an unhandled C++ exception (0xE0, then "msc")
+};
 
 // True when the process came up: it waits for input (a GUI program past its loader), or it still
-// runs after the watch, or it ended without an error status.
-bool CameUp(HANDLE process, bool (*wait)(HANDLE, DWORD), DWORD& exitCode) {
+// runs after the watch, or it ended with a code of its own.
+bool CameUp(HANDLE process, DWORD& exitCode) {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < kStartWatchMs) {
-        if (WaitOn(wait, process, kWatchStepMs)) {
+        if (WaitForSingleObject(process, kWatchStepMs) == WAIT_OBJECT_0) {
             exitCode = STILL_ACTIVE;
             GetExitCodeProcess(process, &exitCode);
             return !IsFailedStartStatus(exitCode);
@@ -39,10 +52,13 @@ bool IsPlaceError(DWORD error) {
 }  // namespace
 
 bool IsFailedStartStatus(DWORD exitCode) {
-    return exitCode >= 0xC0000000u;
+    for (DWORD status : kFailedStartStatuses) {
+        if (exitCode == status) return true;
+    }
+    return false;
 }
 
-StartResult StartProgram(const std::wstring& path, bool watch, bool (*wait)(HANDLE handle, DWORD timeoutMs)) {
+StartResult StartProgram(const std::wstring& path, bool watch) {
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof info;
     // No error dialog: a failure is handled here, and nobody may be at the screen.
@@ -63,7 +79,7 @@ StartResult StartProgram(const std::wstring& path, bool watch, bool (*wait)(HAND
     }
     const UniqueHandle process(info.hProcess);
     DWORD exitCode = 0;
-    if (watch && process && !CameUp(process.Get(), wait, exitCode)) {
+    if (watch && process && !CameUp(process.Get(), exitCode)) {
         LogLine("relaunch: failed, the program ended at once with status 0x%08lX",
                 static_cast<unsigned long>(exitCode));
         return StartResult::Failed;

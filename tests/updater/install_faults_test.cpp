@@ -1,0 +1,163 @@
+// The faults an installation must never have again, each with the real updater.exe: a restore
+// that a running copy of the new program blocks, a program that chose its own exit code, files
+// the updater did not make, and another program that published its window after the target's.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/updater/updater_program_fixture.h"
+#include "updater/install/logon_recovery.h"
+#include "updater/install/window_record.h"
+// After the fixture, which brings winsock2.h before the Windows types that shellapi.h needs.
+#include <shellapi.h>
+
+namespace {
+
+const wchar_t kRunOnce[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+
+std::wstring RunOnceValue(const std::wstring& name) {
+    wchar_t value[2048] = {};
+    DWORD bytes = sizeof value;
+    if (RegGetValueW(HKEY_CURRENT_USER, kRunOnce, name.c_str(), RRF_RT_REG_SZ, nullptr, value, &bytes) != 0)
+        return std::wstring();
+    return value;
+}
+
+std::vector<std::wstring> Split(const std::wstring& commandLine) {
+    int count = 0;
+    wchar_t** argv = CommandLineToArgvW(commandLine.c_str(), &count);
+    std::vector<std::wstring> parts(argv, argv + (argv != nullptr ? count : 0));
+    LocalFree(argv);
+    return parts;
+}
+
+class InstallFaultTest : public UpdaterProgramTest {
+protected:
+    void TearDown() override {
+        SetEnvironmentVariableW(L"HOST_APP_NEW_OPTIONS", nullptr);
+        for (const std::wstring& target : targets) CancelLogonRecovery(target);
+        UpdaterProgramTest::TearDown();
+    }
+
+    // The old program, running from `target` (written first) until the test ends.
+    void StartOld(const std::wstring& target, ChildProcess& host) {
+        ASSERT_TRUE(WriteWholeFile(target, oldProgram));
+        ASSERT_TRUE(host.Start(target, L""));
+        ASSERT_TRUE(WaitUntil([&] { return LogHas(target, "started old"); }, 10000));
+    }
+
+    static std::string UpdaterLog() { return ReadWholeFile(TempFolder() + L"updater.log"); }
+};
+
+}  // namespace
+
+// The new program ends within the start watch: with a code of its own it stays; crashed, after
+// starting a copy of itself that closes when asked, the old program is back and runs at once.
+TEST_F(InstallFaultTest, NewProgramThatEndsAtOnceStaysUnlessItCrashed) {
+    const struct {
+        const wchar_t* options;
+        bool kept;
+    } cases[] = {{L"--quit-with=-1", true}, {L"--copy-then-crash", false}};
+    for (const auto& c : cases) {
+        const std::wstring name = std::wstring(L"host_early") + (c.kept ? L"1" : L"2") + L".exe";
+        const std::wstring target = Target(name);
+        ChildProcess host;
+        ASSERT_NO_FATAL_FAILURE(StartOld(target, host));
+        SetEnvironmentVariableW(L"HOST_APP_NEW_OPTIONS", c.options);
+        const size_t logBefore = UpdaterLog().size();
+        EXPECT_EQ(RunUpdater(Arguments("/new.exe", target)), 1);
+        EXPECT_TRUE(ReadWholeFile(target) == (c.kept ? newProgram : oldProgram)) << c.options;
+        EXPECT_EQ(WaitUntil([&] { return LogCount(target, "started old") == 2; }, 10000), !c.kept) << c.options;
+        EXPECT_EQ(UpdaterLog().find("window: failure balloon shown", logBefore) != std::string::npos, !c.kept);
+        EXPECT_EQ(FilesIn(folder), (std::vector<std::wstring>{name, name + L".log"})) << c.options;
+        EndProgramsStartedFrom(target);
+        DeleteFileW(target.c_str());
+        DeleteFileW((target + L".log").c_str());
+    }
+}
+
+// The copy refuses to close: the new program's file goes aside (Windows renames a running
+// program's file), the old program is back and runs; the aside file waits for the logon entry,
+// whose run removes it once the copy is gone.
+TEST_F(InstallFaultTest, RestoreBlockedByARunningCopyFinishesAtTheNextLogon) {
+    const std::wstring target = Target(L"host_stubborn.exe");
+    ChildProcess host;
+    ASSERT_NO_FATAL_FAILURE(StartOld(target, host));
+    SetEnvironmentVariableW(L"HOST_APP_NEW_OPTIONS", L"--copy-then-crash=stubborn");
+    EXPECT_EQ(RunUpdater(Arguments("/new.exe", target)), 1);
+    EXPECT_TRUE(ReadWholeFile(target) == oldProgram);
+    EXPECT_TRUE(WaitUntil([&] { return LogCount(target, "started old") == 2; }, 10000));
+    EXPECT_EQ(FilesIn(folder), (std::vector<std::wstring>{L"host_stubborn.exe", L"host_stubborn.exe.log",
+                                                         L"host_stubborn.exe.upd-aside",
+                                                         L"host_stubborn.exe.upd-journal"}));
+    const std::vector<std::wstring> entry = Split(RunOnceValue(LogonRecoveryValueName(target)));
+    ASSERT_EQ(entry, (std::vector<std::wstring>{updater, L"--recover", target}));
+
+    // The session ends, and the copy with it.
+    EndProgramsStartedFrom(target);
+
+    EXPECT_EQ(RunUpdater(Quoted(entry[1]) + L" " + Quoted(entry[2])), 1);
+    EXPECT_EQ(FilesIn(folder), (std::vector<std::wstring>{L"host_stubborn.exe", L"host_stubborn.exe.log"}));
+    EXPECT_TRUE(ReadWholeFile(target) == oldProgram);
+    EXPECT_EQ(RunOnceValue(LogonRecoveryValueName(target)), L"");
+}
+
+// A user's own backup (read-only), a first installation beside a user's file of the backup's
+// name, a user's file at the journal's name: each stays as it was, and nothing is installed.
+TEST_F(InstallFaultTest, FilesTheUpdaterDidNotMakeAreNeverTouched) {
+    const struct {
+        bool target;
+        const wchar_t* suffix;
+        DWORD attributes;
+    } cases[] = {{true, L".upd-old", FILE_ATTRIBUTE_READONLY},
+                 {false, L".upd-old", FILE_ATTRIBUTE_ARCHIVE},
+                 {true, L".upd-journal", FILE_ATTRIBUTE_ARCHIVE}};
+    int index = 0;
+    for (const auto& c : cases) {
+        const std::wstring name = L"host_mine" + std::to_wstring(++index) + L".exe", target = Target(name);
+        const std::wstring mine = target + c.suffix;
+        if (c.target) {
+            ASSERT_TRUE(WriteWholeFile(target, oldProgram));
+        }
+        ASSERT_TRUE(WriteWholeFile(mine, "my own notes") && SetFileAttributesW(mine.c_str(), c.attributes));
+        const DWORD attributes = GetFileAttributesW(mine.c_str());
+        const size_t logBefore = UpdaterLog().size();
+        EXPECT_EQ(RunUpdater(Arguments("/new.exe", target)), 1);
+        EXPECT_EQ(ReadWholeFile(mine), "my own notes") << index;
+        EXPECT_EQ(GetFileAttributesW(mine.c_str()), attributes) << index;
+        EXPECT_TRUE(c.target ? ReadWholeFile(target) == oldProgram : !FileExists(target)) << index;
+        EXPECT_EQ(UpdaterLog().find("window: failure balloon shown", logBefore) != std::string::npos, c.target);
+        std::vector<std::wstring> files = {name + c.suffix};
+        if (c.target) files.insert(files.begin(), name);
+        EXPECT_EQ(FilesIn(folder), files) << index;
+        SetFileAttributesW(mine.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(mine.c_str());
+        DeleteFileW(target.c_str());
+    }
+}
+
+// Another program that uses the helper published its window after the target's program did:
+// the target's program is closed and updated, the other one is neither asked nor stopped.
+TEST_F(InstallFaultTest, OnlyTheTargetsProgramIsClosed) {
+    const std::wstring target = Target(L"host_target.exe"), other = Target(L"host_other.exe");
+    ChildProcess host, otherHost;
+    ASSERT_NO_FATAL_FAILURE(StartOld(target, host));
+    ASSERT_NO_FATAL_FAILURE(StartOld(other, otherHost));
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(ReadWindowRecord(kHostRecordName), &owner);
+            return owner == otherHost.Id();
+        },
+        10000));
+    const size_t logBefore = UpdaterLog().size();
+    EXPECT_EQ(RunUpdater(Arguments("/new.exe", target)), 1);
+    EXPECT_TRUE(ReadWholeFile(target) == newProgram);
+    EXPECT_TRUE(WaitUntil([&] { return LogHas(target, "started new"); }, 10000));
+    EXPECT_TRUE(otherHost.Running());
+    EXPECT_FALSE(LogHas(other, "close-requested"));
+    EXPECT_NE(UpdaterLog().find("not to the target: ignored", logBefore), std::string::npos);
+    otherHost.Terminate();
+}

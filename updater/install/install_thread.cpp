@@ -1,0 +1,74 @@
+#include "updater/install/install_thread.h"
+
+#include <objbase.h>
+
+#include <memory>
+#include <new>
+#include <utility>
+
+#include "updater/install/install.h"
+#include "updater/install/recovery.h"
+
+struct InstallThread::Job {
+    bool install = false;  // otherwise a recovery
+    HWND window = nullptr;
+    std::wstring targetPath;
+    UniqueHandle download;
+};
+
+namespace {
+
+void PostStep(InstallStage stage, void* window) {
+    PostMessageW(static_cast<HWND>(window), WM_INSTALL_STEP, static_cast<WPARAM>(stage), 0);
+}
+
+}  // namespace
+
+InstallThread::~InstallThread() {
+    Join();
+}
+
+bool InstallThread::StartRecovery(HWND window, const std::wstring& targetPath) {
+    return Start(new (std::nothrow) Job{false, window, targetPath, UniqueHandle()});
+}
+
+bool InstallThread::StartInstall(HWND window, UniqueHandle download, const std::wstring& targetPath) {
+    return Start(new (std::nothrow) Job{true, window, targetPath, std::move(download)});
+}
+
+bool InstallThread::Running() const {
+    return thread && WaitForSingleObject(thread.Get(), 0) == WAIT_TIMEOUT;
+}
+
+void InstallThread::Join() {
+    if (thread) WaitForSingleObject(thread.Get(), kStopTimeoutMs);
+    thread.Reset();
+}
+
+bool InstallThread::Start(Job* job) {
+    std::unique_ptr<Job> owned(job);
+    if (!owned || Running()) return false;
+    Join();
+    thread.Reset(CreateThread(nullptr, 0, Run, owned.get(), 0, nullptr));
+    if (!thread) return false;
+    owned.release();  // the thread owns its job now
+    return true;
+}
+
+DWORD WINAPI InstallThread::Run(void* parameter) {
+    std::unique_ptr<Job> job(static_cast<Job*>(parameter));
+    // The shell starts programs through COM; it wants an apartment on the calling thread.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    if (!job->install) {
+        const RecoveryResult result = RecoverInterruptedInstall(job->targetPath);
+        PostMessageW(job->window, WM_RECOVERY_FINISHED, static_cast<WPARAM>(result), 0);
+    } else {
+        InstallObserver observer;
+        observer.stepBegun = PostStep;
+        observer.context = job->window;
+        const InstallResult result = InstallUpdate(std::move(job->download), job->targetPath, {}, observer);
+        PostMessageW(job->window, WM_INSTALL_FINISHED, static_cast<WPARAM>(result), 0);
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    return 0;
+}

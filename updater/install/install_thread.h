@@ -1,0 +1,45 @@
+#pragma once
+// The installation's own thread. The update window hands it the finished download (or, before
+// the download, the target to settle) and goes on answering its messages; the thread posts each
+// step and, once, the outcome. Nothing of the window runs in the middle of an installation, and
+// nothing of the installation runs in the middle of a window message.
+
+#include <windows.h>
+
+#include <string>
+
+#include "ui/util/unique_handle.h"
+
+constexpr UINT WM_INSTALL_STEP = 2040;       // wParam: the InstallStage begun
+constexpr UINT WM_INSTALL_FINISHED = 2041;   // wParam: the InstallResult
+constexpr UINT WM_RECOVERY_FINISHED = 2042;  // wParam: the RecoveryResult
+
+class InstallThread {
+public:
+    // How long a window that goes waits for an installation still at work. Every step is
+    // bounded (the host's exit, the start watch); an installation is never cut in half by the
+    // end of the process while it can still finish.
+    static constexpr DWORD kStopTimeoutMs = 60000;
+
+    InstallThread() = default;
+    ~InstallThread();
+    InstallThread(const InstallThread&) = delete;
+    InstallThread& operator=(const InstallThread&) = delete;
+
+    // Settles what an earlier run left for `targetPath`; posts WM_RECOVERY_FINISHED to `window`.
+    bool StartRecovery(HWND window, const std::wstring& targetPath);
+    // Installs `download` over `targetPath`; posts WM_INSTALL_STEP and WM_INSTALL_FINISHED.
+    // False when no thread can be started (the download is then closed, not installed).
+    bool StartInstall(HWND window, UniqueHandle download, const std::wstring& targetPath);
+
+    bool Running() const;
+    // Waits for the thread to end (at most kStopTimeoutMs).
+    void Join();
+
+private:
+    struct Job;
+    bool Start(Job* job);
+    static DWORD WINAPI Run(void* job);
+
+    UniqueHandle thread;
+};

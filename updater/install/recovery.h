@@ -1,0 +1,17 @@
+#pragma once
+// Settling what an earlier installation of the same target left unfinished, before anything
+// else happens to that target: at the start of every run, and in the recovery mode that the
+// logon entry starts. Driven by the journal alone: without one, nothing is touched.
+
+#include <string>
+
+#include "updater/install/install.h"
+
+enum class RecoveryResult {
+    NothingLeft,  // no journal
+    Settled,      // an interrupted installation was walked back (or, past its start, finished)
+    Pending,      // something still cannot be done; the journal stays, the logon entry is set
+    Refused,      // a journal that is not ours, or one another updater holds: left alone
+};
+
+RecoveryResult RecoverInterruptedInstall(const std::wstring& targetPath, const InstallTimings& timings = {});
