@@ -14,6 +14,7 @@
 #include "updater/install/install_leftovers.h"
 #include "updater/paths.h"
 #include "updater/responsive_wait.h"
+#include "updater/test_hooks.h"
 #include "updater/update_log.h"
 
 namespace {
@@ -202,7 +203,7 @@ void CUpdateWnd::OnDownloadFinished(bool succeeded) {
     // closing window.
     singleInstance.Release();
     if (CControlUI* carrier = host.FindControlByName(L"downloadbg")) {
-        host.StartTimer(carrier, TIMER_AUTO_CLOSE, kAutoCloseDelayMs);
+        host.StartTimer(carrier, TIMER_AUTO_CLOSE, TestShortenedMs(kTestCloseDelayVariable, kAutoCloseDelayMs));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "updater/test_hooks.h"
 #include "updater/update_log.h"
 #include "ui/util/unique_handle.h"
 
@@ -17,8 +18,9 @@ bool WaitOn(bool (*wait)(HANDLE, DWORD), HANDLE handle, DWORD timeoutMs) {
 // True when the process came up: it waits for input (a GUI program past its loader), or it still
 // runs after the watch, or it ended without an error status.
 bool CameUp(HANDLE process, bool (*wait)(HANDLE, DWORD), DWORD& exitCode) {
+    const DWORD watchMs = TestShortenedMs(kTestStartWatchVariable, kStartWatchMs);
     const DWORD start = GetTickCount();
-    while (GetTickCount() - start < kStartWatchMs) {
+    while (GetTickCount() - start < watchMs) {
         if (WaitOn(wait, process, kWatchStepMs)) {
             exitCode = STILL_ACTIVE;
             GetExitCodeProcess(process, &exitCode);
