@@ -1,5 +1,6 @@
-# The install rules of a release: updater.exe, the client header, the integration guide and a
-# CMake package config through which a host project finds the header.
+# The install rules of a release: updater.exe, the client header, the integration guide, the
+# licence with the notices of the libraries linked into updater.exe, and a CMake package config
+# through which a host project finds the header.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 set(UPDATER_CONFIG_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/UpdaterClient)
@@ -22,7 +23,8 @@ install(TARGETS updater RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The vendor's signing tool for the update feed (keys, release files, the feed itself).
 install(TARGETS updater_sign RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/client/updater_client.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/client)
-install(FILES ${UPDATER_GENERATED_DIR}/INTEGRATION.md DESTINATION .)
+install(FILES ${UPDATER_GENERATED_DIR}/INTEGRATION.md ${PROJECT_SOURCE_DIR}/LICENSE
+              ${PROJECT_SOURCE_DIR}/THIRD-PARTY-NOTICES.txt DESTINATION .)
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/package/UpdaterClientConfig.cmake.in
   ${UPDATER_GENERATED_DIR}/UpdaterClientConfig.cmake INSTALL_DESTINATION ${UPDATER_CONFIG_DIR}
   PATH_VARS CMAKE_INSTALL_INCLUDEDIR CMAKE_INSTALL_BINDIR)

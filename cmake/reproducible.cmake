@@ -9,6 +9,12 @@ add_compile_options($<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${PROJECT_SOUR
 add_link_options(-Wl,--no-insert-timestamp)
 
 # The version resource reads the version from this generated header, so the project() line
-# stays the one place to change it.
+# stays the one place to change it, and the vendor's names from the cache (CMakeLists.txt), as
+# resource-script strings: a quote is doubled, a backslash escaped.
 set(UPDATER_GENERATED_DIR ${PROJECT_BINARY_DIR}/generated)
+foreach(field COMPANY_NAME PRODUCT_NAME FILE_DESCRIPTION COPYRIGHT)
+  string(REPLACE "\\" "\\\\" text "${UPDATER_${field}}")
+  string(REPLACE "\"" "\"\"" text "${text}")
+  set(UPDATER_${field}_RC "${text}")
+endforeach()
 configure_file(${PROJECT_SOURCE_DIR}/resources/version.h.in ${UPDATER_GENERATED_DIR}/updater_version.h @ONLY)

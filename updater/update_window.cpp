@@ -13,6 +13,7 @@
 #include "updater/first_paint.h"
 #include "updater/paths.h"
 #include "updater/responsive_wait.h"
+#include "updater/test_hooks.h"
 #include "updater/update_log.h"
 
 namespace {
@@ -229,7 +230,7 @@ void CUpdateWnd::EndWithOutcome() {
     // closing window.
     singleInstance.Release();
     if (CControlUI* carrier = host.FindControlByName(L"downloadbg")) {
-        host.StartTimer(carrier, TIMER_AUTO_CLOSE, kAutoCloseDelayMs);
+        host.StartTimer(carrier, TIMER_AUTO_CLOSE, TestShortenedMs(kTestCloseDelayVariable, kAutoCloseDelayMs));
     }
 }
 

@@ -1,8 +1,9 @@
 # Makes the release archive from a build folder:
 #   cmake -DBUILD_DIR=<build folder> [-DDIST_DIR=<output folder>] -P cmake/package/make_package.cmake
-# DIST_DIR/updater-<version>-win32.zip holds one folder of that name with what `cmake --install`
-# puts there (bin/updater.exe, include/client/updater_client.h, INTEGRATION.md and the CMake
-# package config under lib/cmake/UpdaterClient) and SHA256SUMS over those files. Entries are
+# DIST_DIR/<package name>-<version>-win32.zip (updater-<version>-win32.zip unless the vendor
+# names it) holds one folder of that name with what `cmake --install`
+# puts there (bin/updater.exe, include/client/updater_client.h, INTEGRATION.md, LICENSE,
+# THIRD-PARTY-NOTICES.txt and the CMake package config under lib/cmake/UpdaterClient) and SHA256SUMS over those files. Entries are
 # sorted and dated 2000-01-01, so one build gives one archive.
 if(NOT BUILD_DIR)
   message(FATAL_ERROR "BUILD_DIR is required")
@@ -15,7 +16,14 @@ string(REGEX REPLACE "^[^=]*=" "" version "${version_line}")
 if(NOT version)
   message(FATAL_ERROR "${BUILD_DIR} is not a configured build of the updater")
 endif()
-set(name updater-${version}-win32)
+# The archive's name starts with the vendor's package name (UPDATER_PACKAGE_NAME, by default from
+# the product name; see CMakeLists.txt).
+file(STRINGS ${BUILD_DIR}/CMakeCache.txt stem_line REGEX "^UPDATER_PACKAGE_STEM:")
+string(REGEX REPLACE "^[^=]*=" "" stem "${stem_line}")
+if(NOT stem)
+  set(stem updater)
+endif()
+set(name ${stem}-${version}-win32)
 set(stage ${DIST_DIR}/stage)
 file(REMOVE_RECURSE ${stage} ${DIST_DIR}/${name}.zip)
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${stage}/${name}

@@ -31,7 +31,10 @@ protected:
         delete server;
     }
 
-    void SetUp() override { ASSERT_TRUE(server->Started() && programs->Ready()); }
+    void SetUp() override {
+        ASSERT_TRUE(server->Started() && programs->Ready());
+        ShortenUpdaterPauses(100);  // no case here watches the three-second close
+    }
 
     static UniqueHandle Open(const std::wstring& name) {
         return UniqueHandle(CreateFileW(programs->Path(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,

@@ -123,6 +123,14 @@ bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
+void ShortenUpdaterPauses(int closeDelayMs, int retryPauseMs) {
+    const auto set = [](const wchar_t* name, int value) {
+        SetEnvironmentVariableW(name, value < 0 ? nullptr : std::to_wstring(value).c_str());
+    };
+    set(L"UPDATER_TEST_CLOSE_DELAY_MS", closeDelayMs);
+    set(L"UPDATER_TEST_RETRY_PAUSE_MS", retryPauseMs);
+}
+
 std::vector<std::wstring> FilesIn(const std::wstring& folder) {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW data;

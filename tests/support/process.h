@@ -75,6 +75,10 @@ std::vector<std::wstring> FilesIn(const std::wstring& folder);
 // Whether the sample host started from `exe` has logged `line` (its log sits beside it).
 bool LogHas(const std::wstring& exe, const std::string& line);
 std::wstring Quoted(const std::wstring& text);
+// The updater.exe runs this process starts from now on close `closeDelayMs` after their outcome
+// instead of three seconds, and pause at most `retryPauseMs` between transfer attempts (the
+// test-only variables of updater/test_hooks.h); a negative value keeps the program's own time.
+void ShortenUpdaterPauses(int closeDelayMs, int retryPauseMs = -1);
 // Polls `condition` every 20 ms until it holds or `timeoutMs` passed, pumping this thread's messages.
 template <typename Condition>
 bool WaitUntil(Condition condition, DWORD timeoutMs) {

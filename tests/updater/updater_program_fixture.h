@@ -14,6 +14,7 @@
 #include "updater/paths.h"
 
 constexpr DWORD kRunTimeoutMs = 60000;
+constexpr int kShortCloseMs = 100;
 
 // Ends the sample hosts started from `exe` that still run (each logs its process id when it
 // starts); the updater starts them, so no test holds their handles.
@@ -34,6 +35,8 @@ inline void EndProgramsStartedFrom(const std::wstring& exe) {
 class UpdaterProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // No case here watches the three-second close, except the one that updates during it.
+        ShortenUpdaterPauses(kShortCloseMs);
         ASSERT_TRUE(server.Started());
         newProgram = ReadWholeFile(ProgramFolder() + L"host_app_new.exe");
         oldProgram = ReadWholeFile(ProgramFolder() + L"host_app_old.exe");

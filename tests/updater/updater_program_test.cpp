@@ -248,6 +248,9 @@ TEST_F(UpdaterProgramTest, InterruptedInstallsAreSettledAndAnUpdateDuringTheClos
         EXPECT_EQ(FilesIn(folder), files) << run;
     }
     SetEnvironmentVariableW(L"UPDATER_TEST_STOP_AFTER_STEP", nullptr);
+    // This first run keeps its real three-second close, during which the second one starts; the
+    // second run's pauses between attempts (1 s each) are shortened.
+    ShortenUpdaterPauses(-1, 100);
     HttpResponse reset, busy = HttpResponse::Status(503, "busy");
     reset.resetConnection = true;
     busy.headers.emplace_back("Retry-After", "1");

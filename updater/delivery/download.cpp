@@ -14,6 +14,7 @@
 #include "updater/paths.h"
 #include "updater/trust/publisher_pin.h"
 #include "updater/delivery/retry_policy.h"
+#include "updater/test_hooks.h"
 #include "updater/update_log.h"
 
 namespace {
@@ -186,8 +187,9 @@ TransferResult TransferWithRetries(CURL* curl, HWND window, const std::string& u
                                    const TransferLimits& limits, const std::atomic<bool>* cancelled) {
     for (int attempt = 1;; ++attempt) {
         const TransferResult result = TransferToFile(curl, window, url, file, limits, cancelled);
-        const long delay = result.complete ? -1 : RetryDelayMs(result.attempt, attempt);
+        long delay = result.complete ? -1 : RetryDelayMs(result.attempt, attempt);
         if (delay < 0) return result;
+        delay = static_cast<long>(TestShortenedMs(kTestRetryPauseVariable, static_cast<DWORD>(delay)));
         LogLine("retry: attempt %d of %d in %ld ms", attempt + 1, kMaxTransferAttempts, delay);
         if (!PauseUnlessCancelled(delay, cancelled) || !RestartFile(file)) return result;
     }

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "updater/test_hooks.h"
 #include "updater/update_log.h"
 #include "ui/util/unique_handle.h"
 
@@ -30,8 +31,9 @@ constexpr DWORD kFailedStartStatuses[] = {
 // True when the process came up: it waits for input (a GUI program past its loader), or it still
 // runs after the watch, or it ended with a code of its own.
 bool CameUp(HANDLE process, DWORD& exitCode) {
+    const DWORD watchMs = TestShortenedMs(kTestStartWatchVariable, kStartWatchMs);
     const DWORD start = GetTickCount();
-    while (GetTickCount() - start < kStartWatchMs) {
+    while (GetTickCount() - start < watchMs) {
         if (WaitForSingleObject(process, kWatchStepMs) == WAIT_OBJECT_0) {
             exitCode = STILL_ACTIVE;
             GetExitCodeProcess(process, &exitCode);
