@@ -107,12 +107,9 @@ inline std::wstring UpdaterCommandLine(const std::wstring& updaterExe, const std
            QuoteArgument(targetPath);
 }
 
-// Starts the updater. When `process` is given it receives the process handle (close it);
-// otherwise the handle is closed here. False when the updater cannot be started.
-inline bool StartUpdater(const std::wstring& updaterExe, const std::wstring& url,
-                         const std::wstring& targetPath, const std::wstring& sha256Hex = L"",
-                         HANDLE* process = nullptr) {
-    std::wstring commandLine = UpdaterCommandLine(updaterExe, url, targetPath, sha256Hex);
+// Starts `updaterExe` with `commandLine`. When `process` is given it receives the process handle
+// (close it); otherwise the handle is closed here. False when the updater cannot be started.
+inline bool StartUpdaterProcess(const std::wstring& updaterExe, std::wstring commandLine, HANDLE* process) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
@@ -127,6 +124,13 @@ inline bool StartUpdater(const std::wstring& updaterExe, const std::wstring& url
         CloseHandle(info.hProcess);
     }
     return true;
+}
+
+// Starts the updater. `process` as for StartUpdaterProcess. False when the updater cannot be started.
+inline bool StartUpdater(const std::wstring& updaterExe, const std::wstring& url,
+                         const std::wstring& targetPath, const std::wstring& sha256Hex = L"",
+                         HANDLE* process = nullptr) {
+    return StartUpdaterProcess(updaterExe, UpdaterCommandLine(updaterExe, url, targetPath, sha256Hex), process);
 }
 
 // What a feed check may do besides asking: see the README's "Checking for updates".
@@ -151,21 +155,7 @@ inline std::wstring CheckCommandLine(const std::wstring& updaterExe, const std::
 inline bool CheckForUpdates(const std::wstring& updaterExe, const std::wstring& feedUrl,
                             const std::wstring& programPath, const CheckOptions& options = CheckOptions(),
                             HANDLE* process = nullptr) {
-    std::wstring commandLine = CheckCommandLine(updaterExe, feedUrl, programPath, options);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(updaterExe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info)) {
-        return false;
-    }
-    CloseHandle(info.hThread);
-    if (process != nullptr) {
-        *process = info.hProcess;
-    } else {
-        CloseHandle(info.hProcess);
-    }
-    return true;
+    return StartUpdaterProcess(updaterExe, CheckCommandLine(updaterExe, feedUrl, programPath, options), process);
 }
 
 }  // namespace updater_client

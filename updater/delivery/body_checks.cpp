@@ -5,10 +5,15 @@
 #include <algorithm>
 #include <cstring>
 
+#include "updater/delivery/retry_policy.h"
 #include "updater/paths.h"
 #include "ui/util/unique_handle.h"
 
 namespace {
+
+bool HeaderIs(const char* line, size_t size, const char* name, size_t nameLength) {
+    return size > nameLength && _strnicmp(line, name, nameLength) == 0;
+}
 
 const char kErrorPageMarker[] = "<html><head><title>Apache";
 constexpr size_t kErrorPageMarkerLength = sizeof kErrorPageMarker - 1;
@@ -83,4 +88,20 @@ bool IsWindowsImageFile(const std::wstring& path) {
     DWORD got = 0;
     return file && ReadFile(file.Get(), head, sizeof head, &got, nullptr) && got == 2 && head[0] == 'M' &&
            head[1] == 'Z';
+}
+
+size_t ReadResponseHeaderLine(char* line, size_t size, size_t count, void* userdata) {
+    auto* headers = static_cast<ResponseHeaders*>(userdata);
+    const size_t bytes = size * count;
+    static const char kEncoding[] = "Content-Encoding:";
+    static const char kRetryAfter[] = "Retry-After:";
+    if (HeaderIs(line, bytes, "HTTP/", 5)) {
+        *headers = ResponseHeaders();
+    } else if (HeaderIs(line, bytes, kEncoding, sizeof kEncoding - 1)) {
+        headers->contentCoding = Trimmed(line + sizeof kEncoding - 1, bytes - (sizeof kEncoding - 1));
+    } else if (HeaderIs(line, bytes, kRetryAfter, sizeof kRetryAfter - 1)) {
+        headers->retryAfterSeconds = ParseRetryAfter(line + sizeof kRetryAfter - 1,
+                                                     static_cast<unsigned long>(bytes - (sizeof kRetryAfter - 1)));
+    }
+    return bytes;
 }

@@ -49,6 +49,10 @@ struct ResponseHeaders {
     long retryAfterSeconds = -1;
 };
 
+// libcurl's header callback for a ResponseHeaders (`userdata`): notes what each answer's head says.
+// A redirect's or a proxy's answer comes before the final one; each status line starts afresh.
+size_t ReadResponseHeaderLine(char* line, size_t size, size_t count, void* userdata);
+
 // True when the body is the file itself: no content coding, or "identity".
 bool IsIdentityCoding(const std::string& coding);
 

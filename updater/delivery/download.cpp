@@ -54,28 +54,6 @@ struct TransferContext {
     bool overLimit;
 };
 
-bool HeaderIs(const char* line, size_t size, const char* name, size_t nameLength) {
-    return size > nameLength && _strnicmp(line, name, nameLength) == 0;
-}
-
-// Notes what the decision about the body and a retry needs from each answer's head (a redirect's
-// or a proxy's answer comes before the final one; each status line starts afresh).
-size_t OnHeaderLine(char* line, size_t size, size_t count, void* userdata) {
-    auto* headers = static_cast<ResponseHeaders*>(userdata);
-    const size_t bytes = size * count;
-    static const char kEncoding[] = "Content-Encoding:";
-    static const char kRetryAfter[] = "Retry-After:";
-    if (HeaderIs(line, bytes, "HTTP/", 5)) {
-        *headers = ResponseHeaders();
-    } else if (HeaderIs(line, bytes, kEncoding, sizeof kEncoding - 1)) {
-        headers->contentCoding = Trimmed(line + sizeof kEncoding - 1, bytes - (sizeof kEncoding - 1));
-    } else if (HeaderIs(line, bytes, kRetryAfter, sizeof kRetryAfter - 1)) {
-        headers->retryAfterSeconds = ParseRetryAfter(line + sizeof kRetryAfter - 1,
-                                                     static_cast<unsigned long>(bytes - (sizeof kRetryAfter - 1)));
-    }
-    return bytes;
-}
-
 // Stops the transfer (libcurl then reports a failed write) and notes the real reason.
 size_t Refuse(TransferContext* context, const char* why) {
     context->refusal = why;
@@ -137,7 +115,7 @@ void SetConnectionOptions(CURL* curl, const std::string& url, const TransferLimi
 
 void SetReceiveOptions(CURL* curl, TransferContext* context) {
     curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kChunkBytes);
-    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, OnHeaderLine);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, ReadResponseHeaderLine);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, &context->headers);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, context);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnBodyChunk);

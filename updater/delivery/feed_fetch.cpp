@@ -22,27 +22,6 @@ struct FeedReceiver {
     ResponseHeaders headers;
 };
 
-bool HasPrefix(const char* line, size_t size, const char* name, size_t nameLength) {
-    return size > nameLength && _strnicmp(line, name, nameLength) == 0;
-}
-
-// Each answer's head (a redirect's too) starts afresh; only the final one's values count.
-size_t OnFeedHeader(char* line, size_t size, size_t count, void* userdata) {
-    auto* headers = static_cast<ResponseHeaders*>(userdata);
-    const size_t bytes = size * count;
-    static const char kEncoding[] = "Content-Encoding:";
-    static const char kRetryAfter[] = "Retry-After:";
-    if (HasPrefix(line, bytes, "HTTP/", 5)) {
-        *headers = ResponseHeaders();
-    } else if (HasPrefix(line, bytes, kEncoding, sizeof kEncoding - 1)) {
-        headers->contentCoding = Trimmed(line + sizeof kEncoding - 1, bytes - (sizeof kEncoding - 1));
-    } else if (HasPrefix(line, bytes, kRetryAfter, sizeof kRetryAfter - 1)) {
-        headers->retryAfterSeconds = ParseRetryAfter(line + sizeof kRetryAfter - 1,
-                                                     static_cast<unsigned long>(bytes - (sizeof kRetryAfter - 1)));
-    }
-    return bytes;
-}
-
 size_t OnFeedChunk(char* data, size_t size, size_t count, void* userdata) {
     auto* receiver = static_cast<FeedReceiver*>(userdata);
     const size_t bytes = size * count;
@@ -69,7 +48,7 @@ void SetFeedOptions(CURL* curl, const std::string& url, long remainingMs, long c
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, connectSeconds);
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, remainingMs);
-    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, OnFeedHeader);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, ReadResponseHeaderLine);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, &receiver.headers);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnFeedChunk);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &receiver);
