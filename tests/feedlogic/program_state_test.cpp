@@ -27,7 +27,8 @@ TEST(ProgramFacts, ReadsTheHeaderAndTheVersionResource) {
         bool windowsProgram, dll, versionResource;
         const wchar_t *version, *product, *company;
     } const cases[] = {
-        {ProgramFolder() + L"updater.exe", true, false, true, L"1.0.0", L"Updater", L"Your company"},
+        // updater.exe as the default build names its vendor (CMakeLists.txt's cache variables).
+        {ProgramFolder() + L"updater.exe", true, false, true, L"1.0.0", L"Updater", L"The Updater authors"},
         {Self(), true, false, true, L"3.4.5.6", L"Feed Logic", L"Feed\\Tests GmbH"},
         {folder.Path() + L"lib.dll", true, true, true, L"3.4.5.6", L"Feed Logic", L"Feed\\Tests GmbH"},
         {ProgramFolder() + L"host_app_old.exe", true, false, false, L"", L"", L""},
