@@ -99,6 +99,7 @@ protected:
         SetEnvironmentVariableW(L"http_proxy", nullptr);
         SetEnvironmentVariableW(L"https_proxy", nullptr);
         ShortenUpdaterPauses(100);  // no case here watches the three-second close
+        StartFreshUpdaterLog();
     }
 
     void TearDown() override {

@@ -34,6 +34,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(server->Started() && programs->Ready());
         ShortenUpdaterPauses(100);  // no case here watches the three-second close
+        StartFreshUpdaterLog();
     }
 
     static UniqueHandle Open(const std::wstring& name) {

@@ -70,6 +70,7 @@ protected:
 
     void SetUp() override {
         ShortenUpdaterPauses(100);  // no case here watches the three-second close
+        StartFreshUpdaterLog();
         ASSERT_TRUE(server->Started() && authority->Ready() && tls->Started());
         ASSERT_TRUE(signedA->Ready());
         ASSERT_FALSE(fileSignatures["v2"].empty());

@@ -131,6 +131,8 @@ void ShortenUpdaterPauses(int closeDelayMs, int retryPauseMs) {
     set(L"UPDATER_TEST_RETRY_PAUSE_MS", retryPauseMs);
 }
 
+void StartFreshUpdaterLog() { DeleteFileW((TempFolder() + L"updater.log").c_str()); }
+
 std::vector<std::wstring> FilesIn(const std::wstring& folder) {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW data;

@@ -79,6 +79,10 @@ std::wstring Quoted(const std::wstring& text);
 // instead of three seconds, and pause at most `retryPauseMs` between transfer attempts (the
 // test-only variables of updater/test_hooks.h); a negative value keeps the program's own time.
 void ShortenUpdaterPauses(int closeDelayMs, int retryPauseMs = -1);
+// Removes the updater's log (%TEMP%\updater.log), so that what a test's runs write stays far below
+// the size at which the log drops its older half: tests find a run's lines past a mark taken
+// before it, and a halved log would move them.
+void StartFreshUpdaterLog();
 // Polls `condition` every 20 ms until it holds or `timeoutMs` passed, pumping this thread's messages.
 template <typename Condition>
 bool WaitUntil(Condition condition, DWORD timeoutMs) {

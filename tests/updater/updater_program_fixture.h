@@ -37,6 +37,7 @@ protected:
     void SetUp() override {
         // No case here watches the three-second close, except the one that updates during it.
         ShortenUpdaterPauses(kShortCloseMs);
+        StartFreshUpdaterLog();
         ASSERT_TRUE(server.Started());
         newProgram = ReadWholeFile(ProgramFolder() + L"host_app_new.exe");
         oldProgram = ReadWholeFile(ProgramFolder() + L"host_app_old.exe");
