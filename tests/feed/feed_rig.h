@@ -9,7 +9,6 @@
 #include <wincrypt.h>
 
 #include <cstdint>
-#include <ctime>
 #include <string>
 #include <vector>
 
@@ -79,21 +78,6 @@ constexpr wchar_t kStateKey[] = L"Software\\Updater Test Vendor\\Feed Test Host\
 inline void ClearFeedState() {
     RegDeleteTreeW(HKEY_CURRENT_USER, kVendorKey);
     RegDeleteKeyW(HKEY_CURRENT_USER, kVendorKey);
-}
-inline void SetStateTime(const wchar_t* name, std::int64_t value) {
-    RegSetKeyValueW(HKEY_CURRENT_USER, kStateKey, name, REG_QWORD, &value, sizeof value);
-}
-inline std::wstring StateText(const wchar_t* name) {
-    wchar_t text[64] = {};
-    DWORD bytes = sizeof text - sizeof(wchar_t);
-    RegGetValueW(HKEY_CURRENT_USER, kStateKey, name, RRF_RT_REG_SZ, nullptr, text, &bytes);
-    return text;
-}
-inline bool StateHas(const wchar_t* name) {
-    return RegGetValueW(HKEY_CURRENT_USER, kStateKey, name, RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-}
-inline std::int64_t UnixNow() {
-    return static_cast<std::int64_t>(std::time(nullptr));
 }
 
 // Removes a root from the registry part of the user's root store by its key, the certificate's

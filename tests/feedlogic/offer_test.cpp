@@ -8,17 +8,11 @@
 
 namespace {
 
-FeedItem Item(const wchar_t* version) {
+FeedItem Item(const wchar_t* version, const std::function<void(FeedItem&)>& change = [](FeedItem&) {}) {
     FeedItem item;
     item.version = version;
     item.hasEnclosure = true;
     item.enclosure.url = L"https://example.test/app.exe";
-    return item;
-}
-
-template <typename Change>
-FeedItem Item(const wchar_t* version, Change change) {
-    FeedItem item = Item(version);
     change(item);
     return item;
 }

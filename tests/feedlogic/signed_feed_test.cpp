@@ -17,35 +17,32 @@ TEST(SignedFeed, VerifiesOnlyWhatAnInstalledKeySigned) {
     struct Case {
         const char* name;
         std::string whole;
-        std::vector<Ed25519Key> keys;
         FeedSignatureStatus status;
-        int key;
-        std::string signedBytes;
+        int key = -1;  // the index of the key that verifies
+        std::string signedBytes = "";
+        std::vector<Ed25519Key> keys = {TestKey(1)};
     } const cases[] = {
-        {"signed", good, {TestKey(1)}, FeedSignatureStatus::Verified, 0, kBody},
-        {"second key of two", Signed(2, kBody), {TestKey(1), TestKey(2)}, FeedSignatureStatus::Verified, 1, kBody},
-        {"white space after the comment", good + "\r\n \n", {TestKey(1)}, FeedSignatureStatus::Verified, 0, kBody},
-        {"last of two blocks wins", Signed(2, good), {TestKey(2)}, FeedSignatureStatus::Verified, 0, good},
-        {"unsigned", kBody, {TestKey(1)}, FeedSignatureStatus::Unsigned, -1, ""},
-        {"marker with CRLF", kBody + "<!-- sparkle-signatures:\r\nedSignature: x\r\n-->", {TestKey(1)},
-         FeedSignatureStatus::Unsigned, -1, ""},
-        {"wrong key", good, {TestKey(2)}, FeedSignatureStatus::NoKeyVerifies, -1, ""},
-        {"byte changed after signing", "<?xml version=\"1.1\"?>" + good.substr(21), {TestKey(1)},
-         FeedSignatureStatus::NoKeyVerifies, -1, ""},
-        {"a bad block after a good one", Signed(2, good), {TestKey(1)}, FeedSignatureStatus::NoKeyVerifies, -1, ""},
-        {"length one more", kBody + SignatureBlock(1, kBody, kBody.size() + 1), {TestKey(1)},
-         FeedSignatureStatus::LengthMismatch, -1, ""},
-        {"text after the comment", good + "<rss/>", {TestKey(1)}, FeedSignatureStatus::Malformed, -1, ""},
-        {"no closing", good.substr(0, good.size() - 4), {TestKey(1)}, FeedSignatureStatus::Malformed, -1, ""},
+        {"signed", good, FeedSignatureStatus::Verified, 0, kBody},
+        {"second key of two", Signed(2, kBody), FeedSignatureStatus::Verified, 1, kBody, {TestKey(1), TestKey(2)}},
+        {"white space after the comment", good + "\r\n \n", FeedSignatureStatus::Verified, 0, kBody},
+        {"last of two blocks wins", Signed(2, good), FeedSignatureStatus::Verified, 0, good, {TestKey(2)}},
+        {"unsigned", kBody, FeedSignatureStatus::Unsigned},
+        {"marker with CRLF", kBody + "<!-- sparkle-signatures:\r\nedSignature: x\r\n-->", FeedSignatureStatus::Unsigned},
+        {"wrong key", good, FeedSignatureStatus::NoKeyVerifies, -1, "", {TestKey(2)}},
+        {"byte changed after signing", "<?xml version=\"1.1\"?>" + good.substr(21), FeedSignatureStatus::NoKeyVerifies},
+        {"a bad block after a good one", Signed(2, good), FeedSignatureStatus::NoKeyVerifies},
+        {"length one more", kBody + SignatureBlock(1, kBody, kBody.size() + 1), FeedSignatureStatus::LengthMismatch},
+        {"text after the comment", good + "<rss/>", FeedSignatureStatus::Malformed},
+        {"no closing", good.substr(0, good.size() - 4), FeedSignatureStatus::Malformed},
         {"no length line", kBody + "<!-- sparkle-signatures:\nedSignature: " + std::string(86, 'A') + "==\n-->\n",
-         {TestKey(1)}, FeedSignatureStatus::Malformed, -1, ""},
-        {"short signature", kBody + "<!-- sparkle-signatures:\nedSignature: AAAA\nlength: 57\n-->\n", {TestKey(1)},
-         FeedSignatureStatus::Malformed, -1, ""},
-        {"unknown line", kBody + SignatureBlock(1, kBody, kBody.size()).insert(25, "key: 1\n"), {TestKey(1)},
-         FeedSignatureStatus::Malformed, -1, ""},
-        {"signed length not a number", kBody + "<!-- sparkle-signatures:\nedSignature: " + std::string(86, 'A') +
-                                           "==\nlength: -1\n-->\n",
-         {TestKey(1)}, FeedSignatureStatus::Malformed, -1, ""},
+         FeedSignatureStatus::Malformed},
+        {"short signature", kBody + "<!-- sparkle-signatures:\nedSignature: AAAA\nlength: 57\n-->\n",
+         FeedSignatureStatus::Malformed},
+        {"unknown line", kBody + SignatureBlock(1, kBody, kBody.size()).insert(25, "key: 1\n"),
+         FeedSignatureStatus::Malformed},
+        {"signed length not a number",
+         kBody + "<!-- sparkle-signatures:\nedSignature: " + std::string(86, 'A') + "==\nlength: -1\n-->\n",
+         FeedSignatureStatus::Malformed},
     };
     for (const Case& c : cases) {
         std::string_view signedBytes = "untouched";

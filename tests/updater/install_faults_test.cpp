@@ -1,5 +1,5 @@
-// The faults an installation must never have again, each with the real updater.exe: a restore
-// that a running copy of the new program blocks, a program that chose its own exit code, files
+// The faults an installation must never have again, each with the real updater.exe: a program
+// that chose its own exit code, a restore that a running copy of the new program blocks, files
 // the updater did not make, and another program that published its window after the target's.
 
 #include <gtest/gtest.h>
@@ -55,14 +55,18 @@ protected:
 
 // The new program ends within the start watch: with a code of its own it stays; crashed, after
 // starting a copy of itself that closes when asked, the old program is back and runs at once.
+// A copy that refuses to close keeps the new program's file aside (Windows renames a running
+// program's file) for the logon entry, whose run removes it once the copy is gone.
 TEST_F(InstallFaultTest, NewProgramThatEndsAtOnceStaysUnlessItCrashed) {
     const struct {
         const wchar_t* options;
-        bool kept;
-    } cases[] = {{L"--quit-with=-1", true}, {L"--copy-then-crash", false}};
+        bool kept, stubborn;
+    } cases[] = {{L"--quit-with=-1", true, false},
+                 {L"--copy-then-crash", false, false},
+                 {L"--copy-then-crash=stubborn", false, true}};
+    int index = 0;
     for (const auto& c : cases) {
-        const std::wstring name = std::wstring(L"host_early") + (c.kept ? L"1" : L"2") + L".exe";
-        const std::wstring target = Target(name);
+        const std::wstring name = L"host_early" + std::to_wstring(++index) + L".exe", target = Target(name);
         ChildProcess host;
         ASSERT_NO_FATAL_FAILURE(StartOld(target, host));
         SetEnvironmentVariableW(L"HOST_APP_NEW_OPTIONS", c.options);
@@ -71,37 +75,21 @@ TEST_F(InstallFaultTest, NewProgramThatEndsAtOnceStaysUnlessItCrashed) {
         EXPECT_TRUE(ReadWholeFile(target) == (c.kept ? newProgram : oldProgram)) << c.options;
         EXPECT_EQ(WaitUntil([&] { return LogCount(target, "started old") == 2; }, 10000), !c.kept) << c.options;
         EXPECT_EQ(UpdaterLog().find("window: failure balloon shown", logBefore) != std::string::npos, !c.kept);
-        EXPECT_EQ(FilesIn(folder), (std::vector<std::wstring>{name, name + L".log"})) << c.options;
-        EndProgramsStartedFrom(target);
+        std::vector<std::wstring> files = {name, name + L".log"};
+        if (c.stubborn) files.insert(files.end(), {name + L".upd-aside", name + L".upd-journal"});
+        EXPECT_EQ(FilesIn(folder), files) << c.options;
+        const std::vector<std::wstring> entry = Split(RunOnceValue(LogonRecoveryValueName(target)));
+        EndProgramsStartedFrom(target);  // the session ends, and the copy with it
+        if (c.stubborn) {
+            ASSERT_EQ(entry, (std::vector<std::wstring>{updater, L"--recover", target}));
+            EXPECT_EQ(RunUpdater(Quoted(entry[1]) + L" " + Quoted(entry[2])), 1);
+            EXPECT_EQ(FilesIn(folder), (std::vector<std::wstring>{name, name + L".log"}));
+            EXPECT_TRUE(ReadWholeFile(target) == oldProgram);
+            EXPECT_EQ(RunOnceValue(LogonRecoveryValueName(target)), L"");
+        }
         DeleteFileW(target.c_str());
         DeleteFileW((target + L".log").c_str());
     }
-}
-
-// The copy refuses to close: the new program's file goes aside (Windows renames a running
-// program's file), the old program is back and runs; the aside file waits for the logon entry,
-// whose run removes it once the copy is gone.
-TEST_F(InstallFaultTest, RestoreBlockedByARunningCopyFinishesAtTheNextLogon) {
-    const std::wstring target = Target(L"host_stubborn.exe");
-    ChildProcess host;
-    ASSERT_NO_FATAL_FAILURE(StartOld(target, host));
-    SetEnvironmentVariableW(L"HOST_APP_NEW_OPTIONS", L"--copy-then-crash=stubborn");
-    EXPECT_EQ(RunUpdater(Arguments("/new.exe", target)), 1);
-    EXPECT_TRUE(ReadWholeFile(target) == oldProgram);
-    EXPECT_TRUE(WaitUntil([&] { return LogCount(target, "started old") == 2; }, 10000));
-    EXPECT_EQ(FilesIn(folder), (std::vector<std::wstring>{L"host_stubborn.exe", L"host_stubborn.exe.log",
-                                                         L"host_stubborn.exe.upd-aside",
-                                                         L"host_stubborn.exe.upd-journal"}));
-    const std::vector<std::wstring> entry = Split(RunOnceValue(LogonRecoveryValueName(target)));
-    ASSERT_EQ(entry, (std::vector<std::wstring>{updater, L"--recover", target}));
-
-    // The session ends, and the copy with it.
-    EndProgramsStartedFrom(target);
-
-    EXPECT_EQ(RunUpdater(Quoted(entry[1]) + L" " + Quoted(entry[2])), 1);
-    EXPECT_EQ(FilesIn(folder), (std::vector<std::wstring>{L"host_stubborn.exe", L"host_stubborn.exe.log"}));
-    EXPECT_TRUE(ReadWholeFile(target) == oldProgram);
-    EXPECT_EQ(RunOnceValue(LogonRecoveryValueName(target)), L"");
 }
 
 // A user's own backup (read-only), a first installation beside a user's file of the backup's

@@ -17,14 +17,7 @@
 namespace {
 
 OfferDetails SampleOffer(bool critical, std::wstring notes = L"{b}修复{/b}{a https://e.test/}说明{/a}") {
-    OfferDetails offer;
-    offer.productName = L"SampleHost";
-    offer.newVersion = L"2.1";
-    offer.installedVersion = L"2.0";
-    offer.releaseNotesMarkup = std::move(notes);
-    offer.releaseNotesLink = L"https://example.test/notes";
-    offer.critical = critical;
-    return offer;
+    return {L"SampleHost", L"2.1", L"2.0", std::move(notes), L"https://example.test/notes", critical};
 }
 
 // A window that never answers would hold its modal loop for good: after ten seconds the watchdog
@@ -137,18 +130,36 @@ TEST_F(OfferWindowTest, ShowsOnlyWhatTheOfferHas) {
 }
 
 // A click on each button, the close cross, Escape and Enter (the focused button is "立即更新"),
-// each through the window's own modal loop.
+// each through the window's own modal loop; and the test-only answer through ShowOfferWindow as a
+// user would give it: a critical offer has no "跳过此版本" to click, so asking for it closes the
+// window, which is "later".
 TEST_F(OfferWindowTest, EveryWayOfAnsweringGivesItsChoice) {
     const struct {
-        const wchar_t* button;  // null: the key
+        const wchar_t* button;  // null: the key, or the test-only answer
         WPARAM key;
+        const wchar_t* asked;  // the test-only answer, or null
+        bool critical;
         OfferChoice expected;
     } kCases[] = {
-        {L"offer_now", 0, OfferChoice::InstallNow}, {L"offer_later", 0, OfferChoice::Later},
-        {L"offer_skip", 0, OfferChoice::Skip},      {L"closebtn", 0, OfferChoice::Later},
-        {nullptr, VK_ESCAPE, OfferChoice::Later},   {nullptr, VK_RETURN, OfferChoice::InstallNow},
+        {L"offer_now", 0, nullptr, false, OfferChoice::InstallNow},
+        {L"offer_later", 0, nullptr, false, OfferChoice::Later},
+        {L"offer_skip", 0, nullptr, false, OfferChoice::Skip},
+        {L"closebtn", 0, nullptr, false, OfferChoice::Later},
+        {nullptr, VK_ESCAPE, nullptr, false, OfferChoice::Later},
+        {nullptr, VK_RETURN, nullptr, false, OfferChoice::InstallNow},
+        {nullptr, 0, L"now", false, OfferChoice::InstallNow},
+        {nullptr, 0, L"SKIP", false, OfferChoice::Skip},
+        {nullptr, 0, L"skip", true, OfferChoice::Later},
     };
     for (const auto& c : kCases) {
+        Watchdog watchdog;
+        if (c.asked) {
+            SetEnvironmentVariableW(L"UPDATER_TEST_OFFER_CHOICE", c.asked);
+            EXPECT_EQ(ShowOfferWindow(SampleOffer(c.critical)), c.expected) << c.asked << c.critical;
+            SetEnvironmentVariableW(L"UPDATER_TEST_OFFER_CHOICE", nullptr);
+            EXPECT_FALSE(watchdog.fired) << c.asked;
+            continue;
+        }
         ASSERT_NE(Open(SampleOffer(false)), nullptr);
         if (c.button) {
             const RECT& rc = Control(c.button)->Pos();
@@ -158,31 +169,10 @@ TEST_F(OfferWindowTest, EveryWayOfAnsweringGivesItsChoice) {
         } else {
             PostMessageW(handle, WM_KEYDOWN, c.key, 0);
         }
-        Watchdog watchdog;
         window->ShowModal();
         EXPECT_FALSE(watchdog.fired);
         EXPECT_EQ(window->Choice(), c.expected) << (c.button ? "button" : "key") << " " << c.key;
     }
-}
-
-// The test-only answer goes through ShowOfferWindow as a user would: a critical offer has no
-// "跳过此版本" to click, so asking for it closes the window, which is "later".
-TEST(OfferWindowTestAnswer, AnswersThroughTheButtonsAfterTheFirstPaint) {
-    CWindowHostUI::SetModuleInstance(GetModuleHandleW(nullptr));
-    const struct {
-        const wchar_t* asked;
-        bool critical;
-        OfferChoice expected;
-    } kCases[] = {{L"now", false, OfferChoice::InstallNow},
-                  {L"SKIP", false, OfferChoice::Skip},
-                  {L"skip", true, OfferChoice::Later}};
-    for (const auto& c : kCases) {
-        SetEnvironmentVariableW(L"UPDATER_TEST_OFFER_CHOICE", c.asked);
-        Watchdog watchdog;
-        EXPECT_EQ(ShowOfferWindow(SampleOffer(c.critical)), c.expected) << c.asked << c.critical;
-        EXPECT_FALSE(watchdog.fired);
-    }
-    SetEnvironmentVariableW(L"UPDATER_TEST_OFFER_CHOICE", nullptr);
 }
 
 TEST(OfferLinks, OnlyIntactHttpsLinksOpen) {
