@@ -214,6 +214,8 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
          {"the feed announced"}},
         {"another version than offered", "v1", Vendor, {Item("v3", "2.0.0")}, L"--yes", nullptr, 1,
          {"not the offered version"}},
+        // An item that claims a higher version over the installed build: never backwards.
+        {"downgrade", "v1", Vendor, {Item("v1", "2.0.0")}, L"--yes", nullptr, 1, {"not the offered version"}},
         {"other product", "v1", Vendor, {Item("v2_other", "2.0.0")}, L"--yes", nullptr, 1, {"another product"}},
         {"another machine", "v1", Vendor, {Item("v2-x64", "2.0.0")}, L"--yes", nullptr, 1, {"for another machine"}},
         {"a DLL", "v1", Vendor, {Item("v2-dll", "2.0.0")}, L"--yes", nullptr, 1, {"is a DLL"}},
