@@ -7,21 +7,6 @@
 
 #include "ui/util/unique_handle.h"
 
-struct WindowHandleTraits {
-    using Handle = HWND;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { DestroyWindow(h); }
-};
-struct IconHandleTraits {
-    using Handle = HICON;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { DestroyIcon(h); }
-};
-using UniqueWindow = UniqueKernelObject<WindowHandleTraits>;
-using UniqueIcon = UniqueKernelObject<IconHandleTraits>;
-
 // How long a balloon stays before the icon goes (the update window's close takes as long).
 constexpr DWORD kCheckBalloonMs = 3000;
 

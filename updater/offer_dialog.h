@@ -14,14 +14,6 @@
 #include "updater/offer_text.h"
 #include "updater/offer_window.h"
 
-struct IconTraits {
-    using Handle = HICON;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { DestroyIcon(h); }
-};
-using UniqueIcon = UniqueKernelObject<IconTraits>;
-
 // Lives on its caller's stack for the whole modal loop; the native window goes first.
 class COfferWnd final : public WindowImplBase {
 public:

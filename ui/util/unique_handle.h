@@ -58,6 +58,41 @@ struct MappedViewTraits {
     static void Close(Handle h) { UnmapViewOfFile(h); }
 };
 
+struct RegistryKeyTraits {
+    using Handle = HKEY;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { RegCloseKey(h); }
+};
+
+// A module loaded with LoadLibraryExW (also one mapped only as data).
+struct ModuleTraits {
+    using Handle = HMODULE;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { FreeLibrary(h); }
+};
+
+// An icon this code loaded or created (LoadImageW without LR_SHARED); never a shared one.
+struct IconTraits {
+    using Handle = HICON;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { DestroyIcon(h); }
+};
+
+// A native window with no object of its own behind it (a hidden message window, say).
+struct WindowHandleTraits {
+    using Handle = HWND;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { DestroyWindow(h); }
+};
+
 using UniqueHandle = UniqueKernelObject<KernelHandleTraits>;
 using UniqueFindHandle = UniqueKernelObject<FindHandleTraits>;
 using UniqueMappedView = UniqueKernelObject<MappedViewTraits>;
+using UniqueRegistryKey = UniqueKernelObject<RegistryKeyTraits>;
+using UniqueModule = UniqueKernelObject<ModuleTraits>;
+using UniqueIcon = UniqueKernelObject<IconTraits>;
+using UniqueWindow = UniqueKernelObject<WindowHandleTraits>;

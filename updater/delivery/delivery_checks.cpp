@@ -11,11 +11,17 @@ DeliveryChecks::DeliveryChecks(const std::string& url)
     if (Refused()) LogLine("hash: malformed fragment, nothing downloaded");
 }
 
-void DeliveryChecks::Apply(void* curl) {
+int DeliveryChecks::Perform(void* curl) {
     proxy_ = ChooseProxy(url_);
     ApplyProxy(curl, proxy_);
     LogLine("proxy: %s (%s)", proxy_.proxy.empty() ? "direct" : proxy_.proxy.c_str(), proxy_.source.c_str());
     RequireVerifiedTls(curl, url_, &tls_);
+    curl_slist* plainOnly = curl_slist_append(nullptr, "Accept-Encoding: identity");
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, plainOnly);
+    const CURLcode code = curl_easy_perform(curl);
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
+    curl_slist_free_all(plainOnly);
+    return code;
 }
 
 void DeliveryChecks::Received(const void* data, size_t size) {

@@ -18,8 +18,10 @@ public:
 
     // True when the transfer must not even start (a hash fragment that cannot be read).
     bool Refused() const { return fragment_ == HashFragment::Malformed; }
-    // Sets the proxy and the TLS check on the transfer's libcurl handle.
-    void Apply(void* curl);
+    // Runs the transfer on its libcurl handle with the proxy and the TLS check set, asking for the
+    // plain bytes only (said outright, so that no server takes the silence for leave to compress).
+    // Returns libcurl's result code.
+    int Perform(void* curl);
     // Every body byte that is kept passes through here.
     void Received(const void* data, size_t size);
     // The final word on a transfer that libcurl and the HTTP status judged `transferOk`: false

@@ -261,13 +261,7 @@ TransferResult TransferToFile(void* curlHandle, HWND window, const std::string& 
                             -1,        GetTickCount(), false, nullptr, limits.maxBodyBytes, false};
     SetConnectionOptions(curl, url, limits);
     SetReceiveOptions(curl, &context);
-    checks.Apply(curl);
-    // Said outright, so that no server takes the silence for leave to compress.
-    curl_slist* plainOnly = curl_slist_append(nullptr, "Accept-Encoding: identity");
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, plainOnly);
-    const CURLcode code = curl_easy_perform(curl);
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
-    curl_slist_free_all(plainOnly);
+    const CURLcode code = static_cast<CURLcode>(checks.Perform(curl));
     const bool stored = writer.Flush();
     LogTransferRefusals(context, limits);
     TransferResult result;

@@ -65,12 +65,7 @@ bool FetchOnce(CURL* curl, const std::string& url, long remainingMs, const FeedF
     receiver.maxBytes = limits.maxBytes;
     if (checks.Refused()) return false;
     SetFeedOptions(curl, url, remainingMs, limits.connectTimeoutSeconds, receiver);
-    checks.Apply(curl);
-    curl_slist* plainOnly = curl_slist_append(nullptr, "Accept-Encoding: identity");
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, plainOnly);
-    const CURLcode code = curl_easy_perform(curl);
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
-    curl_slist_free_all(plainOnly);
+    const CURLcode code = static_cast<CURLcode>(checks.Perform(curl));
     if (receiver.tooLarge) LogLine("feed: more than %lu bytes, abandoned", static_cast<unsigned long>(limits.maxBytes));
     const long status = Status(curl);
     const bool plain = IsIdentityCoding(receiver.headers.contentCoding);

@@ -8,14 +8,6 @@
 
 namespace {
 
-struct RegistryKeyTraits {
-    using Handle = HKEY;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { RegCloseKey(h); }
-};
-using UniqueRegistryKey = UniqueKernelObject<RegistryKeyTraits>;
-
 constexpr DWORD kMaxVersionChars = 256;
 
 // A backslash inside a name would open a deeper key than the one meant.

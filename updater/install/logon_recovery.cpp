@@ -12,14 +12,6 @@ namespace {
 
 const wchar_t kRunOnceKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 
-struct RegistryKeyTraits {
-    using Handle = HKEY;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle key) { return key != nullptr; }
-    static void Close(Handle key) { RegCloseKey(key); }
-};
-using UniqueRegistryKey = UniqueKernelObject<RegistryKeyTraits>;
-
 UniqueRegistryKey CreateRunOnce() {
     HKEY key = nullptr;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, kRunOnceKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=

@@ -33,14 +33,6 @@ void EnsureSodium() {
     (void)initialised;
 }
 
-struct ModuleTraits {
-    using Handle = HMODULE;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { FreeLibrary(h); }
-};
-using UniqueModule = UniqueKernelObject<ModuleTraits>;
-
 BOOL CALLBACK FirstLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR found) {
     *reinterpret_cast<WORD*>(found) = language;
     return FALSE;  // the first language is enough
