@@ -10,12 +10,11 @@
 #include "updater/feed/release_notes.h"
 #include "updater/install/single_instance.h"
 #include "updater/offer_window.h"
+#include "updater/ui_texts.h"
 #include "updater/update_log.h"
 
 namespace {
 
-const wchar_t kUpToDate[] = L"已是最新版本";
-const wchar_t kCheckFailedBalloon[] = L"检查更新失败！";
 
 CheckResult Finished(int exitCode) {
     CheckResult result;
@@ -123,7 +122,7 @@ CheckResult CheckAndOffer(const CheckRequest& request, CheckNotice& notice) {
         return Finished(kCheckFailed);
     }
     LogLine("check: nothing newer than \"%s\"", Utf8(program.facts.fileVersion).c_str());
-    if (request.now) notice.ShowBalloon(kUpToDate);
+    if (request.now) notice.ShowBalloon(UiText(TextId::UpToDate));
     return Finished(kCheckNothingNewer);
 }
 
@@ -140,6 +139,6 @@ CheckResult RunFeedCheck(const CheckRequest& request) {
         return Finished(kCheckNothingNewer);
     }
     const CheckResult result = CheckAndOffer(request, notice);
-    if (result.exitCode == kCheckFailed && request.now) notice.ShowBalloon(kCheckFailedBalloon);
+    if (result.exitCode == kCheckFailed && request.now) notice.ShowBalloon(UiText(TextId::CheckFailed));
     return result;
 }

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -15,6 +16,7 @@
 #include "updater/delivery/trusted_roots_preload.h"
 #include "updater/feed_check.h"
 #include "updater/install/recovery.h"
+#include "updater/ui_texts.h"
 #include "updater/update_log.h"
 #include "updater/delivery/url_text.h"
 #include "updater/update_window.h"
@@ -44,7 +46,7 @@ void RunUpdateWindow(const std::wstring& url, const std::wstring& targetPath,
     updateWindow->SetEnclosureRules(std::move(rules));
     const DWORD style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU |
                         WS_MINIMIZEBOX;
-    if (updateWindow->Create(nullptr, L"在线升级", style, WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE) != nullptr) {
+    if (updateWindow->Create(nullptr, UiText(TextId::UpdateWindowTitle), style, WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE) != nullptr) {
         updateWindow->CenterWindow();
         updateWindow->ShowModal();
     }
@@ -87,7 +89,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     UpdateRequest update;
     CheckRequest check;
     std::string problem;
-    switch (ParseAnyCommandLine(GetCommandLineW(), update, check, problem)) {
+    std::optional<Language> language;
+    const CommandKind kind = ParseAnyCommandLine(GetCommandLineW(), update, check, problem, &language);
+    if (language) SetLanguage(*language);
+    switch (kind) {
         case CommandKind::Update:
             return update.recover ? RecoverOnly(update.targetPath) : RunUpdate(instance, update);
         case CommandKind::Check:

@@ -13,16 +13,15 @@
 #include "updater/first_paint.h"
 #include "updater/paths.h"
 #include "updater/responsive_wait.h"
+#include "updater/skin_texts.h"
 #include "updater/test_hooks.h"
 #include "updater/update_log.h"
 
 namespace {
 
-const wchar_t kTrayTip[] = L"程序更新中";
-const wchar_t kFailureBalloon[] = L"下载错误，升级失败！";
 // The title while the installation runs, one per InstallStage.
-const wchar_t* const kStepTitles[] = {L"正在准备安装", L"正在备份旧版本", L"正在关闭程序",
-                                      L"正在替换文件", L"正在启动新版本", L"正在完成安装"};
+const TextId kStepTitles[] = {TextId::StepPreparing, TextId::StepBackingUp, TextId::StepClosing,
+                              TextId::StepReplacing, TextId::StepStarting,  TextId::StepFinishing};
 
 template <size_t N>
 void CopyTruncated(wchar_t (&field)[N], const wchar_t* text) {
@@ -117,6 +116,10 @@ void CUpdateWnd::OnSkinBuilt() {
         phase = Phase::HandedOver;
         PostMessageW(window, WM_CLOSE, 2, 0);
     }
+    ApplySkinTexts(host, {{L"down_dlg_title", TextId::DownloadTitle},
+                          {L"down_current_caption", TextId::CurrentFileCaption},
+                          {L"down_progress_caption", TextId::ProgressCaption},
+                          {L"down_taskbar_button", TextId::HideToTray}});
     // Only a real progress bar is driven: another skin may give the name to another class.
     CControlUI* bar = host.FindControlByName(L"down_progress");
     progressBar = bar ? static_cast<CProgressUI*>(bar->CastTo(L"Progress")) : nullptr;
@@ -211,7 +214,7 @@ void CUpdateWnd::OnDownloadFinished(bool succeeded) {
 void CUpdateWnd::OnInstallStep(WPARAM stage) {
     CControlUI* title = host.FindControlByName(L"down_dlg_title");
     if (phase == Phase::Installing && title != nullptr && stage < std::size(kStepTitles)) {
-        title->SetText(kStepTitles[stage]);
+        title->SetText(UiText(kStepTitles[stage]));
     }
 }
 
@@ -326,7 +329,7 @@ void CUpdateWnd::AddTrayIcon() {
     trayData.uCallbackMessage = WM_TRAY_NOTIFY;
     trayData.hIcon = trayIcon;
     trayData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    CopyTruncated(trayData.szTip, kTrayTip);
+    CopyTruncated(trayData.szTip, UiText(TextId::UpdatingTip));
     Shell_NotifyIconW(NIM_ADD, &trayData);
     trayAdded = true;
 }
@@ -336,10 +339,11 @@ void CUpdateWnd::ShowFailureBalloon() {
     AddTrayIcon();  // an outcome during the first paint comes before the icon
     trayData.uFlags |= NIF_INFO;
     trayData.hIcon = trayIcon;
-    CopyTruncated(trayData.szInfo, kFailureBalloon);
+    const wchar_t* text = UiText(TextId::DownloadFailed);
+    CopyTruncated(trayData.szInfo, text);
     Shell_NotifyIconW(NIM_MODIFY, &trayData);
     // A screen reader says what the balloon shows.
-    Host().Accessibility().RaiseAlert(kFailureBalloon);
+    Host().Accessibility().RaiseAlert(text);
 }
 
 // The icon goes with the window on every close path, so no dead icon lingers in the tray.
