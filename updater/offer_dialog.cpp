@@ -113,6 +113,10 @@ void COfferWnd::ShowDetails() {
     }
     if (CControlUI* warning = host.FindControlByName(L"offer_critical"))
         warning->SetVisible(details.critical);
+    if (CControlUI* why = host.FindControlByName(L"offer_key_changed")) {
+        why->SetText(UiText(TextId::KeyChangedNote));
+        why->SetVisible(details.keyChanged);
+    }
 }
 
 // The taskbar shows the window's icon; at the DPI of its display.

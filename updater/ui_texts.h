@@ -49,6 +49,7 @@ enum class TextId {
     VersionReleased,      // {0}: product, {1}: new version
     InstalledVersion,     // {0}: installed version, follows VersionReleased
     FullNotesLink,
+    KeyChangedNote,       // why a lost-key recovery is offered
     Count
 };
 

@@ -10,6 +10,8 @@
 #include "ui/controls/progress.h"
 #include "ui/core/window_dpi.h"
 #include "updater/delivery/download_file.h"
+#include "updater/failure_text.h"
+#include "updater/feed/feed_state.h"
 #include "updater/first_paint.h"
 #include "updater/paths.h"
 #include "updater/responsive_wait.h"
@@ -155,6 +157,8 @@ void CUpdateWnd::OnClick(NotifyMsg& msg) {
         PostClose();
     } else if (IsNamed(msg.sender, L"down_taskbar_button")) {
         ShowWindow(WindowHandle(), SW_HIDE);
+    } else {
+        AnswerHostPrompt(msg.sender);
     }
 }
 
@@ -169,7 +173,7 @@ void CUpdateWnd::OnRecoveryFinished() {
     if (phase != Phase::Settling) return;
     phase = Phase::Downloading;
     // Without a worker no outcome would ever come, and the window would wait at 0% for good.
-    if (!StartDownload(WindowHandle(), downloadUrl, targetPath, job, &worker)) OnDownloadFinished(false);
+    if (!StartDownload(WindowHandle(), downloadUrl, targetPath, job, &worker)) OnDownloadFinished(DownloadOutcome::Failed);
 }
 
 // Windows hands the worker's messages over in order: progress still queued behind the outcome
@@ -178,11 +182,13 @@ LRESULT CUpdateWnd::HandleOtherMessage(UINT message, WPARAM wParam, LPARAM, bool
     if (message == WM_DOWNLOAD_PROGRESS) {
         OnProgress(wParam);
     } else if (message == WM_DOWNLOAD_FINISHED) {
-        OnDownloadFinished(wParam != 0);
+        OnDownloadFinished(static_cast<DownloadOutcome>(wParam));
     } else if (message == WM_RECOVERY_FINISHED) {
         OnRecoveryFinished();
     } else if (message == WM_INSTALL_STEP) {
         OnInstallStep(wParam);
+    } else if (message == WM_INSTALL_HOST_BUSY) {
+        OnHostBusy();
     } else if (message == WM_INSTALL_FINISHED) {
         OnInstallFinished(static_cast<InstallResult>(wParam));
     }
@@ -200,18 +206,20 @@ void CUpdateWnd::OnProgress(WPARAM value) {
 }
 
 // Runs once: a second outcome (forged, or sent while the first one installs) changes nothing.
-void CUpdateWnd::OnDownloadFinished(bool succeeded) {
+void CUpdateWnd::OnDownloadFinished(DownloadOutcome outcome) {
     if (phase != Phase::Downloading) return;
-    if (succeeded) {
+    if (outcome == DownloadOutcome::Succeeded) {
         phase = Phase::Installing;
         if (installation.StartInstall(WindowHandle(), std::move(job.file), targetPath)) return;
         LogLine("window: no thread for the installation, nothing installed");
+        outcome = DownloadOutcome::Failed;
     }
-    ShowFailureBalloon();
+    ShowFailureBalloon(DownloadFailureText(outcome));
     EndWithOutcome();
 }
 
 void CUpdateWnd::OnInstallStep(WPARAM stage) {
+    EndHostPrompt();
     CControlUI* title = host.FindControlByName(L"down_dlg_title");
     if (phase == Phase::Installing && title != nullptr && stage < std::size(kStepTitles)) {
         title->SetText(UiText(kStepTitles[stage]));
@@ -220,9 +228,24 @@ void CUpdateWnd::OnInstallStep(WPARAM stage) {
 
 void CUpdateWnd::OnInstallFinished(InstallResult result) {
     if (phase != Phase::Installing) return;
-    // A first installation (no target yet) is no failure: there was nothing to update.
-    if (result != InstallResult::Installed && result != InstallResult::NoTarget) ShowFailureBalloon();
+    EndHostPrompt();
+    if (result == InstallResult::Installed) RestartLostKeyClock();
+    // A first installation (no target yet) is no failure: there was nothing to update; nor is the
+    // user's choice to keep the old program running.
+    if (result == InstallResult::Cancelled) {
+        LogLine("window: the user cancelled the update, the old program keeps running");
+    } else if (result != InstallResult::Installed && result != InstallResult::NoTarget) {
+        ShowFailureBalloon(InstallFailureText(result));
+    }
     EndWithOutcome();
+}
+
+// The new program's keys verified the feed and the file of a lost-key recovery: the clock of the
+// lost-key rule starts again, so that yet another key would have to wait its full time.
+void CUpdateWnd::RestartLostKeyClock() {
+    if (!job.rules || !job.rules->LostKey() || job.rules->feedStateKeyPath.empty()) return;
+    const bool cleared = ClearFirstFeedFailureTime(job.rules->feedStateKeyPath);
+    LogLine("check: lost-key recovery installed, FirstFeedFailureTime %s", cleared ? "cleared" : "NOT cleared");
 }
 
 void CUpdateWnd::EndWithOutcome() {
@@ -263,6 +286,8 @@ LRESULT CUpdateWnd::OnClose(UINT, WPARAM, LPARAM, bool& handled) {
     // An installation is never left halfway: the user's close only hides the window, and the
     // outcome closes it as always (with the balloon, should the installation fail).
     if (phase == Phase::Installing) {
+        // Closing the window while it asks is the user's Cancel: nobody would be left to answer.
+        if (hostPromptShown) installation.AnswerHostPrompt(HostWait::Cancel);
         ShowWindow(WindowHandle(), SW_HIDE);
         return 0;
     }
@@ -334,12 +359,12 @@ void CUpdateWnd::AddTrayIcon() {
     trayAdded = true;
 }
 
-void CUpdateWnd::ShowFailureBalloon() {
-    LogLine("window: failure balloon shown");
+void CUpdateWnd::ShowFailureBalloon(TextId which) {
+    const wchar_t* text = UiText(which);
+    LogLine("window: failure balloon shown (\"%s\")", Utf8(text).c_str());
     AddTrayIcon();  // an outcome during the first paint comes before the icon
     trayData.uFlags |= NIF_INFO;
     trayData.hIcon = trayIcon;
-    const wchar_t* text = UiText(TextId::DownloadFailed);
     CopyTruncated(trayData.szInfo, text);
     Shell_NotifyIconW(NIM_MODIFY, &trayData);
     // A screen reader says what the balloon shows.

@@ -125,6 +125,19 @@ TEST_F(OfferWindowTest, SpeaksEnglishInTextsThatFitTheSkin) {
     }
 }
 
+// A lost-key recovery says in one line why it is offered; an ordinary offer does not.
+TEST_F(OfferWindowTest, RecoveryOfferSaysTheKeyChanged) {
+    for (const bool keyChanged : {false, true}) {
+        OfferDetails offer = SampleOffer(false, L"");
+        offer.keyChanged = keyChanged;
+        ASSERT_NE(Open(offer), nullptr);
+        EXPECT_EQ(Shown(L"offer_key_changed"), keyChanged);
+        EXPECT_EQ(Control(L"offer_key_changed")->Text(), CWideString(UiText(TextId::KeyChangedNote)));
+        DestroyWindow(handle);
+        window.reset();
+    }
+}
+
 TEST(DisplayScale, OfferWindowAt144Dpi) {
     if (RequestedTestDpi()) GTEST_SKIP() << "a child run";
     EXPECT_EQ(RunSelfAtDpi(144, L"--gtest_filter=OfferWindowTest.Builds*:OfferWindowTest.SpeaksEnglish*"), 0);

@@ -100,14 +100,19 @@ bool IsHttpsUrl(const std::wstring& url) {
     return true;
 }
 
-bool EnclosureAllows(HANDLE file, const std::wstring& path, std::uint64_t received, const EnclosureRules& rules) {
+bool EnclosureAllows(HANDLE file, const std::wstring& path, std::uint64_t received, const EnclosureRules& rules,
+                     bool* signatureRefused) {
     if (!LengthHolds(received, rules)) return false;
     FileSnapshot snapshot;
     if (!snapshot.Take(file, path + L".check")) {
         LogLine("enclosure: REFUSED, the download cannot be read for its checks");
         return false;
     }
-    if (!SignatureHolds(file, snapshot.Path(), rules) || !FactsHold(snapshot.Path(), rules)) return false;
+    if (!SignatureHolds(file, snapshot.Path(), rules)) {
+        if (signatureRefused != nullptr) *signatureRefused = true;
+        return false;
+    }
+    if (!FactsHold(snapshot.Path(), rules)) return false;
     LogLine("enclosure: %llu bytes, edSignature verified (%s), version \"%s\" of \"%s\"",
             static_cast<unsigned long long>(received), rules.LostKey() ? "authenticode after lost key" : "ed25519 key",
             Utf8(rules.itemVersion).c_str(), Utf8(rules.productName).c_str());

@@ -48,6 +48,7 @@ InstallResult Install(UniqueHandle download, const std::wstring& targetPath, con
     context.download = download.Get();
     context.timings = timings;
     context.replace = steps;
+    context.observer = &observer;
     return RunSteps(context, stages, count, observer);
 }
 
