@@ -28,7 +28,8 @@ constexpr char kUsage[] =
     "                                            UTC seconds, above the feed's own), signs FEED in place;\n"
     "                                            an expiry must lie at least an hour ahead, and without\n"
     "                                            --expires the feed's own is kept only while it does\n"
-    "  updater-sign --help                       this text\n";
+    "  updater-sign --help                       this text\n"
+    "VENDOR-GUIDE.md in the release explains the feed's elements, signing, key rotation and recovery.\n";
 
 // Asked for: on the standard output, success. After a mistake: on the error output, exit 2.
 int Usage(bool asked = false) {
