@@ -61,7 +61,7 @@ public:
     const NOTIFYICONDATAW& TrayData() const { return trayData; }
 
     // A download offered by a signed feed: its rules decide too. Set before the window is created.
-    void SetEnclosureRules(std::shared_ptr<const EnclosureRules> rules) { job.rules = std::move(rules); }
+    void SetDownloadRules(std::shared_ptr<const DownloadRules> rules) { job.rules = std::move(rules); }
 
 private:
     // Where the window is in its life. Each step only moves forward; a message that belongs to

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "updater/delivery/download_file.h"
+#include "updater/files/file_write.h"
 #include "updater/paths.h"
 #include "updater/update_log.h"
 

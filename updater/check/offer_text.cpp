@@ -1,6 +1,6 @@
 // The new-version window's texts and link rule.
 
-#include "updater/offer_text.h"
+#include "updater/check/offer_text.h"
 
 #include <cwchar>
 #include <cwctype>
