@@ -1,4 +1,4 @@
-#include "updater/delivery/enclosure_rules.h"
+#include "updater/check/enclosure_rules.h"
 
 #include <algorithm>
 #include <cwctype>
@@ -87,17 +87,12 @@ bool SignatureHolds(HANDLE file, const std::wstring& path, const EnclosureRules&
 
 }  // namespace
 
-std::uint64_t EnclosureByteLimit(const EnclosureRules& rules) {
-    return rules.length != 0 ? rules.length : kMaxUnannouncedEnclosureBytes;
+std::uint64_t EnclosureRules::ByteLimit() const {
+    return length != 0 ? length : kMaxUnannouncedEnclosureBytes;
 }
 
-bool IsHttpsUrl(const std::wstring& url) {
-    static const wchar_t kScheme[] = L"https://";
-    if (url.size() < 8) return false;
-    for (size_t i = 0; i < 8; ++i) {
-        if (std::towlower(url[i]) != kScheme[i]) return false;
-    }
-    return true;
+bool EnclosureRules::Allows(HANDLE file, const std::wstring& path, std::uint64_t received) const {
+    return EnclosureAllows(file, path, received, *this);
 }
 
 bool EnclosureAllows(HANDLE file, const std::wstring& path, std::uint64_t received, const EnclosureRules& rules) {
