@@ -11,8 +11,9 @@
 #include "ui/core/window_dpi.h"
 #include "updater/delivery/download_file.h"
 #include "updater/failure_text.h"
-#include "updater/feed/feed_state.h"
 #include "updater/first_paint.h"
+#include "updater/install/program_start.h"
+#include "updater/install/recovery.h"
 #include "updater/paths.h"
 #include "updater/responsive_wait.h"
 #include "updater/skin_texts.h"
@@ -166,11 +167,21 @@ void CUpdateWnd::StartDownloadOnce() {
     if (phase != Phase::Waiting) return;
     phase = Phase::Settling;
     // What an interrupted run left beside the target is settled before anything is downloaded.
-    if (!installation.StartRecovery(WindowHandle(), targetPath)) OnRecoveryFinished();
+    if (!installation.StartRecovery(WindowHandle(), targetPath))
+        OnRecoveryFinished(static_cast<WPARAM>(RecoveryResult::Pending), 0);
 }
 
-void CUpdateWnd::OnRecoveryFinished() {
+void CUpdateWnd::OnRecoveryFinished(WPARAM result, LPARAM restartDeferred) {
     if (phase != Phase::Settling) return;
+    oldProgramClosed = oldProgramClosed || restartDeferred != 0;
+    // An installation that cannot be settled would refuse this one: nothing is downloaded for it.
+    const auto settled = static_cast<RecoveryResult>(result);
+    if (settled != RecoveryResult::NothingLeft && settled != RecoveryResult::Settled) {
+        LogLine("window: an earlier installation of the target is not settled, nothing downloaded");
+        phase = Phase::Closing;
+        EndWithoutInstalling(TextId::InstallImpossible);
+        return;
+    }
     phase = Phase::Downloading;
     // Without a worker no outcome would ever come, and the window would wait at 0% for good.
     if (!StartDownload(WindowHandle(), downloadUrl, targetPath, job, &worker)) OnDownloadFinished(DownloadOutcome::Failed);
@@ -178,13 +189,13 @@ void CUpdateWnd::OnRecoveryFinished() {
 
 // Windows hands the worker's messages over in order: progress still queued behind the outcome
 // updates the hidden window's bar, which is harmless.
-LRESULT CUpdateWnd::HandleOtherMessage(UINT message, WPARAM wParam, LPARAM, bool& handled) {
+LRESULT CUpdateWnd::HandleOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
     if (message == WM_DOWNLOAD_PROGRESS) {
         OnProgress(wParam);
     } else if (message == WM_DOWNLOAD_FINISHED) {
         OnDownloadFinished(static_cast<DownloadOutcome>(wParam));
     } else if (message == WM_RECOVERY_FINISHED) {
-        OnRecoveryFinished();
+        OnRecoveryFinished(wParam, lParam);
     } else if (message == WM_INSTALL_STEP) {
         OnInstallStep(wParam);
     } else if (message == WM_INSTALL_HOST_BUSY) {
@@ -210,11 +221,17 @@ void CUpdateWnd::OnDownloadFinished(DownloadOutcome outcome) {
     if (phase != Phase::Downloading) return;
     if (outcome == DownloadOutcome::Succeeded) {
         phase = Phase::Installing;
-        if (installation.StartInstall(WindowHandle(), std::move(job.file), targetPath)) return;
+        if (installation.StartInstall(WindowHandle(), std::move(job.file), targetPath, oldProgramClosed)) return;
         LogLine("window: no thread for the installation, nothing installed");
         outcome = DownloadOutcome::Failed;
     }
-    ShowFailureBalloon(DownloadFailureText(outcome));
+    EndWithoutInstalling(DownloadFailureText(outcome));
+}
+
+void CUpdateWnd::EndWithoutInstalling(TextId text) {
+    // Not waited for: no watch, and a copy that already runs is not started again.
+    if (oldProgramClosed) StartProgram(targetPath, false);
+    ShowFailureBalloon(text);
     EndWithOutcome();
 }
 
@@ -229,7 +246,7 @@ void CUpdateWnd::OnInstallStep(WPARAM stage) {
 void CUpdateWnd::OnInstallFinished(InstallResult result) {
     if (phase != Phase::Installing) return;
     EndHostPrompt();
-    if (result == InstallResult::Installed) RestartLostKeyClock();
+    if (result == InstallResult::Installed && job.rules) job.rules->Installed();
     // A first installation (no target yet) is no failure: there was nothing to update; nor is the
     // user's choice to keep the old program running.
     if (result == InstallResult::Cancelled) {
@@ -238,14 +255,6 @@ void CUpdateWnd::OnInstallFinished(InstallResult result) {
         ShowFailureBalloon(InstallFailureText(result));
     }
     EndWithOutcome();
-}
-
-// The new program's keys verified the feed and the file of a lost-key recovery: the clock of the
-// lost-key rule starts again, so that yet another key would have to wait its full time.
-void CUpdateWnd::RestartLostKeyClock() {
-    if (!job.rules || !job.rules->LostKey() || job.rules->feedStateKeyPath.empty()) return;
-    const bool cleared = ClearFirstFeedFailureTime(job.rules->feedStateKeyPath);
-    LogLine("check: lost-key recovery installed, FirstFeedFailureTime %s", cleared ? "cleared" : "NOT cleared");
 }
 
 void CUpdateWnd::EndWithOutcome() {

@@ -62,7 +62,10 @@ public:
     const NOTIFYICONDATAW& TrayData() const { return trayData; }
 
     // A download offered by a signed feed: its rules decide too. Set before the window is created.
-    void SetEnclosureRules(std::shared_ptr<const EnclosureRules> rules) { job.rules = std::move(rules); }
+    void SetDownloadRules(std::shared_ptr<const DownloadRules> rules) { job.rules = std::move(rules); }
+    // A settle earlier in this run (before a check) walked back an installation that had closed
+    // the old program: it is started again should this window install nothing.
+    void SetOldProgramClosed(bool closed) { oldProgramClosed = closed; }
 
 private:
     // Where the window is in its life. Each step only moves forward; a message that belongs to
@@ -84,11 +87,10 @@ private:
     void OnTimer(WPARAM wParam, LPARAM lParam);
     void OnTrayNotify(WPARAM id, LPARAM event);
     void OnProgress(WPARAM value);
-    void OnRecoveryFinished();
+    void OnRecoveryFinished(WPARAM result, LPARAM restartDeferred);
     void OnDownloadFinished(DownloadOutcome outcome);
     void OnInstallStep(WPARAM stage);
     void OnInstallFinished(InstallResult result);
-    void RestartLostKeyClock();
     // A program of the target did not close: ask the user to close it (update_window_prompt.cpp).
     void OnHostBusy();
     // The download's details again, once the installation goes on.
@@ -122,4 +124,8 @@ private:
     bool trayAdded = false;  // the icon is in the notification area
     bool firstPaintDone = false;
     bool hostPromptShown = false;  // the user is asked to close a program of the target
+    bool oldProgramClosed = false;
+    // Ends a run that installs nothing: the failure balloon (`text`), and the old program started
+    // again when an earlier run had closed it.
+    void EndWithoutInstalling(TextId text);
 };

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "ui/core/window_host.h"
+#include "updater/check/offer_window.h"
 #include "updater/ui_language.h"
-#include "updater/offer_window.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "ui/controls/container.h"
 #include "ui/controls/scroll_bar.h"
 #include "ui/util/dpi_scale.h"
-#include "updater/offer_dialog.h"
+#include "updater/check/offer_dialog.h"
 #include "updater/ui_texts.h"
 
 namespace {
@@ -232,7 +232,7 @@ TEST(OfferLinks, OnlyIntactHttpsLinksOpen) {
          {L"http://example.test/notes", L"file:///C:/Windows/notepad.exe", L"javascript:alert(1)",
           L"https:/example.test", L"https://", L"https:///etc", L"https://example.test/a b",
           L"https://example.test/}{b}", L"https://example.test/\\..\\x", L"https://example.test/\x01",
-          L" https://example.test/", tooLong.c_str()}) {
+          L" https://example.test/", L"https://example.test/?u=%USERNAME%&d=%windir%", tooLong.c_str()}) {
         EXPECT_FALSE(IsOpenableLink(url) || !ReleaseNotesLinkMarkup(url).empty()) << url;
     }
 }

@@ -1,6 +1,5 @@
 #include "updater/delivery/integrity.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -38,21 +37,4 @@ HashFragment ParseHashFragment(const std::string& url, Sha256Digest& digest) {
         digest[i] = static_cast<unsigned char>(high << 4 | low);
     }
     return HashFragment::Sha256;
-}
-
-std::string HexDigest(const Sha256Digest& digest) {
-    static const char kDigits[] = "0123456789abcdef";
-    std::string text;
-    for (unsigned char value : digest) {
-        text += kDigits[value >> 4];
-        text += kDigits[value & 15];
-    }
-    return text;
-}
-
-bool Sha256::Finish(Sha256Digest& digest) {
-    const std::string value = hash_.Finish();
-    if (value.size() != digest.size()) return false;
-    std::copy(value.begin(), value.end(), digest.begin());
-    return true;
 }

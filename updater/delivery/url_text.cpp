@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <cwctype>
 
 namespace {
 
@@ -55,4 +56,13 @@ std::wstring UrlForLog(const std::wstring& url) {
         return url;
     }
     return url.substr(0, authority) + L"***" + url.substr(at);
+}
+
+bool IsHttpsUrl(const std::wstring& url) {
+    static const wchar_t kScheme[] = L"https://";
+    if (url.size() < 8) return false;
+    for (size_t i = 0; i < 8; ++i) {
+        if (std::towlower(url[i]) != kScheme[i]) return false;
+    }
+    return true;
 }

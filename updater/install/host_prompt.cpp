@@ -1,6 +1,5 @@
 #include "updater/install/host_prompt.h"
 
-#include "updater/install/file_fingerprint.h"
 #include "updater/install/process_holders.h"
 
 HostPrompt::HostPrompt() : answered(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
@@ -21,8 +20,8 @@ HostWait HostPrompt::Wait(const std::wstring& target, DWORD lookEveryMs) {
         int expected = kRetry;
         if (answer.compare_exchange_strong(expected, kNoAnswer)) return HostWait::Retry;
         // A target that cannot be identified any more holds no program either.
-        FileIdentity identity;
-        if (!IdentityOf(target, identity) || ProcessesRunning(identity).empty()) return HostWait::Ended;
+        const FileMatcher image(target);
+        if (!image.Found() || ProcessesRunning(image).empty()) return HostWait::Ended;
         if (answered) {
             WaitForSingleObject(answered.Get(), lookEveryMs);
         } else {

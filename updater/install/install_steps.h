@@ -21,6 +21,12 @@ struct InstallContext {
     ReplaceSteps replace = kReplaceSteps;
     const InstallObserver* observer = nullptr;  // may ask the user about programs that stay
     bool cancelled = false;                     // the user chose to keep the old program running
+    // False for a settle that runs ahead of an installation in the same run: that one ends by
+    // starting a program, so the walk back only notes in `restartDeferred` that it would have.
+    bool mayStartPrograms = true;
+    bool restartDeferred = false;
+    // An earlier run closed the old program: a walk back starts it although this one closed none.
+    bool oldProgramClosed = false;
 };
 
 enum class StepOutcome {
@@ -44,6 +50,9 @@ struct InstallStepItem {
 const InstallStepItem& StepFor(InstallStage stage);
 // Null for a name no step has (a journal of another make).
 const InstallStepItem* StepNamed(const std::string& name);
+
+// Writes down where the download is, so that a copy of it cut short can be told as ours.
+bool RecordDownloadPath(InstallContext& context);
 
 // Renames `from` over `to`, retrying for timings.replaceRetryMs while Windows still refuses
 // with a passing error (a file just closed, a virus scanner reading it).

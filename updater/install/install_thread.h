@@ -17,7 +17,9 @@ enum class InstallStage;
 
 constexpr UINT WM_INSTALL_STEP = 2040;       // wParam: the InstallStage begun
 constexpr UINT WM_INSTALL_FINISHED = 2041;   // wParam: the InstallResult
-constexpr UINT WM_RECOVERY_FINISHED = 2042;  // wParam: the RecoveryResult
+constexpr UINT WM_RECOVERY_FINISHED = 2042;  // wParam: the RecoveryResult; lParam: 1 when the
+                                             // old program is to be started should nothing be
+                                             // installed (see RecoverInterruptedInstall)
 // A program of the target is still running after the close request: the window asks the user,
 // who answers through AnswerHostPrompt; the installation goes on by itself once the program ends.
 constexpr UINT WM_INSTALL_HOST_BUSY = 2043;
@@ -38,7 +40,9 @@ public:
     bool StartRecovery(HWND window, const std::wstring& targetPath);
     // Installs `download` over `targetPath`; posts WM_INSTALL_STEP and WM_INSTALL_FINISHED.
     // False when no thread can be started (the download is then closed, not installed).
-    bool StartInstall(HWND window, UniqueHandle download, const std::wstring& targetPath);
+    // `oldProgramClosed`: an earlier run closed the old program, which a failure starts again.
+    bool StartInstall(HWND window, UniqueHandle download, const std::wstring& targetPath,
+                      bool oldProgramClosed = false);
 
     bool Running() const;
     // Waits for the thread to end (at most kStopTimeoutMs); a question still open is cancelled.

@@ -1,10 +1,11 @@
 // The new-version window's texts and link rule.
 
-#include "updater/offer_text.h"
+#include "updater/check/offer_text.h"
 
 #include <cwchar>
 #include <cwctype>
 
+#include "updater/feed/shell_text.h"
 #include "updater/ui_texts.h"
 
 namespace {
@@ -42,7 +43,7 @@ bool IsOpenableLink(std::wstring_view url) {
     for (wchar_t ch : url) {
         if (IsRefusedLinkCharacter(ch)) return false;
     }
-    return true;
+    return !ShellWouldExpand(url);
 }
 
 std::wstring OfferVersionLine(const OfferDetails& details) {

@@ -1,7 +1,7 @@
 // COfferWnd: the new-version window's life: skin built and filled in, links followed, the
 // answer kept.
 
-#include "updater/offer_dialog.h"
+#include "updater/check/offer_dialog.h"
 
 #include <shellapi.h>
 
@@ -23,7 +23,7 @@ bool IsNamed(const CControlUI* control, const wchar_t* name) {
 // files through a "file:" or other handler, nor send the user to a page over plain HTTP.
 void OpenInBrowser(const wchar_t* url) {
     if (url == nullptr || !IsOpenableLink(url)) {
-        LogLine("offer: link not opened (not https)");
+        LogLine("offer: link not opened (not https, or it names an environment variable)");
         return;
     }
     ShellExecuteW(nullptr, L"open", url, nullptr, nullptr, SW_SHOWNORMAL);

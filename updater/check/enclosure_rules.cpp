@@ -1,9 +1,10 @@
-#include "updater/delivery/enclosure_rules.h"
+#include "updater/check/enclosure_rules.h"
 
 #include <algorithm>
 #include <cwctype>
 
 #include "updater/delivery/file_snapshot.h"
+#include "updater/feed/feed_state.h"
 #include "updater/feed/signed_feed.h"
 #include "updater/feed/version_compare.h"
 #include "updater/trust/program_facts.h"
@@ -87,17 +88,19 @@ bool SignatureHolds(HANDLE file, const std::wstring& path, const EnclosureRules&
 
 }  // namespace
 
-std::uint64_t EnclosureByteLimit(const EnclosureRules& rules) {
-    return rules.length != 0 ? rules.length : kMaxUnannouncedEnclosureBytes;
+std::uint64_t EnclosureRules::ByteLimit() const {
+    return length != 0 ? length : kMaxUnannouncedEnclosureBytes;
 }
 
-bool IsHttpsUrl(const std::wstring& url) {
-    static const wchar_t kScheme[] = L"https://";
-    if (url.size() < 8) return false;
-    for (size_t i = 0; i < 8; ++i) {
-        if (std::towlower(url[i]) != kScheme[i]) return false;
-    }
-    return true;
+bool EnclosureRules::Allows(HANDLE file, const std::wstring& path, std::uint64_t received,
+                            bool* signatureRefused) const {
+    return EnclosureAllows(file, path, received, *this, signatureRefused);
+}
+
+void EnclosureRules::Installed() const {
+    if (!LostKey() || feedStateKeyPath.empty()) return;
+    const bool cleared = ClearFirstFeedFailureTime(feedStateKeyPath);
+    LogLine("check: lost-key recovery installed, FirstFeedFailureTime %s", cleared ? "cleared" : "NOT cleared");
 }
 
 bool EnclosureAllows(HANDLE file, const std::wstring& path, std::uint64_t received, const EnclosureRules& rules,

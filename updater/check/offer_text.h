@@ -8,11 +8,12 @@
 #include <string>
 #include <string_view>
 
-#include "updater/offer_window.h"
+#include "updater/check/offer_window.h"
 
 // Only an https URL that the mark-up carries intact and a browser reads one way opens: a
 // scheme of "https://", a host, nothing blank, no control character and none of <>{}"\ (they
-// end a mark-up tag or are read differently by different URL parsers).
+// end a mark-up tag or are read differently by different URL parsers), and nothing the shell would
+// read as an environment variable.
 bool IsOpenableLink(std::wstring_view url);
 
 // "<product> <new> 已发布（您当前的版本是 <installed>）" in the user's language, "新版本" standing in for
