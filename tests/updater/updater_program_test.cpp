@@ -330,3 +330,21 @@ TEST_F(UpdaterProgramTest, HostThatAsksBeforeClosingIsWaitedForUntilTheUserClose
     EXPECT_EQ(log.find("window: failure balloon shown"), std::string::npos);
     EXPECT_TRUE(WaitUntil([&] { return LogHas(target, "started new"); }, 10000));
 }
+
+// "--lang" before the two arguments chooses the language of the balloon; without it the
+// default build speaks Chinese.
+TEST_F(UpdaterProgramTest, LanguageChosenOnTheCommandLineSpeaksInTheBalloon) {
+    server.Route("/gone.exe", HttpResponse::Status(404, "gone"));
+    const std::wstring logPath = TempFolder() + L"updater.log";
+    const struct {
+        const wchar_t* language;
+        const char* balloon;
+    } cases[] = {{L"--lang en ", "(\"Download error, update failed!\")"}, {L"", "(\"下载错误，升级失败！\")"}};
+    for (const auto& c : cases) {
+        const std::wstring target = Target(L"host_language.exe");
+        ASSERT_TRUE(WriteWholeFile(target, oldProgram));
+        const size_t before = ReadWholeFile(logPath).size();
+        EXPECT_EQ(RunUpdater(c.language + Arguments("/gone.exe", target)), 1) << c.balloon;
+        EXPECT_NE(ReadWholeFile(logPath).find(c.balloon, before), std::string::npos) << c.balloon;
+    }
+}
