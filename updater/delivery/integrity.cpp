@@ -21,6 +21,17 @@ bool StartsWithNoCase(const std::string& text, const char* prefix) {
 
 }  // namespace
 
+bool ParseHexDigest(std::string_view text, Sha256Digest& digest) {
+    if (text.size() != 2 * digest.size()) return false;
+    for (size_t i = 0; i < digest.size(); ++i) {
+        const int high = HexValue(text[2 * i]);
+        const int low = HexValue(text[2 * i + 1]);
+        if (high < 0 || low < 0) return false;
+        digest[i] = static_cast<unsigned char>(high << 4 | low);
+    }
+    return true;
+}
+
 HashFragment ParseHashFragment(const std::string& url, Sha256Digest& digest) {
     const size_t hash = url.find('#');
     if (hash == std::string::npos) return HashFragment::None;
@@ -28,14 +39,9 @@ HashFragment ParseHashFragment(const std::string& url, Sha256Digest& digest) {
     // Anything that looks meant as a hash must be one: a typo must not turn the check off.
     if (!StartsWithNoCase(fragment, kHashKey)) return HashFragment::None;
     const size_t keyLength = sizeof kHashKey - 1;
-    if (fragment.size() != keyLength + 1 + 2 * digest.size() || fragment[keyLength] != '=') {
+    if (fragment.size() <= keyLength || fragment[keyLength] != '=' ||
+        !ParseHexDigest(std::string_view(fragment).substr(keyLength + 1), digest)) {
         return HashFragment::Malformed;
-    }
-    for (size_t i = 0; i < digest.size(); ++i) {
-        const int high = HexValue(fragment[keyLength + 1 + 2 * i]);
-        const int low = HexValue(fragment[keyLength + 2 + 2 * i]);
-        if (high < 0 || low < 0) return HashFragment::Malformed;
-        digest[i] = static_cast<unsigned char>(high << 4 | low);
     }
     return HashFragment::Sha256;
 }

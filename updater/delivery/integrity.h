@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "updater/trust/cng_hash.h"
 
@@ -22,6 +23,8 @@ enum class HashFragment {
 HashFragment ParseHashFragment(const std::string& url, Sha256Digest& digest);
 
 std::string HexDigest(const Sha256Digest& digest);
+// Exactly 64 hex digits, either case; false for anything else.
+bool ParseHexDigest(std::string_view text, Sha256Digest& digest);
 
 // An incremental SHA-256 through CNG. Ok() is false when CNG offers none; Finish() then fails.
 class Sha256 {
