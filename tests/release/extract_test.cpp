@@ -2,7 +2,9 @@
 
 #include "tests/release/release_fixture.h"
 #include "tests/support/process.h"
+#include "updater/install/file_fingerprint.h"
 #include "updater/package/package_extract.h"
+#include "updater/package/release_files.h"
 #include "updater/update_log.h"
 
 namespace {
@@ -77,6 +79,61 @@ TEST(PackageExtract, RefusesWhatTheManifestDoesNotVouchFor) {
         // Without its manifest the folder is never taken for a whole release.
         EXPECT_FALSE(FileExists(scratch.Path() + L"app-2.0\\.upd-manifest")) << c.name;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The staging of a next release beside the live one: unchanged files become hard links to the
+// live files (one file on disk, so no second copy is written), the others are unpacked, and
+// `current` moves by one rename.
+TEST(ReleaseFiles, StagesUnchangedFilesAsLinksAndSwitchesByOneRename) {
+    ScratchFolder scratch(L"stage-links");
+    const std::vector<ReleaseFile> files = SmallRelease();
+    ASSERT_TRUE(Unpack(PackageZip(Signed(1, ManifestXml(files)), files), scratch.Path(), {TestKey(1)}).ok);
+    const std::wstring live = scratch.Path() + L"app-2.0";
+    std::vector<ReleaseFile> next = files;
+    next[0].content = "MZ main program, next";
+    std::string xml = ManifestXml(next);
+    xml.replace(xml.find("version=\"2.0\""), 13, "version=\"2.1\"");
+    const std::string bytes = Signed(1, xml);
+    PackageManifest liveManifest, nextManifest;
+    PackageRefusal refusal;
+    ASSERT_TRUE(ParsePackageManifest(ManifestXml(files), liveManifest, refusal));
+    ASSERT_TRUE(ParsePackageManifest(xml, nextManifest, refusal));
+    WriteWholeFile(scratch.Path() + L"next.zip", [&] {
+        const std::vector<uint8_t> zip = PackageZip(bytes, next);
+        return std::string(zip.begin(), zip.end());
+    }());
+    WriteWholeFile(live + L"\\updater.exe", "changed by someone");  // no longer what both list
+
+    const std::wstring staged = scratch.Path() + L"app-2.1";
+    CreateDirectoryW(staged.c_str(), nullptr);
+    const std::vector<std::wstring> unchanged = UnchangedFiles(liveManifest, nextManifest);
+    EXPECT_EQ((std::vector<std::wstring>{L"updater.exe", L"lib/core.dll", L"lib/data/empty.bin"}), unchanged);
+    const std::vector<std::wstring> left = LinkUnchanged(live, staged, nextManifest, unchanged);
+    EXPECT_EQ(std::vector<std::wstring>{L"updater.exe"}, left);
+    std::vector<std::wstring> linked;
+    for (const std::wstring& path : unchanged) {
+        if (path != L"updater.exe") linked.push_back(path);
+    }
+    ASSERT_TRUE(ExtractPackage(scratch.Path() + L"next.zip", nextManifest, bytes, staged, refusal, linked))
+        << refusal.rule;
+    for (const ReleaseFile& file : next) {
+        EXPECT_EQ(file.content, ReadWholeFile(ReleasePath(staged, FromUtf8(file.path)))) << file.path;
+    }
+    FileIdentity a, b;
+    ASSERT_TRUE(IdentityOf(live + L"\\lib\\core.dll", a) && IdentityOf(staged + L"\\lib\\core.dll", b));
+    EXPECT_EQ(a, b);
+
+    ReleasePointer pointer{L"app-2.1", {}}, read;
+    pointer.manifestSha256[31] = 7;
+    ASSERT_TRUE(SwitchCurrent(scratch.Path(), pointer));
+    ASSERT_TRUE(ReadCurrent(scratch.Path(), read));
+    EXPECT_EQ(L"app-2.1", read.folder);
+    EXPECT_EQ(pointer.manifestSha256, read.manifestSha256);
+    EXPECT_FALSE(FileExists(scratch.Path() + L"current.new"));
 }
 
 }  // namespace

@@ -198,7 +198,13 @@ bool MayTransfer(const WorkerJob& job, TransferLimits& limits) {
 // The checks on the stored file, in order of cost; the feed's rules come before the publisher,
 // whose verdict depends on which root carries the release.
 bool DownloadPasses(const WorkerJob& job, const TransferResult& result) {
-    if (!result.complete || !BodyFitsTarget(result.body, IsWindowsImageFile(job.targetPath))) return false;
+    if (!result.complete) return false;
+    if (!BodyFitsTarget(result.body, IsWindowsImageFile(job.targetPath))) {
+        // A whole-folder package never replaces one program file: that would leave the
+        // program's path holding a zip.
+        if (result.body.IsZip()) LogLine("download: REFUSED, a zip archive cannot replace the program file");
+        return false;
+    }
     const std::wstring path = TempDownloadPath(job.targetPath);
     if (job.rules && !EnclosureAllows(job.file.Get(), path, result.body.Size(), *job.rules)) return false;
     // Only a release carried by an installed Ed25519 key may move the publisher pin.

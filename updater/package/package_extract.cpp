@@ -147,10 +147,12 @@ bool WriteWhole(const std::wstring& path, const std::string& bytes) {
 // Walks the entries after the manifest.
 class Extraction {
 public:
-    Extraction(unzFile zip, const PackageManifest& manifest, const std::wstring& folder, PackageRefusal& refusal)
+    Extraction(unzFile zip, const PackageManifest& manifest, const std::wstring& folder, PackageRefusal& refusal,
+               const std::vector<std::wstring>& staged)
         : zip_(zip), manifest_(manifest), folder_(folder), refusal_(refusal) {
         for (const PackageFile& file : manifest.files) files_[PathKey(file.path)] = &file;
         for (const std::wstring& dir : manifest.dirs) dirs_.insert(PathKey(dir));
+        for (const std::wstring& path : staged) staged_.insert(PathKey(path));
     }
 
     bool Run() {
@@ -180,6 +182,7 @@ private:
         const auto listed = files_.find(key);
         if (listed == files_.end()) return Refuse(refusal_, entry.name, "a path the manifest does not list");
         if (!written_.insert(key).second) return Refuse(refusal_, entry.name, "a path the archive holds twice");
+        if (staged_.count(key) != 0) return true;
         std::string why;
         if (!WriteEntry(zip_, folder_, *listed->second, entry.readOnly, why)) return Refuse(refusal_, entry.name, why);
         return true;
@@ -204,6 +207,7 @@ private:
     std::map<std::wstring, const PackageFile*> files_;
     std::set<std::wstring> dirs_;
     std::set<std::wstring> written_;
+    std::set<std::wstring> staged_;
 };
 
 }  // namespace
@@ -249,12 +253,12 @@ bool ReadPackageManifest(const std::wstring& zipPath, const std::vector<Ed25519K
 }
 
 bool ExtractPackage(const std::wstring& zipPath, const PackageManifest& manifest, const std::string& manifestBytes,
-                    const std::wstring& releaseFolder, PackageRefusal& refusal) {
+                    const std::wstring& releaseFolder, PackageRefusal& refusal, const std::vector<std::wstring>& staged) {
     ZipReader zip(zipPath);
     if (zip.get() == nullptr || unzGoToFirstFile(zip.get()) != UNZ_OK) {
         return Refuse(refusal, zipPath, "not a zip archive");
     }
-    Extraction extraction(zip.get(), manifest, releaseFolder, refusal);
+    Extraction extraction(zip.get(), manifest, releaseFolder, refusal, staged);
     if (!extraction.Run()) return false;
     if (!WriteWhole(ReleasePath(releaseFolder, kManifestName), manifestBytes)) {
         return Refuse(refusal, kManifestName, "the manifest cannot be written");

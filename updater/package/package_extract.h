@@ -24,9 +24,11 @@ bool ReadPackageManifest(const std::wstring& zipPath, const std::vector<Ed25519K
 // listed empty folders and writes `manifestBytes` as ".upd-manifest" last, so a folder with a
 // manifest is a whole release. Each file is created new, never over anything. False with
 // `refusal` set on the first entry the manifest does not vouch for, byte for byte; what was
-// written stays for the caller to remove.
+// written stays for the caller to remove. The files in `staged` are already in place (hard
+// links to unchanged live files): their entries are passed over.
 bool ExtractPackage(const std::wstring& zipPath, const PackageManifest& manifest, const std::string& manifestBytes,
-                    const std::wstring& releaseFolder, PackageRefusal& refusal);
+                    const std::wstring& releaseFolder, PackageRefusal& refusal,
+                    const std::vector<std::wstring>& staged = {});
 
 // "<folder>\<relative path>" with "/" turned into "\", in the form the file functions take
 // whatever its length.
