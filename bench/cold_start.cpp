@@ -29,6 +29,7 @@
 #include "updater/paths.h"
 #include "updater/update_log.h"
 #include "updater/update_window.h"
+#include "bench/bench_clock.h"
 
 namespace {
 
@@ -37,13 +38,6 @@ constexpr DWORD kSettleMs = 3000;
 constexpr DWORD kUpdaterStyle =
     WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 const wchar_t kTarget[] = L"C:\\nowhere\\bench_cold_start.exe";
-
-double MillisecondsSince(const LARGE_INTEGER& from) {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(now.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Times one step and prints it.
 template <typename Work>

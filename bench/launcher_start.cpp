@@ -16,18 +16,12 @@
 
 #include "tests/support/process.h"
 #include "updater/first_paint.h"
+#include "bench/bench_clock.h"
 
 namespace {
 
 constexpr int kRuns = 9;
 constexpr DWORD kSettleMs = 3000;
-
-double MillisecondsSince(const LARGE_INTEGER& from) {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(now.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // The launcher waits for its program: the program (the launcher's child, which this benchmark
 // started through it) is ended by its own id.
