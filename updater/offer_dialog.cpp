@@ -22,7 +22,7 @@ bool IsNamed(const CControlUI* control, const wchar_t* name) {
 // files through a "file:" or other handler, nor send the user to a page over plain HTTP.
 void OpenInBrowser(const wchar_t* url) {
     if (url == nullptr || !IsOpenableLink(url)) {
-        LogLine("offer: link not opened (not https)");
+        LogLine("offer: link not opened (not https, or it names an environment variable)");
         return;
     }
     ShellExecuteW(nullptr, L"open", url, nullptr, nullptr, SW_SHOWNORMAL);
