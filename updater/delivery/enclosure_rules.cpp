@@ -20,26 +20,25 @@ bool LengthHolds(std::uint64_t received, const EnclosureRules& rules) {
     return true;
 }
 
-// The program that arrived is the one offered: a Windows program (not a DLL) for the installed
-// program's machine, of the same product, at exactly the item's version and above the installed one.
+}  // namespace
+
+const char* ReleaseProgramProblem(const ProgramFacts& facts, const EnclosureRules& rules) {
+    if (!facts.isWindowsProgram) return "not a Windows program";
+    if (facts.isDll) return "a DLL";
+    if (facts.machine != rules.machine) return "for another machine";
+    if (!facts.hasVersionResource) return "without a version resource";
+    if (facts.productName != rules.productName) return "another product";
+    if (CompareVersions(facts.fileVersion, rules.itemVersion) != 0) return "not the offered version";
+    if (CompareVersions(facts.fileVersion, rules.installedVersion) <= 0) return "not newer than the installed version";
+    return nullptr;
+}
+
+namespace {
+
+// The program that arrived is the one offered.
 bool FactsHold(const std::wstring& path, const EnclosureRules& rules) {
     ProgramFacts facts;
-    const char* problem = nullptr;
-    if (!ReadProgramFacts(path, facts) || !facts.isWindowsProgram) {
-        problem = "not a Windows program";
-    } else if (facts.isDll) {
-        problem = "a DLL";
-    } else if (facts.machine != rules.machine) {
-        problem = "for another machine";
-    } else if (!facts.hasVersionResource) {
-        problem = "without a version resource";
-    } else if (facts.productName != rules.productName) {
-        problem = "another product";
-    } else if (CompareVersions(facts.fileVersion, rules.itemVersion) != 0) {
-        problem = "not the offered version";
-    } else if (CompareVersions(facts.fileVersion, rules.installedVersion) <= 0) {
-        problem = "not newer than the installed version";
-    }
+    const char* problem = ReadProgramFacts(path, facts) ? ReleaseProgramProblem(facts, rules) : "not a Windows program";
     if (problem == nullptr) return true;
     LogLine("enclosure: REFUSED, the download is %s (version \"%s\", product \"%s\")", problem,
             Utf8(facts.fileVersion).c_str(), Utf8(facts.productName).c_str());

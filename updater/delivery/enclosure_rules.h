@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "updater/trust/ed25519.h"
+#include "updater/trust/program_facts.h"
 
 // Without an announced length a download may still not fill the disk.
 constexpr std::uint64_t kMaxUnannouncedEnclosureBytes = 256ull * 1024 * 1024;
@@ -33,6 +34,11 @@ struct EnclosureRules {
 
     bool LostKey() const { return !unverifiedFeed.empty(); }
 };
+
+// Why a release's program is not the one offered: not a Windows program, a DLL, for another
+// machine than the installed program's, without a version resource, of another product, not
+// exactly the offered version or not above the installed one. Null when it is.
+const char* ReleaseProgramProblem(const ProgramFacts& facts, const EnclosureRules& rules);
 
 // The most bytes a transfer may store: the announced length, else the fixed bound. The transfer
 // gives up at the first byte beyond it.
