@@ -137,3 +137,35 @@ TEST(ReleaseFiles, StagesUnchangedFilesAsLinksAndSwitchesByOneRename) {
 }
 
 }  // namespace
+
+namespace {
+
+// The clean-up of an old release: what it lists goes (a read-only file too), what it does not
+// know stays with the folders on its way, a file still held is left for a later run.
+TEST(ReleaseFiles, CleanUpRemovesOnlyThePlannedFilesAndRetriesHeldOnes) {
+    ScratchFolder scratch(L"clean-up");
+    const std::wstring old = scratch.Path() + L"app-1.0";
+    CreateFoldersAlong(scratch.Path(), L"app-1.0/lib/deep/x");
+    CreateFoldersAlong(scratch.Path(), L"app-1.0/user/x");
+    for (const wchar_t* path : {L"App.exe", L"lib\\deep\\a.dll", L"readonly.txt", L"user\\notes.txt"}) {
+        WriteWholeFile(old + L"\\" + path, "x");
+    }
+    SetFileAttributesW((old + L"\\readonly.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    CleanUpPlan plan;
+    plan.remove = {L"App.exe", L"lib/deep/a.dll", L"readonly.txt"};
+    plan.keep = {L"user/notes.txt"};
+    {
+        UniqueHandle held(CreateFileW((old + L"\\App.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+        EXPECT_EQ(std::vector<std::wstring>{L"App.exe"}, RemoveReleaseFiles(old, plan));
+    }
+    EXPECT_EQ((std::vector<std::wstring>{L"App.exe", L"user/notes.txt"}), FilesBelow(old));
+    EXPECT_TRUE(RemoveReleaseFiles(old, plan).empty());
+    EXPECT_EQ(std::vector<std::wstring>{L"user/notes.txt"}, FilesBelow(old));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((old + L"\\lib").c_str()));
+    plan.remove = plan.keep;
+    EXPECT_TRUE(RemoveReleaseFiles(old, plan).empty());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(old.c_str()));
+}
+
+}  // namespace

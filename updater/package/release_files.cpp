@@ -30,6 +30,21 @@ void Walk(const std::wstring& folder, const std::wstring& relative, std::vector<
     } while (FindNextFileW(find.Get(), &data));
 }
 
+// Folders first found deepest: a folder is removed only once all below it went.
+void RemoveEmptyFolders(const std::wstring& folder, const std::wstring& relative) {
+    WIN32_FIND_DATAW data;
+    UniqueFindHandle find(FindFirstFileW((ReleasePath(folder, relative.empty() ? L"*" : relative + L"/*")).c_str(), &data));
+    if (find) {
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L".." || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) continue;
+            RemoveEmptyFolders(folder, relative.empty() ? name : relative + L"/" + name);
+        } while (FindNextFileW(find.Get(), &data));
+    }
+    // Refused while anything is left inside, which is what keeps the user's files.
+    RemoveDirectoryW(relative.empty() ? LongPathForm(folder).c_str() : ReleasePath(folder, relative).c_str());
+}
+
 bool WriteFlushed(const std::wstring& path, const std::string& bytes) {
     UniqueHandle file(CreateFileW(LongPathForm(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -77,6 +92,19 @@ bool SwitchCurrent(const std::wstring& root, const ReleasePointer& pointer) {
     const std::wstring staged = ReleasePath(root, kCurrentStaged), current = ReleasePath(root, kCurrentName);
     return WriteFlushed(staged, FormatReleasePointer(pointer)) &&
            MoveFileExW(staged.c_str(), current.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
+std::vector<std::wstring> RemoveReleaseFiles(const std::wstring& folder, const CleanUpPlan& plan) {
+    std::vector<std::wstring> held;
+    for (const std::wstring& path : plan.remove) {
+        const std::wstring full = ReleasePath(folder, path);
+        const DWORD attributes = GetFileAttributesW(full.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES) continue;
+        if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(full.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+        if (!DeleteFileW(full.c_str())) held.push_back(path);
+    }
+    RemoveEmptyFolders(folder, L"");
+    return held;
 }
 
 bool CarryOver(const std::wstring& liveFolder, const std::wstring& newFolder, const std::vector<CarriedFile>& plan,

@@ -28,6 +28,12 @@ bool SwitchCurrent(const std::wstring& root, const ReleasePointer& pointer);
 bool CarryOver(const std::wstring& liveFolder, const std::wstring& newFolder, const std::vector<CarriedFile>& plan,
                std::wstring& failed);
 
+// Deletes the files `plan.remove` names below `folder` (a read-only mark is taken off first),
+// then every folder below it, and `folder` itself, that is empty now. Files another process
+// still holds stay; they are returned, for a later run to retry. What `plan.keep` names is
+// never touched.
+std::vector<std::wstring> RemoveReleaseFiles(const std::wstring& folder, const CleanUpPlan& plan);
+
 // For the staging of a new release: each file the two manifests list unchanged is made a hard
 // link to the live file, once the live file is seen to hold exactly that content; the paths
 // that could not be linked (another volume, a changed live file) are returned, to be unpacked.
