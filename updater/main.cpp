@@ -11,14 +11,14 @@
 #include <utility>
 
 #include "ui/core/window_host.h"
+#include "updater/check/feed_check.h"
 #include "updater/command_line.h"
 #include "updater/delivery/trusted_roots_preload.h"
-#include "updater/feed_check.h"
+#include "updater/delivery/url_text.h"
 #include "updater/install/program_start.h"
 #include "updater/install/recovery.h"
 #include "updater/paths.h"
 #include "updater/update_log.h"
-#include "updater/delivery/url_text.h"
 #include "updater/update_window.h"
 
 namespace {
@@ -40,10 +40,10 @@ int RecoverOnly(const std::wstring& targetPath) {
 // returns at once. The skin gives the window its size and removes the caption again; the caption
 // bits here only give the window its system menu behaviour.
 void RunUpdateWindow(const std::wstring& url, const std::wstring& targetPath,
-                     std::shared_ptr<const EnclosureRules> rules, bool oldProgramClosed = false) {
+                     std::shared_ptr<const DownloadRules> rules, bool oldProgramClosed = false) {
     auto* updateWindow = new (std::nothrow) CUpdateWnd(url, targetPath);
     if (updateWindow == nullptr) return;
-    updateWindow->SetEnclosureRules(std::move(rules));
+    updateWindow->SetDownloadRules(std::move(rules));
     updateWindow->SetOldProgramClosed(oldProgramClosed);
     const DWORD style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU |
                         WS_MINIMIZEBOX;

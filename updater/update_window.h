@@ -61,7 +61,7 @@ public:
     const NOTIFYICONDATAW& TrayData() const { return trayData; }
 
     // A download offered by a signed feed: its rules decide too. Set before the window is created.
-    void SetEnclosureRules(std::shared_ptr<const EnclosureRules> rules) { job.rules = std::move(rules); }
+    void SetDownloadRules(std::shared_ptr<const DownloadRules> rules) { job.rules = std::move(rules); }
     // A settle earlier in this run (before a check) walked back an installation that had closed
     // the old program: it is started again should this window install nothing.
     void SetOldProgramClosed(bool closed) { oldProgramClosed = closed; }

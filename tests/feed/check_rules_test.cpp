@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "updater/check_rules.h"
+#include "updater/check/check_rules.h"
 #include "updater/command_line.h"
 
 TEST(CheckCommandLine, FormsAndOptions) {

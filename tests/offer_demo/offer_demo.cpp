@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "ui/core/window_host.h"
-#include "updater/offer_window.h"
+#include "updater/check/offer_window.h"
 
 namespace {
 

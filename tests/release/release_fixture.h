@@ -7,7 +7,7 @@
 
 #include "tests/feedlogic/test_keys.h"
 #include "tests/support/zip_builder.h"
-#include "updater/delivery/integrity.h"
+#include "updater/files/sha256.h"
 
 struct ReleaseFile {
     std::string path;

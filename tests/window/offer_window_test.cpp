@@ -12,7 +12,7 @@
 #include "ui/controls/container.h"
 #include "ui/controls/scroll_bar.h"
 #include "ui/util/dpi_scale.h"
-#include "updater/offer_dialog.h"
+#include "updater/check/offer_dialog.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ui/util/unique_handle.h"
 #include "updater/delivery/retry_policy.h"
 #include "updater/paths.h"
-#include "ui/util/unique_handle.h"
 
 namespace {
 
@@ -77,17 +77,6 @@ std::string Trimmed(const char* text, size_t size) {
     while (size > 0 && blank(text[0])) ++text, --size;
     while (size > 0 && blank(text[size - 1])) --size;
     return std::string(text, size);
-}
-
-bool IsWindowsImageFile(const std::wstring& path) {
-    // A running program is open without write sharing; reading it still works with full sharing.
-    UniqueHandle file(CreateFileW(LongPathForm(path).c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    char head[2] = {};
-    DWORD got = 0;
-    return file && ReadFile(file.Get(), head, sizeof head, &got, nullptr) && got == 2 && head[0] == 'M' &&
-           head[1] == 'Z';
 }
 
 size_t ReadResponseHeaderLine(char* line, size_t size, size_t count, void* userdata) {

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <string>
 
+#include "updater/files/windows_image.h"
+
 // An Apache error page sent with a success status; its start marks a body that must not be stored.
 // Looks at `data` up to its first zero byte.
 bool ContainsErrorPageMarker(const char* data, size_t size);
@@ -59,6 +61,3 @@ bool IsIdentityCoding(const std::string& coding);
 
 // `size` bytes at `text` without leading and trailing blanks and line ends.
 std::string Trimmed(const char* text, size_t size);
-
-// True when the file at `path` starts with "MZ"; false when it does not or cannot be read.
-bool IsWindowsImageFile(const std::wstring& path);

@@ -11,10 +11,10 @@
 
 #include "updater/delivery/delivery_checks.h"
 #include "updater/delivery/download_file.h"
-#include "updater/paths.h"
-#include "updater/trust/publisher_pin.h"
 #include "updater/delivery/retry_policy.h"
+#include "updater/paths.h"
 #include "updater/test_hooks.h"
+#include "updater/trust/publisher_pin.h"
 #include "updater/update_log.h"
 
 namespace {
@@ -181,7 +181,7 @@ struct WorkerJob {
     std::wstring targetPath;
     UniqueHandle file;
     std::shared_ptr<std::atomic<bool>> cancelled;
-    std::shared_ptr<const EnclosureRules> rules;
+    std::shared_ptr<const DownloadRules> rules;
 };
 
 // A feed's enclosure goes out only over https; the rules then also bound the transfer.
@@ -191,7 +191,7 @@ bool MayTransfer(const WorkerJob& job, TransferLimits& limits) {
         LogLine("download: REFUSED, the enclosure URL is not https, nothing requested");
         return false;
     }
-    limits.maxBodyBytes = EnclosureByteLimit(*job.rules);
+    limits.maxBodyBytes = job.rules->ByteLimit();
     return true;
 }
 
@@ -206,9 +206,9 @@ bool DownloadPasses(const WorkerJob& job, const TransferResult& result) {
         return false;
     }
     const std::wstring path = TempDownloadPath(job.targetPath);
-    if (job.rules && !EnclosureAllows(job.file.Get(), path, result.body.Size(), *job.rules)) return false;
+    if (job.rules && !job.rules->Allows(job.file.Get(), path, result.body.Size())) return false;
     // Only a release carried by an installed Ed25519 key may move the publisher pin.
-    const bool subjectMayChange = job.rules && !job.rules->LostKey();
+    const bool subjectMayChange = job.rules && job.rules->SubjectMayChange();
     return PublisherAllows(job.file.Get(), path, job.targetPath, subjectMayChange);
 }
 

@@ -11,11 +11,11 @@
 #include <memory>
 #include <string>
 
+#include "ui/util/unique_handle.h"
 #include "updater/delivery/body_checks.h"
-#include "updater/delivery/enclosure_rules.h"
+#include "updater/delivery/download_rules.h"
 #include "updater/delivery/retry_policy.h"
 #include "updater/delivery/url_text.h"
-#include "ui/util/unique_handle.h"
 
 constexpr UINT WM_DOWNLOAD_FINISHED = 2038;
 constexpr UINT WM_DOWNLOAD_PROGRESS = 2039;
@@ -33,7 +33,7 @@ struct DownloadJob {
     std::shared_ptr<std::atomic<bool>> cancelled;
     // Set before StartDownload when a signed feed offered the file: its rules then decide too.
     // Null in the two-argument mode.
-    std::shared_ptr<const EnclosureRules> rules;
+    std::shared_ptr<const DownloadRules> rules;
 };
 
 // Prepares `job` for `targetPath` (temporary path, removal of a stale file, creation of the

@@ -53,11 +53,6 @@ UniqueHandle CreateDownloadFile(const std::wstring& path) {
                                     FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-bool DeleteWhenClosed(HANDLE file) {
-    FILE_DISPOSITION_INFO disposition = {TRUE};
-    return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
-}
-
 bool DiscardDownload(HANDLE file, const std::wstring& path) {
     LARGE_INTEGER start = {};
     const bool emptied = SetFilePointerEx(file, start, nullptr, FILE_BEGIN) && SetEndOfFile(file);
@@ -82,17 +77,6 @@ UniqueHandle DuplicateFileHandle(HANDLE file) {
         return UniqueHandle();
     }
     return UniqueHandle(copy);
-}
-
-bool WriteAll(HANDLE file, const char* data, size_t size) {
-    while (size > 0) {
-        const DWORD piece = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
-        DWORD written = 0;
-        if (!WriteFile(file, data, piece, &written, nullptr) || written == 0) return false;
-        data += written;
-        size -= written;
-    }
-    return true;
 }
 
 FileWriter::FileWriter(HANDLE file) : file_(file), buffer_(new (std::nothrow) char[kWriteBufferBytes]) {}

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "ui/util/unique_handle.h"
+#include "updater/files/file_write.h"
 
 // Removes a file an earlier run left at `path`, clearing its read-only attribute first (one
 // read-only leftover would otherwise fail every later update). Folders are left alone.
@@ -20,10 +21,6 @@ void RemoveStaleFile(const std::wstring& path);
 // allow deletion too (as virus scanners do).
 UniqueHandle CreateDownloadFile(const std::wstring& path);
 
-// Marks the open file for deletion once its last handle is closed. Deleting through the handle
-// removes this very file, whatever may meanwhile be at its path. False when it cannot be marked.
-bool DeleteWhenClosed(HANDLE file);
-
 // Gets rid of the download open as `file` at `path` that failed: its bytes at once, its name at
 // once (moved aside under a name of this process, so that an update asked for right now can
 // create its download there while another handle of this run still holds the file), the file
@@ -32,9 +29,6 @@ bool DiscardDownload(HANDLE file, const std::wstring& path);
 
 // A second handle to the same open file, for a thread that outlives the first one's owner.
 UniqueHandle DuplicateFileHandle(HANDLE file);
-
-// Writes all `size` bytes at the file position. False on any short or failed write.
-bool WriteAll(HANDLE file, const char* data, size_t size);
 
 // Writes through a buffer of several receive chunks: every write to the file system is a costly
 // call (a server round trip under Wine).

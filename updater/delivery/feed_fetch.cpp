@@ -7,7 +7,6 @@
 
 #include "updater/delivery/body_checks.h"
 #include "updater/delivery/delivery_checks.h"
-#include "updater/delivery/enclosure_rules.h"
 #include "updater/delivery/retry_policy.h"
 #include "updater/delivery/url_text.h"
 #include "updater/update_log.h"

@@ -1,6 +1,5 @@
 #include "updater/delivery/integrity.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -26,11 +25,4 @@ HashFragment ParseHashFragment(const std::string& url, Sha256Digest& digest) {
         return HashFragment::Malformed;
     }
     return HashFragment::Sha256;
-}
-
-bool Sha256::Finish(Sha256Digest& digest) {
-    const std::string value = hash_.Finish();
-    if (value.size() != digest.size()) return false;
-    std::copy(value.begin(), value.end(), digest.begin());
-    return true;
 }

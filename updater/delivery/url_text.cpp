@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <cwctype>
 
 namespace {
 
@@ -57,13 +58,11 @@ std::wstring UrlForLog(const std::wstring& url) {
     return url.substr(0, authority) + L"***" + url.substr(at);
 }
 
-bool ShellWouldExpand(std::wstring_view text) {
-    const std::wstring original(text);
-    const DWORD needed = ExpandEnvironmentStringsW(original.c_str(), nullptr, 0);
-    if (needed == 0) return true;  // not known not to change: not a link
-    std::wstring expanded(needed, L'\0');
-    const DWORD written = ExpandEnvironmentStringsW(original.c_str(), &expanded[0], needed);
-    if (written == 0 || written > needed) return true;
-    expanded.resize(written - 1);
-    return expanded != original;
+bool IsHttpsUrl(const std::wstring& url) {
+    static const wchar_t kScheme[] = L"https://";
+    if (url.size() < 8) return false;
+    for (size_t i = 0; i < 8; ++i) {
+        if (std::towlower(url[i]) != kScheme[i]) return false;
+    }
+    return true;
 }

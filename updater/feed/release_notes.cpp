@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "updater/delivery/url_text.h"
 #include "updater/feed/html_entities.h"
+#include "updater/feed/shell_text.h"
 #include "updater/update_log.h"
 
 // The notes come from the vendor's feed, so they are treated as hostile text: nothing in them

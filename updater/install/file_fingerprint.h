@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "updater/delivery/integrity.h"
+#include "updater/files/sha256.h"
 
 struct FileFingerprint {
     uint64_t size = 0;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "updater/delivery/download_file.h"
+#include "updater/files/file_write.h"
 #include "updater/paths.h"
 #include "updater/test_hooks.h"
 #include "updater/update_log.h"

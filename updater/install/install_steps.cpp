@@ -6,8 +6,8 @@
 #include <memory>
 #include <new>
 
-#include "updater/delivery/body_checks.h"
-#include "updater/delivery/download_file.h"
+#include "updater/files/file_write.h"
+#include "updater/files/windows_image.h"
 #include "updater/install/close_programs.h"
 #include "updater/install/process_holders.h"
 #include "updater/install/program_start.h"

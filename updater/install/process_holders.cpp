@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "updater/delivery/body_checks.h"
+#include "updater/files/windows_image.h"
 #include "updater/install/file_fingerprint.h"
 #include "updater/install/window_record.h"
 #include "updater/paths.h"

@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-#include "updater/delivery/body_checks.h"
+#include "updater/files/windows_image.h"
 #include "updater/install/process_holders.h"
 #include "updater/test_hooks.h"
 #include "updater/update_log.h"

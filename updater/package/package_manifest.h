@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "updater/delivery/integrity.h"
+#include "updater/files/sha256.h"
 #include "updater/trust/ed25519.h"
 
 constexpr wchar_t kPackageNamespace[] = L"urn:updater:package:1";

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "updater/delivery/enclosure_rules.h"
+#include "updater/feed/release_program.h"
 #include "updater/paths.h"
 #include "updater/trust/program_facts.h"
 #include "updater/trust/publisher_pin.h"
@@ -26,12 +26,8 @@ bool MainProgramPasses(const PackageManifest& manifest, const std::wstring& stag
     }
     if (manifest.product != installed.productName) return Refuse(refusal, manifest.main, "another product");
     if (MachineOfName(manifest.machine) != installed.machine) return Refuse(refusal, manifest.main, "for another machine");
-    EnclosureRules rules;
-    rules.machine = installed.machine;
-    rules.productName = installed.productName;
-    rules.installedVersion = installed.fileVersion;
-    rules.itemVersion = manifest.version;
-    const char* problem = ReadProgramFacts(stagedMain, staged) ? ReleaseProgramProblem(staged, rules)
+    const ExpectedRelease expected{installed.machine, installed.productName, manifest.version, installed.fileVersion};
+    const char* problem = ReadProgramFacts(stagedMain, staged) ? ReleaseProgramProblem(staged, expected)
                                                                : "not a Windows program";
     if (problem != nullptr) return Refuse(refusal, manifest.main, problem);
     // The manifest was verified with an installed Ed25519 key: the vendor's key carries this

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "updater/delivery/integrity.h"
+#include "updater/files/sha256.h"
 
 constexpr wchar_t kCurrentName[] = L"current";
 constexpr wchar_t kReleasePrefix[] = L"app-";

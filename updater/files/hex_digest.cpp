@@ -1,4 +1,4 @@
-#include "updater/delivery/integrity.h"
+#include "updater/files/sha256.h"
 
 // Apart from the hashing itself, so that a program that only reads and writes digests (the
 // launcher reads `current`) does not load the platform's crypto library.

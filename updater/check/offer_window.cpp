@@ -1,8 +1,8 @@
 // ShowOfferWindow: the new-version window as a modal question.
 
-#include "updater/offer_window.h"
+#include "updater/check/offer_window.h"
 
-#include "updater/offer_dialog.h"
+#include "updater/check/offer_dialog.h"
 #include "updater/update_log.h"
 
 OfferChoice ShowOfferWindow(const OfferDetails& details) {

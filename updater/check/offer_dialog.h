@@ -11,8 +11,8 @@
 
 #include "ui/core/window_impl_base.h"
 #include "ui/util/unique_handle.h"
-#include "updater/offer_text.h"
-#include "updater/offer_window.h"
+#include "updater/check/offer_text.h"
+#include "updater/check/offer_window.h"
 
 // Lives on its caller's stack for the whole modal loop; the native window goes first.
 class COfferWnd final : public WindowImplBase {

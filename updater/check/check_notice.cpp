@@ -1,4 +1,4 @@
-#include "updater/check_notice.h"
+#include "updater/check/check_notice.h"
 
 #include <shellapi.h>
 

@@ -1,11 +1,11 @@
 // The new-version window's texts and link rule.
 
-#include "updater/offer_text.h"
+#include "updater/check/offer_text.h"
 
 #include <cwchar>
 #include <cwctype>
 
-#include "updater/delivery/url_text.h"
+#include "updater/feed/shell_text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "updater/check_program.h"
+#include "updater/check/check_program.h"
 
 #include "ui/util/unique_handle.h"
 #include "updater/paths.h"

@@ -1,11 +1,11 @@
-#include "updater/delivery/enclosure_rules.h"
+#include "updater/check/enclosure_rules.h"
 
 #include <algorithm>
 #include <cwctype>
 
 #include "updater/delivery/file_snapshot.h"
+#include "updater/feed/release_program.h"
 #include "updater/feed/signed_feed.h"
-#include "updater/feed/version_compare.h"
 #include "updater/trust/program_facts.h"
 #include "updater/update_log.h"
 
@@ -20,25 +20,11 @@ bool LengthHolds(std::uint64_t received, const EnclosureRules& rules) {
     return true;
 }
 
-}  // namespace
-
-const char* ReleaseProgramProblem(const ProgramFacts& facts, const EnclosureRules& rules) {
-    if (!facts.isWindowsProgram) return "not a Windows program";
-    if (facts.isDll) return "a DLL";
-    if (facts.machine != rules.machine) return "for another machine";
-    if (!facts.hasVersionResource) return "without a version resource";
-    if (facts.productName != rules.productName) return "another product";
-    if (CompareVersions(facts.fileVersion, rules.itemVersion) != 0) return "not the offered version";
-    if (CompareVersions(facts.fileVersion, rules.installedVersion) <= 0) return "not newer than the installed version";
-    return nullptr;
-}
-
-namespace {
-
 // The program that arrived is the one offered.
 bool FactsHold(const std::wstring& path, const EnclosureRules& rules) {
     ProgramFacts facts;
-    const char* problem = ReadProgramFacts(path, facts) ? ReleaseProgramProblem(facts, rules) : "not a Windows program";
+    const ExpectedRelease expected{rules.machine, rules.productName, rules.itemVersion, rules.installedVersion};
+    const char* problem = ReadProgramFacts(path, facts) ? ReleaseProgramProblem(facts, expected) : "not a Windows program";
     if (problem == nullptr) return true;
     LogLine("enclosure: REFUSED, the download is %s (version \"%s\", product \"%s\")", problem,
             Utf8(facts.fileVersion).c_str(), Utf8(facts.productName).c_str());
@@ -86,17 +72,12 @@ bool SignatureHolds(HANDLE file, const std::wstring& path, const EnclosureRules&
 
 }  // namespace
 
-std::uint64_t EnclosureByteLimit(const EnclosureRules& rules) {
-    return rules.length != 0 ? rules.length : kMaxUnannouncedEnclosureBytes;
+std::uint64_t EnclosureRules::ByteLimit() const {
+    return length != 0 ? length : kMaxUnannouncedEnclosureBytes;
 }
 
-bool IsHttpsUrl(const std::wstring& url) {
-    static const wchar_t kScheme[] = L"https://";
-    if (url.size() < 8) return false;
-    for (size_t i = 0; i < 8; ++i) {
-        if (std::towlower(url[i]) != kScheme[i]) return false;
-    }
-    return true;
+bool EnclosureRules::Allows(HANDLE file, const std::wstring& path, std::uint64_t received) const {
+    return EnclosureAllows(file, path, received, *this);
 }
 
 bool EnclosureAllows(HANDLE file, const std::wstring& path, std::uint64_t received, const EnclosureRules& rules) {

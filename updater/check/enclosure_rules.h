@@ -14,13 +14,13 @@
 #include <string>
 #include <vector>
 
+#include "updater/delivery/download_rules.h"
 #include "updater/trust/ed25519.h"
-#include "updater/trust/program_facts.h"
 
 // Without an announced length a download may still not fill the disk.
 constexpr std::uint64_t kMaxUnannouncedEnclosureBytes = 256ull * 1024 * 1024;
 
-struct EnclosureRules {
+struct EnclosureRules : DownloadRules {
     std::uint64_t length = 0;                  // sparkle's length attribute; 0: not given
     std::vector<std::uint8_t> edSignature;     // decoded sparkle:edSignature
     std::vector<Ed25519Key> installedKeys;     // the keys in the installed program's resource
@@ -33,19 +33,13 @@ struct EnclosureRules {
     std::string unverifiedFeed;
 
     bool LostKey() const { return !unverifiedFeed.empty(); }
+
+    // The announced length, else the fixed bound.
+    std::uint64_t ByteLimit() const override;
+    bool Allows(HANDLE file, const std::wstring& path, std::uint64_t received) const override;
+    // Only a release carried by an installed Ed25519 key may move the publisher pin.
+    bool SubjectMayChange() const override { return !LostKey(); }
 };
-
-// Why a release's program is not the one offered: not a Windows program, a DLL, for another
-// machine than the installed program's, without a version resource, of another product, not
-// exactly the offered version or not above the installed one. Null when it is.
-const char* ReleaseProgramProblem(const ProgramFacts& facts, const EnclosureRules& rules);
-
-// The most bytes a transfer may store: the announced length, else the fixed bound. The transfer
-// gives up at the first byte beyond it.
-std::uint64_t EnclosureByteLimit(const EnclosureRules& rules);
-
-// An enclosure is fetched only over https (case-insensitive scheme).
-bool IsHttpsUrl(const std::wstring& url);
 
 // The rules on the finished download (open as `file`, at `path`, `received` bytes). True when
 // every one holds; each refusal is one log line. The version and key resources are read from a

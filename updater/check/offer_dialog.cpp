@@ -1,7 +1,7 @@
 // COfferWnd: the new-version window's life: skin built and filled in, links followed, the
 // answer kept.
 
-#include "updater/offer_dialog.h"
+#include "updater/check/offer_dialog.h"
 
 #include <shellapi.h>
 

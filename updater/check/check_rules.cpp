@@ -1,4 +1,4 @@
-#include "updater/check_rules.h"
+#include "updater/check/check_rules.h"
 
 bool CheckIsDue(const FeedState& state, std::int64_t now, bool checkNow) {
     if (checkNow || !state.hasLastCheck) return true;

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "updater/offer_window.h"
+#include "updater/check/offer_window.h"
 
 // Only an https URL that the mark-up carries intact and a browser reads one way opens: a
 // scheme of "https://", a host, nothing blank, no control character and none of <>{}"\ (they

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "updater/check_program.h"
+#include "updater/check/check_program.h"
 #include "updater/feed/appcast.h"
 #include "updater/feed/feed_state.h"
 

@@ -1,8 +1,8 @@
-#include "updater/check_feed.h"
+#include "updater/check/check_feed.h"
 
 #include <string_view>
 
-#include "updater/check_rules.h"
+#include "updater/check/check_rules.h"
 #include "updater/delivery/feed_fetch.h"
 #include "updater/feed/signed_feed.h"
 #include "updater/update_log.h"

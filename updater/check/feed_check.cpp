@@ -1,15 +1,15 @@
-#include "updater/feed_check.h"
+#include "updater/check/feed_check.h"
 
 
-#include "updater/check_feed.h"
-#include "updater/check_notice.h"
-#include "updater/check_program.h"
-#include "updater/check_rules.h"
+#include "updater/check/check_feed.h"
+#include "updater/check/check_notice.h"
+#include "updater/check/check_program.h"
+#include "updater/check/check_rules.h"
+#include "updater/check/offer_window.h"
 #include "updater/delivery/url_text.h"
 #include "updater/feed/offer.h"
 #include "updater/feed/release_notes.h"
 #include "updater/install/single_instance.h"
-#include "updater/offer_window.h"
 #include "updater/update_log.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "updater/check/enclosure_rules.h"
 #include "updater/command_line.h"
-#include "updater/delivery/enclosure_rules.h"
 
 enum CheckExitCode {
     kCheckNothingNewer = 0,  // also: within the interval, or another updater runs

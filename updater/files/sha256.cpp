@@ -1,0 +1,10 @@
+#include "updater/files/sha256.h"
+
+#include <algorithm>
+
+bool Sha256::Finish(Sha256Digest& digest) {
+    const std::string value = hash_.Finish();
+    if (value.size() != digest.size()) return false;
+    std::copy(value.begin(), value.end(), digest.begin());
+    return true;
+}
