@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "tests/support/process.h"
-#include "updater/first_paint.h"
 #include "bench/bench_clock.h"
 
 namespace {
@@ -41,20 +40,7 @@ void EndChildrenOf(DWORD parent) {
 }
 
 double ProcessToFirstPaint(const std::wstring& exe, int serial) {
-    wchar_t name[96];
-    swprintf(name, 96, L"Local\\bench-launcher-paint-%lu-%d", GetCurrentProcessId(), serial);
-    UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, name));
-    SetEnvironmentVariableW(kFirstPaintEventVariable, name);
-    LARGE_INTEGER start;
-    QueryPerformanceCounter(&start);
-    ChildProcess child;
-    double elapsed = -1;
-    if (child.Start(exe, L"") && WaitForSingleObject(event.Get(), 30000) == WAIT_OBJECT_0) {
-        elapsed = MillisecondsSince(start);
-    }
-    EndChildrenOf(child.Id());
-    child.Terminate();
-    SetEnvironmentVariableW(kFirstPaintEventVariable, nullptr);
+    const double elapsed = TimeToFirstPaint(exe, L"", serial, EndChildrenOf);
     Sleep(kSettleMs);  // Wine takes a moment to take a window off the display
     return elapsed;
 }
