@@ -53,6 +53,10 @@ TEST(PackageExtract, RefusesWhatTheManifestDoesNotVouchFor) {
     missing.pop_back();
     std::vector<ZipTestEntry> notFirst = {{"App.exe", files[0].content}, {".upd-manifest", manifest}};
     std::vector<ZipTestEntry> sneaky = {{".upd-manifest", manifest}, {"../App.exe", files[0].content}};
+    std::vector<ZipTestEntry> badCrc = {{".upd-manifest", manifest}, {"App.exe", files[0].content}};
+    badCrc[1].corruptChecksum = true;
+    std::vector<ZipTestEntry> caseTwin = {{".upd-manifest", manifest}, {"App.exe", files[0].content},
+                                          {"APP.EXE", files[0].content}};
     const struct {
         const char* name;
         std::vector<uint8_t> zip;
@@ -67,6 +71,8 @@ TEST(PackageExtract, RefusesWhatTheManifestDoesNotVouchFor) {
         {"a listed file missing", PackageZip(manifest, missing), L"lib/data/empty.bin", "a listed file is missing"},
         {"manifest not first", BuildZip(notFirst), L".upd-manifest", "the manifest is not the first entry"},
         {"an unsafe entry", BuildZip(sneaky), L"../App.exe", "a step up or in place (.. or .)"},
+        {"a damaged entry", BuildZip(badCrc), L"App.exe", "a damaged entry (checksum)"},
+        {"the same path in another case", BuildZip(caseTwin), L"APP.EXE", "a path the archive holds twice"},
         {"signed by another key", PackageZip(Signed(2, ManifestXml(files)), files), L".upd-manifest",
          "no installed key verifies the signature"},
     };
