@@ -114,6 +114,8 @@ TEST(ReleaseFiles, StagesUnchangedFilesAsLinksAndSwitchesByOneRename) {
     }());
     WriteWholeFile(live + L"\\updater.exe", "changed by someone");  // no longer what both list
 
+    EXPECT_TRUE(RoomFor(scratch.Path(), 1));
+    EXPECT_FALSE(RoomFor(scratch.Path(), 1ull << 62));  // no volume is that large
     const std::wstring staged = scratch.Path() + L"app-2.1";
     CreateDirectoryW(staged.c_str(), nullptr);
     const std::vector<std::wstring> unchanged = UnchangedFiles(liveManifest, nextManifest);

@@ -20,9 +20,13 @@ const std::vector<ReleaseFile> kLive = {{"App.exe", "old main"}, {"updater.exe",
 const std::vector<ReleaseFile> kNext = {{"App.exe", "new main"}, {"updater.exe", "updater"}, {"LIB/A.DLL", "a"},
                                         {"lib/b.dll", "b2"}, {"plugins/user.dll", "shipped now"}};
 
-TEST(ReleasePlan, SharesOnlyWhatIsUnchangedByContent) {
-    EXPECT_EQ((std::vector<std::wstring>{L"updater.exe", L"LIB/A.DLL"}),
-              UnchangedFiles(Manifest(kLive, "1.0"), Manifest(kNext, "2.0")));
+TEST(ReleasePlan, SharesOnlyWhatIsUnchangedByContentAndNeedsRoomForTheRest) {
+    const PackageManifest next = Manifest(kNext, "2.0");
+    const std::vector<std::wstring> same = UnchangedFiles(Manifest(kLive, "1.0"), next);
+    EXPECT_EQ((std::vector<std::wstring>{L"updater.exe", L"LIB/A.DLL"}), same);
+    // "new main" 8, "b2" 2, "shipped now" 11, and a 100-byte manifest; a differently cased link counts.
+    EXPECT_EQ(121u, BytesToStage(next, {L"UPDATER.EXE", L"lib/a.dll"}, 100));
+    EXPECT_EQ(129u, BytesToStage(next, {}, 100));
 }
 
 TEST(ReleasePlan, CarriesTheUsersFilesAndTheReleaseWinsAClash) {

@@ -78,6 +78,13 @@ bool FileHoldsContent(const std::wstring& path, uint64_t size, const Sha256Diges
     return hash.Finish(digest) && digest == sha256;
 }
 
+bool RoomFor(const std::wstring& folder, uint64_t bytes) {
+    constexpr uint64_t kMarginBytes = 64ull * 1024 * 1024;
+    ULARGE_INTEGER available;
+    return GetDiskFreeSpaceExW(LongPathForm(folder).c_str(), &available, nullptr, nullptr) &&
+           available.QuadPart >= bytes + kMarginBytes;
+}
+
 bool ReadCurrent(const std::wstring& root, ReleasePointer& pointer) {
     UniqueHandle file(CreateFileW(ReleasePath(root, kCurrentName).c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,

@@ -18,6 +18,10 @@ std::vector<std::wstring> FilesBelow(const std::wstring& folder);
 // True when the file at `path` holds exactly `size` bytes with this SHA-256.
 bool FileHoldsContent(const std::wstring& path, uint64_t size, const Sha256Digest& sha256);
 
+// True when the volume of `folder` has room for `bytes` and a margin (the program and the
+// system go on writing while the release is staged), as far as this user may use it.
+bool RoomFor(const std::wstring& folder, uint64_t bytes);
+
 // Reads "<root>\current" (full sharing, closed at once). False when it is missing or malformed.
 bool ReadCurrent(const std::wstring& root, ReleasePointer& pointer);
 // Writes "<root>\current.new", flushes it and renames it over "<root>\current": the switch.

@@ -13,6 +13,16 @@ std::vector<std::wstring> UnchangedFiles(const PackageManifest& live, const Pack
     return same;
 }
 
+uint64_t BytesToStage(const PackageManifest& next, const std::vector<std::wstring>& linked, size_t manifestBytes) {
+    std::set<std::wstring> shared;
+    for (const std::wstring& path : linked) shared.insert(PathKey(path));
+    uint64_t total = manifestBytes;
+    for (const PackageFile& file : next.files) {
+        if (shared.count(PathKey(file.path)) == 0) total += file.size;
+    }
+    return total;
+}
+
 std::vector<CarriedFile> PlanCarryOver(const PackageManifest& live, const PackageManifest& next,
                                        const std::vector<std::wstring>& found) {
     std::set<std::wstring> shipped;

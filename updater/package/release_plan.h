@@ -4,6 +4,7 @@
 // live one, which of the user's files go along, and what the clean-up of the old folder may
 // delete. Paths are relative, with "/"; case is ignored as the file system ignores it.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,10 @@
 // The new release's files whose path, size and SHA-256 the live release lists too: they can
 // be staged as hard links to the live files (once the live file is seen to hold that content).
 std::vector<std::wstring> UnchangedFiles(const PackageManifest& live, const PackageManifest& next);
+
+// The bytes a new release takes on disk when the `linked` files share the live release's
+// (hard links take no room of their own); the manifest itself is counted too.
+uint64_t BytesToStage(const PackageManifest& next, const std::vector<std::wstring>& linked, size_t manifestBytes);
 
 struct CarriedFile {
     std::wstring from;  // in the live folder
