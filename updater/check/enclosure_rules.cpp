@@ -5,8 +5,8 @@
 
 #include "updater/delivery/file_snapshot.h"
 #include "updater/feed/feed_state.h"
+#include "updater/feed/release_program.h"
 #include "updater/feed/signed_feed.h"
-#include "updater/feed/version_compare.h"
 #include "updater/trust/program_facts.h"
 #include "updater/update_log.h"
 
@@ -21,26 +21,11 @@ bool LengthHolds(std::uint64_t received, const EnclosureRules& rules) {
     return true;
 }
 
-// The program that arrived is the one offered: a Windows program (not a DLL) for the installed
-// program's machine, of the same product, at exactly the item's version and above the installed one.
+// The program that arrived is the one offered.
 bool FactsHold(const std::wstring& path, const EnclosureRules& rules) {
     ProgramFacts facts;
-    const char* problem = nullptr;
-    if (!ReadProgramFacts(path, facts) || !facts.isWindowsProgram) {
-        problem = "not a Windows program";
-    } else if (facts.isDll) {
-        problem = "a DLL";
-    } else if (facts.machine != rules.machine) {
-        problem = "for another machine";
-    } else if (!facts.hasVersionResource) {
-        problem = "without a version resource";
-    } else if (facts.productName != rules.productName) {
-        problem = "another product";
-    } else if (CompareVersions(facts.fileVersion, rules.itemVersion) != 0) {
-        problem = "not the offered version";
-    } else if (CompareVersions(facts.fileVersion, rules.installedVersion) <= 0) {
-        problem = "not newer than the installed version";
-    }
+    const ExpectedRelease expected{rules.machine, rules.productName, rules.itemVersion, rules.installedVersion};
+    const char* problem = ReadProgramFacts(path, facts) ? ReleaseProgramProblem(facts, expected) : "not a Windows program";
     if (problem == nullptr) return true;
     LogLine("enclosure: REFUSED, the download is %s (version \"%s\", product \"%s\")", problem,
             Utf8(facts.fileVersion).c_str(), Utf8(facts.productName).c_str());

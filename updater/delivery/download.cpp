@@ -198,7 +198,11 @@ bool MayTransfer(const WorkerJob& job, TransferLimits& limits) {
 // The checks on the stored file, in order of cost; the feed's rules come before the publisher,
 // whose verdict depends on which root carries the release.
 DownloadOutcome DownloadVerdict(const WorkerJob& job, const TransferResult& result) {
-    if (!result.complete || !BodyFitsTarget(result.body, IsWindowsImageFile(job.targetPath))) {
+    if (!result.complete) return DownloadOutcome::Failed;
+    if (!BodyFitsTarget(result.body, IsWindowsImageFile(job.targetPath))) {
+        // A whole-folder package never replaces one program file: that would leave the
+        // program's path holding a zip.
+        if (result.body.IsZip()) LogLine("download: REFUSED, a zip archive cannot replace the program file");
         return DownloadOutcome::Failed;
     }
     const std::wstring path = TempDownloadPath(job.targetPath);
