@@ -316,3 +316,58 @@ TEST_F(FeedCheckTest, ChecksThatEndEarly) {
     RunUpdater(L"--check --now " + tls->WideUrl("good", "/busy.xml") + L" " + Quoted(target), nullptr);
     EXPECT_EQ(server->RequestCount("/busy.xml"), 2);
 }
+
+// A check the user asked for shows "正在检查更新…" (in the language asked for) while the server
+// holds the feed back, and the user's Cancel or close ends it as "later" does; the start-up check
+// shows no window and ends with the feed's answer.
+TEST_F(FeedCheckTest, CheckTheUserAskedForShowsThatItWorksUntilCancelled) {
+    HttpResponse held = HttpResponse::Ok("<rss/>");
+    held.holdBody = true;
+    server->Route("/held.xml", held);
+    const std::wstring target = scratch.Path() + L"waiting.exe";
+    ASSERT_TRUE(WriteWholeFile(target, programs["v1"]));
+    const struct {
+        const wchar_t* options;
+        const char* shown;  // null: no window
+        bool clickCancel;   // else the window is closed
+        long exitCode;
+        const char* logged;
+    } cases[] = {
+        {L"--check --now", "window \"正在检查更新…\" shown", true, 2, "the user cancelled the check"},
+        {L"--lang en --check --now", "window \"Checking for updates…\" shown", false, 2, "the user cancelled the check"},
+        // Last: releasing the held feed lets every later request through.
+        {L"--check", nullptr, false, 3, "feed: REFUSED, unsigned"},
+    };
+    for (const auto& c : cases) {
+        Apply({});
+        const size_t before = ReadWholeFile(logPath).size();
+        const int requests = server->RequestCount("/held.xml");
+        ChildProcess run;
+        ASSERT_TRUE(run.Start(updater, std::wstring(c.options) + L" " + tls->WideUrl("good", "/held.xml") + L" " +
+                                           Quoted(target)));
+        ASSERT_TRUE(WaitUntil([&] { return server->RequestCount("/held.xml") > requests; }, 30000)) << c.options;
+        HWND window = nullptr;
+        const bool visible = WaitUntil([&] {
+            window = FindWindowW(L"UICheckingWnd", nullptr);
+            return window != nullptr && IsWindowVisible(window);
+        }, c.shown != nullptr ? 10000 : 0);
+        EXPECT_EQ(visible, c.shown != nullptr) << c.options;
+        if (c.shown == nullptr) {
+            server->ReleaseHeldBodies();
+        } else if (c.clickCancel) {
+            // The cancel button's middle in the skin's 300 x 120 window at 96 DPI.
+            PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(150, 95));
+            PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(150, 95));
+            PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(150, 95));
+        } else {
+            PostMessageW(window, WM_CLOSE, 0, 0);
+        }
+        EXPECT_EQ(run.Wait(kRunTimeoutMs), c.exitCode) << c.options;
+        const std::string log = ReadWholeFile(logPath).substr(before);
+        if (c.shown != nullptr) {
+            EXPECT_NE(log.find(c.shown), std::string::npos) << c.options << "\n" << log;
+        }
+        EXPECT_NE(log.find(c.logged), std::string::npos) << c.options << "\n" << log;
+        EXPECT_EQ(log.find("balloon"), std::string::npos) << c.options << "\n" << log;
+    }
+}

@@ -1,10 +1,10 @@
 #include "updater/check/feed_check.h"
 
-
-#include "updater/check/check_feed.h"
+#include "updater/check/check_findings.h"
 #include "updater/check/check_notice.h"
 #include "updater/check/check_program.h"
 #include "updater/check/check_rules.h"
+#include "updater/check/checking_window.h"
 #include "updater/check/offer_window.h"
 #include "updater/delivery/url_text.h"
 #include "updater/feed/offer.h"
@@ -15,28 +15,10 @@
 
 namespace {
 
-
 CheckResult Finished(int exitCode) {
     CheckResult result;
     result.exitCode = exitCode;
     return result;
-}
-
-OfferContext ContextFor(const CheckRequest& request, const InstalledProgram& program, const FeedState& state,
-                        const FeedCheckPlace& place) {
-    OfferContext context;
-    context.installedVersion = program.facts.fileVersion;
-    context.machine = program.facts.machine;
-    const SystemVersion system = RunningSystemVersion();
-    context.osMajor = system.major;
-    context.osMinor = system.minor;
-    context.osBuild = system.build;
-    context.channel = request.channel;
-    context.rolloutGroup = RolloutGroup(place.keyPath, place.now);
-    context.now = place.now;
-    context.checkNow = request.now;
-    context.skippedVersion = state.skippedVersion;
-    return context;
 }
 
 // What the download must meet. Null (the check fails) when the item cannot be fetched safely:
@@ -104,28 +86,33 @@ CheckResult Offered(const CheckRequest& request, const Offer& offer, const Insta
     return result;
 }
 
-CheckResult CheckAndOffer(const CheckRequest& request, CheckNotice& notice) {
-    InstalledProgram program;
-    if (!ReadInstalledProgram(request.programPath, program)) return Finished(kCheckFailed);
-    FeedCheckPlace place{request.feedUrl, FeedStateKeyPath(program.facts, request.programPath), UnixTimeNow()};
-    const FeedState state = LoadFeedState(place.keyPath, place.now);
-    if (!CheckIsDue(state, place.now, request.now)) {
-        LogLine("check: last check %lld s ago, within the interval; nothing requested",
-                static_cast<long long>(place.now - state.lastCheckTime));
-        return Finished(kCheckNothingNewer);
-    }
-    ReceivedFeed received;
-    if (!ReceiveFeed(place, program, state, received)) return Finished(kCheckFailed);
-    const Offer offer = ChooseOffer(received.feed, ContextFor(request, program, state, place));
-    if (offer.item != nullptr) return Offered(request, offer, program, received, place);
+// The findings' outcome, on the window's thread: an offer asked of the user, or the balloon a
+// check the user asked for shows.
+CheckResult Decide(const CheckRequest& request, CheckFindings& found, CheckNotice& notice) {
+    if (found.finished) return Finished(found.exitCode);
+    if (found.offer.item != nullptr) return Offered(request, found.offer, found.program, found.received, found.place);
     // A feed no installed key vouches for cannot say "nothing newer" either.
-    if (received.root == FeedRoot::LostKey) {
+    if (found.received.root == FeedRoot::LostKey) {
         LogLine("check: FAILED, the unverified feed offers nothing to recover with");
         return Finished(kCheckFailed);
     }
-    LogLine("check: nothing newer than \"%s\"", Utf8(program.facts.fileVersion).c_str());
+    LogLine("check: nothing newer than \"%s\"", Utf8(found.program.facts.fileVersion).c_str());
     if (request.now) notice.ShowBalloon(UiText(TextId::UpToDate));
     return Finished(kCheckNothingNewer);
+}
+
+// A check the user asked for shows that it works until it has its answer, and may be cancelled
+// meanwhile; the start-up check stays silent.
+CheckResult CheckAndOffer(const CheckRequest& request, CheckNotice& notice) {
+    if (!request.now) {
+        CheckFindings findings;
+        GatherCheckFindings(request, findings);
+        return Decide(request, findings, notice);
+    }
+    const std::shared_ptr<CheckFindings> findings = GatherWhileShowingProgress(request);
+    // Nothing was decided: the same as choosing "later" in the offer.
+    if (!findings) return Finished(kCheckDeclined);
+    return Decide(request, *findings, notice);
 }
 
 }  // namespace
