@@ -318,8 +318,8 @@ TEST_F(FeedCheckTest, ChecksThatEndEarly) {
 }
 
 // A check the user asked for shows "正在检查更新…" (in the language asked for) while the server
-// holds the feed back, and the user's Cancel or close ends it as "later" does; the start-up check
-// shows no window and ends with the feed's answer.
+// holds the feed back, a second check brings it to the front, and the user's Cancel or close ends
+// it as "later" does; the start-up check shows no window and ends with the feed's answer.
 TEST_F(FeedCheckTest, CheckTheUserAskedForShowsThatItWorksUntilCancelled) {
     HttpResponse held = HttpResponse::Ok("<rss/>");
     held.holdBody = true;
@@ -352,6 +352,18 @@ TEST_F(FeedCheckTest, CheckTheUserAskedForShowsThatItWorksUntilCancelled) {
             return window != nullptr && IsWindowVisible(window);
         }, c.shown != nullptr ? 10000 : 0);
         EXPECT_EQ(visible, c.shown != nullptr) << c.options;
+        if (visible) {
+            // A second check brings this window to the front and asks for nothing.
+            const HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
+                                               nullptr, nullptr, nullptr);
+            SetForegroundWindow(other);
+            EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == other; }, 5000));
+            EXPECT_EQ(RunUpdater(std::wstring(c.options) + L" " + tls->WideUrl("good", "/held.xml") + L" " +
+                                     Quoted(target), nullptr), 0);
+            EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window; }, 5000)) << c.options;
+            EXPECT_EQ(server->RequestCount("/held.xml"), requests + 1);
+            DestroyWindow(other);
+        }
         if (c.shown == nullptr) {
             server->ReleaseHeldBodies();
         } else if (c.clickCancel) {

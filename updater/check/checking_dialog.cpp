@@ -37,17 +37,18 @@ void CCheckingWnd::OnSkinBuilt() {
                           {L"checking_cancel", TextId::Cancel}});
     // Enter and Space cancel too: the one thing to do here.
     if (CControlUI* cancel = host.FindControlByName(L"checking_cancel")) host.FocusAfterLayout(cancel);
-    const CControlUI* text = host.FindControlByName(L"checking_text");
-    LogLine("check: window \"%s\" shown", text ? Utf8(text->Text().GetData()).c_str() : "");
 }
 
-// The host paints; the first complete picture is what a cold start is measured to.
+// The host paints; the first complete picture is what a cold start is measured to, and what
+// the log tells as shown.
 LRESULT CCheckingWnd::OnPaintMessage(UINT message, WPARAM wParam, LPARAM lParam, bool&) {
     LRESULT result = 0;
     host.ProcessMessage(message, wParam, lParam, result);
     if (!painted) {
         painted = true;
         SignalFirstPaint();
+        const CControlUI* text = host.FindControlByName(L"checking_text");
+        LogLine("check: window \"%s\" shown", text ? Utf8(text->Text().GetData()).c_str() : "");
     }
     return result;
 }

@@ -1,4 +1,4 @@
-// GatherWhileShowingProgress: the worker that gathers and the window that waits for it.
+// CheckProgress: the worker that gathers and the window that waits for it.
 
 #include "updater/check/checking_window.h"
 
@@ -9,7 +9,6 @@
 #include <new>
 
 #include "ui/util/unique_handle.h"
-#include "updater/check/checking_dialog.h"
 #include "updater/ui_texts.h"
 #include "updater/update_log.h"
 
@@ -51,24 +50,28 @@ std::shared_ptr<CheckFindings> GatherHere(const CheckRequest& request) {
 
 }  // namespace
 
-std::shared_ptr<CheckFindings> GatherWhileShowingProgress(const CheckRequest& request) {
-    CCheckingWnd window;
+bool CheckProgress::Create() {
     // The skin removes the caption again; the caption bits only give the window its system menu
     // and its taskbar button (the user waits for it, it may come up behind the program).
     const DWORD style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    if (window.Create(nullptr, UiText(TextId::CheckTip), style, WS_EX_APPWINDOW | WS_EX_WINDOWEDGE) == nullptr) {
-        LogLine("check: the waiting window could not be created; checking without it");
-        return GatherHere(request);
+    if (window_.Create(nullptr, UiText(TextId::CheckTip), style, WS_EX_APPWINDOW | WS_EX_WINDOWEDGE) != nullptr) {
+        return true;
     }
+    LogLine("check: the waiting window could not be created; checking without it");
+    return false;
+}
+
+std::shared_ptr<CheckFindings> CheckProgress::Gather(const CheckRequest& request) {
+    if (Window() == nullptr) return GatherHere(request);
     auto job = std::make_shared<GatherJob>();
     job->request = request;
     job->findings = std::make_shared<CheckFindings>();
-    job->window = window.WindowHandle();
+    job->window = Window();
     const UniqueHandle thread = StartGatherThread(job);
     if (!thread) return GatherHere(request);
-    window.CenterWindow();
-    window.ShowModal();
-    if (!window.Answered() && !job->done) {
+    window_.CenterWindow();
+    window_.ShowModal();
+    if (!window_.Answered() && !job->done) {
         LogLine("check: the user cancelled the check");
         return nullptr;
     }

@@ -103,13 +103,13 @@ CheckResult Decide(const CheckRequest& request, CheckFindings& found, CheckNotic
 
 // A check the user asked for shows that it works until it has its answer, and may be cancelled
 // meanwhile; the start-up check stays silent.
-CheckResult CheckAndOffer(const CheckRequest& request, CheckNotice& notice) {
+CheckResult CheckAndOffer(const CheckRequest& request, CheckNotice& notice, CheckProgress& progress) {
     if (!request.now) {
         CheckFindings findings;
         GatherCheckFindings(request, findings);
         return Decide(request, findings, notice);
     }
-    const std::shared_ptr<CheckFindings> findings = GatherWhileShowingProgress(request);
+    const std::shared_ptr<CheckFindings> findings = progress.Gather(request);
     // Nothing was decided: the same as choosing "later" in the offer.
     if (!findings) return Finished(kCheckDeclined);
     return Decide(request, *findings, notice);
@@ -122,12 +122,16 @@ CheckResult RunFeedCheck(const CheckRequest& request) {
             Utf8(request.programPath).c_str(), request.now ? ", now" : "", request.yes ? ", yes" : "",
             Utf8(request.channel).c_str());
     CheckNotice notice;
+    CheckProgress progress;
+    // A second updater brings forward what this one shows: the waiting window of a check the
+    // user asked for.
+    const HWND shown = request.now && progress.Create() ? progress.Window() : notice.Window();
     CSingleInst guard;
-    if (!guard.TryAcquire(notice.Window())) {
+    if (!guard.TryAcquire(shown)) {
         LogLine("check: another updater runs; brought to the front");
         return Finished(kCheckNothingNewer);
     }
-    const CheckResult result = CheckAndOffer(request, notice);
+    const CheckResult result = CheckAndOffer(request, notice, progress);
     if (result.exitCode == kCheckFailed && request.now) notice.ShowBalloon(UiText(TextId::CheckFailed));
     return result;
 }
