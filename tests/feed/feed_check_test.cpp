@@ -47,6 +47,9 @@ protected:
         programs["v2-x64"] = programs["v2-dll"] = programs["v2"];
         programs["v2-x64"].replace(pe + 4, 2, "\x64\x86", 2);
         programs["v2-dll"][pe + 23] = static_cast<char>(programs["v2-dll"][pe + 23] | 0x20);
+        // What vendors publish where a program was expected: an MSI package and a zip archive.
+        programs["msi"] = std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(4096, 'm');
+        programs["zip"] = std::string("PK\x03\x04", 4) + std::string(4096, 'z');
         OpensslSigner signer;
         for (const auto& program : programs) {
             server->Route("/" + program.first + ".exe", HttpResponse::Ok(program.second));
@@ -148,7 +151,7 @@ void Apply(const StartState& state) {
 // One table from feed to outcome: the exit code, a log line, the program at the target
 // afterwards, and what the feed state holds afterwards.
 TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
-    enum Signing { Vendor, Unsigned, NewKey, Tampered };
+    enum Signing { Vendor, Unsigned, NewKey, Tampered, Crlf };
     struct Case {
         const char* name;
         std::string installed;
@@ -173,6 +176,8 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
         // Failed before any window: exit 3.
         {"unsigned feed", "v1", Unsigned, offered, L"", nullptr, 3, {"feed: REFUSED, unsigned"}},
         {"tampered feed", "v1", Tampered, offered, L"", nullptr, 3, {"no installed key verifies it"}},
+        {"feed converted to CRLF after signing", "v1", Crlf, offered, L"", nullptr, 3,
+         {"feed: REFUSED, malformed signature block"}},
         {"wrong-key feed", "v1", NewKey, offered, L"", nullptr, 3, {"no installed key verifies it"}, "", {},
          L"FirstFeedFailureTime"},
         {"lower serial", "v1", Vendor, offered, L"", nullptr, 3, {"as a replay"}, "", {-1, 8}},
@@ -194,6 +199,36 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
           Item("v2", "2.0.2", rollout), Item("v2", "2.0.3", "", 0, "", "windows-x64")},
          L"", nullptr, 0, {"nothing newer"}, "", group6, L"FeedSerial"},
         {"skipped version", "v1", Vendor, offered, L"", nullptr, 0, {"nothing newer"}, "", skipped, nullptr, L"2.0.0"},
+        {"every newer item passed over says why", "v1", Vendor,
+         {Item("v2", "2.0.0", beta), Item("v2", "2.0.1", "<sparkle:maximumSystemVersion>5.1</sparkle:maximumSystemVersion>"),
+          Item("v2", "2.0.2", rollout), Item("v2", "2.0.3", "", 0, "", "windows-x64")},
+         L"", nullptr, 0,
+         {"passed over \"2.0.0\": channel \"beta\" not followed", "passed over \"2.0.1\": system version",
+          "above the maximum 5.1", "passed over \"2.0.2\": rollout group 6 not yet due, due 20",
+          "passed over \"2.0.3\": machine: for sparkle:os \"windows-x64\"", "nothing newer"},
+         "", group6},
+        // An informational release is never installed, nor a lower one in its place.
+        {"informational with --yes", "v1", Vendor,
+         {Item("v3", "3.0.0", "<sparkle:informationalUpdate/>"), Item("v2", "2.0.0")}, L"--yes", nullptr, 0,
+         {"passed over \"3.0.0\": informational; nothing is installed"}},
+        {"informational for the installed version", "v1", Vendor,
+         {Item("v3", "3.0.0", "<link>http://example.test/3</link><sparkle:informationalUpdate>"
+                              "<sparkle:version>1.0.0</sparkle:version></sparkle:informationalUpdate>")},
+         L"", "now", 0, {"showing informational version \"3.0.0\"", "offer: link not opened (not https)",
+                         "asked for the details of informational version \"3.0.0\"; nothing is installed"}},
+        {"informational below another version", "v1", Vendor,
+         {Item("v2", "2.0.0", "<sparkle:informationalUpdate><sparkle:belowVersion>0.5</sparkle:belowVersion>"
+                              "</sparkle:informationalUpdate>")},
+         L"--yes", nullptr, 1, {"edSignature verified"}, "v2"},
+        // A major release is offered to a person, never installed by --yes.
+        {"minimum automatic-update version with --yes", "v1", Vendor,
+         {Item("v3", "3.0.0", "<sparkle:minimumAutoupdateVersion>2.0</sparkle:minimumAutoupdateVersion>"),
+          Item("v2", "2.0.0")},
+         L"--yes", nullptr, 1, {"passed over \"3.0.0\": minimum automatic-update version 2.0 above the installed 1.0.0"},
+         "v2"},
+        {"minimum automatic-update version asked", "v1", Vendor,
+         {Item("v3", "3.0.0", "<sparkle:minimumAutoupdateVersion>2.0</sparkle:minimumAutoupdateVersion>")}, L"",
+         "later", 2, {"offering version \"3.0.0\""}},
         // Offered, the user declines: exit 2.
         {"later", "v1", Vendor, offered, L"", "later", 2, {"the user chose later"}},
         {"skip", "v1", Vendor, offered, L"", "skip", 2, {"skipped version \"2.0.0\""}, "", {}, nullptr, L"2.0.0"},
@@ -206,6 +241,9 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
         // An update attempted: exit 1, installed only when every rule holds.
         {"offered and installed", "v1", Vendor, offered, L"", "now", 1, {"edSignature verified (ed25519 key)"}, "v2",
          {}, L"FeedSerial"},
+        {"enclosure URL relative to the feed", "v1", Vendor,
+         {{"2.0.0", "./v2.exe", std::to_string(programs["v2"].size()), fileSignatures["v2"], "", ""}}, L"--yes", nullptr,
+         1, {"start: url \"" + tls->Url("good", "/v2.exe") + "\""}, "v2"},
         {"wrong enclosure signature", "v1", Vendor, {Item("v2", "2.0.0", "", 0, "v3")}, L"--yes", nullptr, 1,
          {"no installed key verifies its edSignature"}},
         {"length short of the file", "v1", Vendor, {Item("v2", "2.0.0", "", -1)}, L"--yes", nullptr, 1,
@@ -213,7 +251,13 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
         {"length beyond the file", "v1", Vendor, {Item("v2", "2.0.0", "", 1)}, L"--yes", nullptr, 1,
          {"the feed announced"}},
         {"another version than offered", "v1", Vendor, {Item("v3", "2.0.0")}, L"--yes", nullptr, 1,
-         {"not the offered version"}},
+         {"not the offered version (its FileVersion \"3.0.0\", the item's sparkle:version \"2.0.0\")"}},
+        {"an MSI package for a program", "v1", Vendor, {Item("msi", "2.0.0")}, L"--yes", nullptr, 1,
+         {"enclosure: REFUSED, the item promised a Windows program of version \"2.0.0\", the download is an MSI "
+          "package"}},
+        {"a zip archive for a program", "v1", Vendor, {Item("zip", "2.0.0")}, L"--yes", nullptr, 1,
+         {"enclosure: REFUSED, the item promised a Windows program of version \"2.0.0\", the download is a zip "
+          "archive"}},
         // An item that claims a higher version over the installed build: never backwards.
         {"downgrade", "v1", Vendor, {Item("v1", "2.0.0")}, L"--yes", nullptr, 1, {"not the offered version"}},
         {"other product", "v1", Vendor, {Item("v2_other", "2.0.0")}, L"--yes", nullptr, 1, {"another product"}},
@@ -236,6 +280,9 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
         const Case& c = cases[i];
         std::string feed = c.signing == Unsigned ? texts[i] : WithSignatureBlock(texts[i], signatures[i]);
         if (c.signing == Tampered) feed.replace(feed.find("New <b>things"), 13, "New <b>thingz");
+        for (size_t at = 0; c.signing == Crlf && (at = feed.find('\n', at)) != std::string::npos; at += 2) {
+            feed.insert(at, 1, '\r');
+        }
         const std::string route = "/feed" + std::to_string(i) + ".xml";
         server->Route(route, HttpResponse::Ok(feed));
         const std::wstring target = scratch.Path() + L"feedhost" + std::to_wstring(i) + L".exe";

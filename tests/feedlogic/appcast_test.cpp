@@ -21,10 +21,14 @@ TEST(Appcast, ReadsItemsByNamespaceNotByPrefix) {
         "<description sp:format='plain-text'><![CDATA[line <one>]]> and two</description>"
         "<sp:releaseNotesLink> https://example.test/notes </sp:releaseNotesLink>"
         "<sp:minimumSystemVersion>10.0.17763</sp:minimumSystemVersion><sp:channel>beta</sp:channel>"
+        "<sp:maximumSystemVersion>10.0.99999</sp:maximumSystemVersion><link> https://example.test/2 </link>"
+        "<sp:minimumAutoupdateVersion>2.0</sp:minimumAutoupdateVersion>"
+        "<sp:informationalUpdate><sp:version>1.1</sp:version><sp:belowVersion>1.0</sp:belowVersion>"
+        "<sp:version>1.2</sp:version></sp:informationalUpdate>"
         "<sp:criticalUpdate sp:version='1.5'/><sp:phasedRolloutInterval>86400</sp:phasedRolloutInterval>"
         "<enclosure url='https://example.test/app.exe' length='1234' type='application/octet-stream' "
         "sp:os='windows-x64' sp:edSignature='c2ln'/></item>"
-        "<item><sparkle:tags><sparkle:criticalUpdate/></sparkle:tags>"
+        "<item><sparkle:tags><sparkle:criticalUpdate/></sparkle:tags><sparkle:informationalUpdate/>"
         "<enclosure url='https://example.test/3.exe' sparkle:version='3.0' sparkle:installerArguments='/S'/></item>"
         "<item><sparkle:version>4.0</sparkle:version><description><p>Raw <b>HTML</b></p></description>"
         "<pubDate>someday</pubDate><enclosure url='https://example.test/4.exe' length='12x'/></item>"
@@ -48,10 +52,18 @@ TEST(Appcast, ReadsItemsByNamespaceNotByPrefix) {
     EXPECT_EQ(L"windows-x64", a.enclosure.os);
     EXPECT_EQ(L"c2ln", a.enclosure.edSignature);
     EXPECT_FALSE(a.installerArguments);
+    EXPECT_EQ(L"10.0.99999", a.maximumSystemVersion);
+    EXPECT_EQ(L"2.0", a.minimumAutoupdateVersion);
+    EXPECT_EQ(L"https://example.test/2", a.link);
+    EXPECT_TRUE(a.informational);
+    EXPECT_EQ((std::vector<std::wstring>{L"1.1", L"1.2"}), a.informationalVersions);
+    EXPECT_EQ(std::vector<std::wstring>{L"1.0"}, a.informationalBelow);
     const FeedItem& b = feed.items[1];
     EXPECT_EQ(L"3.0", b.version);
     EXPECT_TRUE(b.critical && b.criticalBelow.empty());
     EXPECT_TRUE(b.installerArguments && !b.hasPubDate);
+    EXPECT_TRUE(b.informational && b.informationalVersions.empty() && b.informationalBelow.empty());
+    EXPECT_FALSE(feed.items[2].informational);
     const FeedItem& c = feed.items[2];
     EXPECT_EQ(L"<p>Raw <b>HTML</b></p>", c.description);
     EXPECT_FALSE(c.hasPubDate);  // "someday"

@@ -27,7 +27,8 @@ TEST(SignedFeed, VerifiesOnlyWhatAnInstalledKeySigned) {
         {"white space after the comment", good + "\r\n \n", FeedSignatureStatus::Verified, 0, kBody},
         {"last of two blocks wins", Signed(2, good), FeedSignatureStatus::Verified, 0, good, {TestKey(2)}},
         {"unsigned", kBody, FeedSignatureStatus::Unsigned},
-        {"marker with CRLF", kBody + "<!-- sparkle-signatures:\r\nedSignature: x\r\n-->", FeedSignatureStatus::Unsigned},
+        // A feed converted to CRLF after signing: the block is there, it does not parse.
+        {"marker with CRLF", kBody + "<!-- sparkle-signatures:\r\nedSignature: x\r\n-->", FeedSignatureStatus::Malformed},
         {"wrong key", good, FeedSignatureStatus::NoKeyVerifies, -1, "", {TestKey(2)}},
         {"byte changed after signing", "<?xml version=\"1.1\"?>" + good.substr(21), FeedSignatureStatus::NoKeyVerifies},
         {"a bad block after a good one", Signed(2, good), FeedSignatureStatus::NoKeyVerifies},

@@ -4,6 +4,7 @@
 
 #include "updater/check/check_rules.h"
 #include "updater/delivery/feed_fetch.h"
+#include "updater/feed/relative_url.h"
 #include "updater/feed/signed_feed.h"
 #include "updater/update_log.h"
 
@@ -67,7 +68,8 @@ void Remember(const FeedCheckPlace& place, const ReceivedFeed& received, const F
 
 bool ReceiveFeed(const FeedCheckPlace& place, const InstalledProgram& program, const FeedState& state,
                  ReceivedFeed& received) {
-    if (!FetchFeed(place.url, received.whole)) return false;
+    received.finalUrl = place.url;
+    if (!FetchFeed(place.url, received.whole, FeedFetchLimits(), &received.finalUrl)) return false;
     std::string_view signedBytes;
     if (!VerifyFeed(place, program, state, received, signedBytes)) return false;
     const AppcastStatus status = ParseAppcast(signedBytes, received.feed);
@@ -78,6 +80,10 @@ bool ReceiveFeed(const FeedCheckPlace& place, const InstalledProgram& program, c
         return false;
     }
     if (!FreshEnough(place, received, state)) return false;
+    for (FeedItem& item : received.feed.items) {
+        item.enclosure.url = ResolveUrl(received.finalUrl, item.enclosure.url);
+        item.releaseNotesLink = ResolveUrl(received.finalUrl, item.releaseNotesLink);
+    }
     Remember(place, received, state);
     LogLine("feed: %u item(s), serial %llu", static_cast<unsigned>(received.feed.items.size()),
             static_cast<unsigned long long>(received.feed.serial));

@@ -1,7 +1,9 @@
 #include "updater/check/enclosure_rules.h"
 
 #include <algorithm>
-#include <cwctype>
+#include <cstdio>
+
+#include "updater/check/body_kind.h"
 
 #include "updater/delivery/file_snapshot.h"
 #include "updater/feed/signed_feed.h"
@@ -20,29 +22,51 @@ bool LengthHolds(std::uint64_t received, const EnclosureRules& rules) {
     return true;
 }
 
+std::string MachineText(std::uint16_t machine) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%04X", machine);
+    return text;
+}
+
+// Why the facts read from the download break the item's promise; empty when they keep it.
+std::string FactsProblem(const std::wstring& path, const ProgramFacts& facts, const EnclosureRules& rules) {
+    if (!facts.isWindowsProgram) {
+        return "the item promised a Windows program of version \"" + Utf8(rules.itemVersion) + "\", the download is " +
+               BodyKindText(FileHead(path));
+    }
+    if (facts.isDll) return "the download is a DLL, the item promised a program";
+    if (facts.machine != rules.machine) {
+        return "the download is for another machine (" + MachineText(facts.machine) + ", the installed program is " +
+               MachineText(rules.machine) + ")";
+    }
+    if (!facts.hasVersionResource) return "the download is a program without a version resource";
+    if (facts.productName != rules.productName) {
+        return "the download is another product (ProductName \"" + Utf8(facts.productName) + "\", installed \"" +
+               Utf8(rules.productName) + "\")";
+    }
+    if (CompareVersions(facts.fileVersion, rules.itemVersion) != 0) {
+        return "the download is not the offered version (its FileVersion \"" + Utf8(facts.fileVersion) +
+               "\", the item's sparkle:version \"" + Utf8(rules.itemVersion) + "\")";
+    }
+    if (CompareVersions(facts.fileVersion, rules.installedVersion) <= 0) {
+        return "the download is not newer than the installed version (FileVersion \"" + Utf8(facts.fileVersion) +
+               "\", installed \"" + Utf8(rules.installedVersion) + "\")";
+    }
+    return {};
+}
+
 // The program that arrived is the one offered: a Windows program (not a DLL) for the installed
-// program's machine, of the same product, at exactly the item's version and above the installed one.
+// program's machine, of the same product, at exactly the item's version and above the installed
+// one. The refusal names the rule and both values in one line.
 bool FactsHold(const std::wstring& path, const EnclosureRules& rules) {
     ProgramFacts facts;
-    const char* problem = nullptr;
-    if (!ReadProgramFacts(path, facts) || !facts.isWindowsProgram) {
-        problem = "not a Windows program";
-    } else if (facts.isDll) {
-        problem = "a DLL";
-    } else if (facts.machine != rules.machine) {
-        problem = "for another machine";
-    } else if (!facts.hasVersionResource) {
-        problem = "without a version resource";
-    } else if (facts.productName != rules.productName) {
-        problem = "another product";
-    } else if (CompareVersions(facts.fileVersion, rules.itemVersion) != 0) {
-        problem = "not the offered version";
-    } else if (CompareVersions(facts.fileVersion, rules.installedVersion) <= 0) {
-        problem = "not newer than the installed version";
+    if (!ReadProgramFacts(path, facts)) {
+        LogLine("enclosure: REFUSED, the download cannot be read for its version resource");
+        return false;
     }
-    if (problem == nullptr) return true;
-    LogLine("enclosure: REFUSED, the download is %s (version \"%s\", product \"%s\")", problem,
-            Utf8(facts.fileVersion).c_str(), Utf8(facts.productName).c_str());
+    const std::string problem = FactsProblem(path, facts, rules);
+    if (problem.empty()) return true;
+    LogLine("enclosure: REFUSED, %s", problem.c_str());
     return false;
 }
 

@@ -37,6 +37,7 @@ OfferContext ContextFor(const CheckRequest& request, const InstalledProgram& pro
     context.now = place.now;
     context.checkNow = request.now;
     context.skippedVersion = state.skippedVersion;
+    context.automatic = request.yes;
     return context;
 }
 
@@ -77,7 +78,14 @@ int AskUser(const CheckRequest& request, const Offer& offer, const InstalledProg
         if (IsHttpsUrl(offer.item->releaseNotesLink)) details.releaseNotesLink = offer.item->releaseNotesLink;
     }
     details.critical = offer.critical;
+    details.informational = offer.informational;
+    details.detailsLink = offer.item->link;
     const OfferChoice choice = ShowOfferWindow(details);
+    if (choice == OfferChoice::InstallNow && offer.informational) {
+        LogLine("check: the user asked for the details of informational version \"%s\"; nothing is installed",
+                Utf8(offer.item->version).c_str());
+        return kCheckNothingNewer;
+    }
     if (choice == OfferChoice::InstallNow) return kCheckUpdateAttempted;
     if (choice == OfferChoice::Skip && !offer.critical) {
         SaveSkippedVersion(keyPath, offer.item->version);
@@ -88,8 +96,20 @@ int AskUser(const CheckRequest& request, const Offer& offer, const InstalledProg
     return kCheckDeclined;
 }
 
+// An informational release is shown, never downloaded: with --yes there is nobody to show it to.
+CheckResult Informational(const CheckRequest& request, const Offer& offer, const InstalledProgram& program,
+                          const ReceivedFeed& received, const FeedCheckPlace& place) {
+    if (request.yes) {
+        LogLine("check: passed over \"%s\": informational; nothing is installed", Utf8(offer.item->version).c_str());
+        return Finished(kCheckNothingNewer);
+    }
+    LogLine("check: showing informational version \"%s\"", Utf8(offer.item->version).c_str());
+    return Finished(AskUser(request, offer, program, received, place.keyPath));
+}
+
 CheckResult Offered(const CheckRequest& request, const Offer& offer, const InstalledProgram& program,
                     const ReceivedFeed& received, const FeedCheckPlace& place) {
+    if (offer.informational) return Informational(request, offer, program, received, place);
     const bool lostKey = received.root == FeedRoot::LostKey;
     LogLine("check: offering version \"%s\"%s, carried by %s", Utf8(offer.item->version).c_str(),
             offer.critical ? " (critical)" : "", lostKey ? "authenticode after lost key" : "ed25519 key");
@@ -116,6 +136,9 @@ CheckResult CheckAndOffer(const CheckRequest& request, CheckNotice& notice) {
     ReceivedFeed received;
     if (!ReceiveFeed(place, program, state, received)) return Finished(kCheckFailed);
     const Offer offer = ChooseOffer(received.feed, ContextFor(request, program, state, place));
+    for (const PassedOver& passed : offer.passedOver) {
+        LogLine("check: passed over \"%s\": %s", Utf8(passed.item->version).c_str(), Utf8(passed.reason).c_str());
+    }
     if (offer.item != nullptr) return Offered(request, offer, program, received, place);
     // A feed no installed key vouches for cannot say "nothing newer" either.
     if (received.root == FeedRoot::LostKey) {

@@ -20,6 +20,8 @@ bool IsNamed(const CControlUI* control, const wchar_t* name) {
 
 // Only links that pass the rule reach the shell: a feed's notes must not start programs or open
 // files through a "file:" or other handler, nor send the user to a page over plain HTTP.
+const wchar_t kViewDetails[] = L"查看详情";
+
 void OpenInBrowser(const wchar_t* url) {
     if (url == nullptr || !IsOpenableLink(url)) {
         LogLine("offer: link not opened (not https)");
@@ -104,6 +106,8 @@ void COfferWnd::ShowDetails() {
     }
     if (CControlUI* warning = host.FindControlByName(L"offer_critical"))
         warning->SetVisible(details.critical);
+    if (CControlUI* now = host.FindControlByName(L"offer_now"); now && details.informational)
+        now->SetText(kViewDetails);
 }
 
 // The taskbar shows the window's icon; at the DPI of its display.
@@ -149,6 +153,7 @@ void COfferWnd::AnswerForTest() {
 
 void COfferWnd::OnClick(NotifyMsg& msg) {
     if (IsNamed(msg.sender, L"offer_now")) {
+        if (details.informational) OpenInBrowser(details.detailsLink.c_str());
         Answer(OfferChoice::InstallNow);
     } else if (IsNamed(msg.sender, L"offer_later") || IsNamed(msg.sender, L"closebtn")) {
         Answer(OfferChoice::Later);

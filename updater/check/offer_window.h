@@ -11,6 +11,10 @@ struct OfferDetails {
     std::wstring releaseNotesMarkup;  // from ReleaseNotesToMarkup; empty: no notes shown
     std::wstring releaseNotesLink;    // https only shown; empty: no link
     bool critical = false;            // only "立即更新"; closing counts as Later
+    // An informational release: "查看详情" stands for "立即更新" and opens `detailsLink` (the
+    // item's <link>, https only); the choice is then InstallNow, and nothing is installed.
+    bool informational = false;
+    std::wstring detailsLink;
 };
 // Shows the "发现新版本" window (the window's own title too) modally on the calling thread, with
 // "立即更新", "稍后提醒", "跳过此版本"; returns the user's choice. Closing the window is Later.

@@ -197,10 +197,17 @@ bool MayTransfer(const WorkerJob& job, TransferLimits& limits) {
 
 // The checks on the stored file, in order of cost; the feed's rules come before the publisher,
 // whose verdict depends on which root carries the release.
+// The caller's rules come first: they know what the body was promised to be and say so.
 bool DownloadPasses(const WorkerJob& job, const TransferResult& result) {
-    if (!result.complete || !BodyFitsTarget(result.body, IsWindowsImageFile(job.targetPath))) return false;
+    if (!result.complete) return false;
     const std::wstring path = TempDownloadPath(job.targetPath);
     if (job.rules && !job.rules->Allows(job.file.Get(), path, result.body.Size())) return false;
+    if (!BodyFitsTarget(result.body, IsWindowsImageFile(job.targetPath))) {
+        LogLine("download: REFUSED, the body (%llu bytes%s) cannot replace the program: %s",
+                result.body.Size(), result.body.IsWindowsImage() ? ", a Windows image" : "",
+                result.body.Size() == 0 ? "it is empty" : "the program is a Windows image and the body is not");
+        return false;
+    }
     // Only a release carried by an installed Ed25519 key may move the publisher pin.
     const bool subjectMayChange = job.rules && job.rules->SubjectMayChange();
     return PublisherAllows(job.file.Get(), path, job.targetPath, subjectMayChange);

@@ -92,6 +92,16 @@ void ReadEnclosure(pugi::xml_node enclosure, FeedItem& out) {
     if (XmlAttribute(enclosure, kSparkleNamespace, L"installerArguments")) out.installerArguments = true;
 }
 
+void ReadInformational(pugi::xml_node item, FeedItem& out) {
+    const pugi::xml_node informational = XmlChild(item, kSparkleNamespace, L"informationalUpdate");
+    if (!informational) return;
+    out.informational = true;
+    for (pugi::xml_node child : informational.children()) {
+        if (XmlIs(child, kSparkleNamespace, L"version")) out.informationalVersions.push_back(Trim(TextOf(child)));
+        if (XmlIs(child, kSparkleNamespace, L"belowVersion")) out.informationalBelow.push_back(Trim(TextOf(child)));
+    }
+}
+
 FeedItem ReadItem(pugi::xml_node item) {
     FeedItem out;
     const pugi::xml_node enclosure = XmlChild(item, {}, L"enclosure");
@@ -106,6 +116,9 @@ FeedItem ReadItem(pugi::xml_node item) {
     }
     out.releaseNotesLink = Trim(TextOf(XmlChild(item, kSparkleNamespace, L"releaseNotesLink")));
     out.minimumSystemVersion = Trim(TextOf(XmlChild(item, kSparkleNamespace, L"minimumSystemVersion")));
+    out.maximumSystemVersion = Trim(TextOf(XmlChild(item, kSparkleNamespace, L"maximumSystemVersion")));
+    out.minimumAutoupdateVersion = SparkleValue(item, {}, L"minimumAutoupdateVersion");
+    out.link = Trim(TextOf(XmlChild(item, {}, L"link")));
     out.channel = Trim(TextOf(XmlChild(item, kSparkleNamespace, L"channel")));
     if (pugi::xml_node date = XmlChild(item, {}, L"pubDate")) {
         out.hasPubDate = ParseRfc822Date(Trim(TextOf(date)), out.pubDate);
@@ -118,6 +131,7 @@ FeedItem ReadItem(pugi::xml_node item) {
         out.rolloutInterval = static_cast<std::int64_t>(interval < tenYears ? interval : tenYears);
     }
     ReadCritical(item, out);
+    ReadInformational(item, out);
     if (XmlChild(item, kSparkleNamespace, L"installerArguments")) out.installerArguments = true;
     return out;
 }

@@ -19,6 +19,9 @@ struct FeedItem {
     bool descriptionIsPlainText = false;  // sparkle:format="plain-text"
     std::wstring releaseNotesLink;
     std::wstring minimumSystemVersion;    // "major.minor.build", empty: any
+    std::wstring maximumSystemVersion;    // "major.minor.build", empty: any
+    std::wstring minimumAutoupdateVersion;  // below it only a user may install the item, empty: any
+    std::wstring link;              // the item's <link>: the vendor's page for it
     std::wstring channel;           // empty: no channel
     bool hasPubDate = false;
     std::int64_t pubDate = 0;       // seconds since 1970 UTC
@@ -26,6 +29,11 @@ struct FeedItem {
     std::wstring criticalBelow;     // its sparkle:version: critical only for installed versions below it
     std::int64_t rolloutInterval = 0;     // sparkle:phasedRolloutInterval seconds, 0: none
     bool installerArguments = false;      // sparkle:installerArguments present: never offered
+    // <sparkle:informationalUpdate>: never downloaded, only shown. Empty: for every installed
+    // version; else for those named (sparkle:version) or below one named (sparkle:belowVersion).
+    bool informational = false;
+    std::vector<std::wstring> informationalVersions;
+    std::vector<std::wstring> informationalBelow;
     bool hasEnclosure = false;
     FeedEnclosure enclosure;
 };
