@@ -6,6 +6,8 @@
 #include <cwchar>
 #include <vector>
 
+#include "updater/paths.h"
+
 namespace {
 
 std::vector<std::wstring> SplitArguments(const wchar_t* commandLine, bool& ok) {
@@ -45,6 +47,10 @@ bool ReadCheck(const std::vector<std::wstring>& arguments, CheckRequest& check, 
     }
     check.feedUrl = arguments[at];
     check.programPath = arguments[at + 1];
+    if (!IsFullPath(check.programPath)) {
+        problem = "the installed program's path is not a full path";
+        return false;
+    }
     return true;
 }
 

@@ -15,7 +15,9 @@
 #include "updater/command_line.h"
 #include "updater/delivery/trusted_roots_preload.h"
 #include "updater/delivery/url_text.h"
+#include "updater/install/program_start.h"
 #include "updater/install/recovery.h"
+#include "updater/paths.h"
 #include "updater/update_log.h"
 #include "updater/update_window.h"
 
@@ -38,10 +40,11 @@ int RecoverOnly(const std::wstring& targetPath) {
 // returns at once. The skin gives the window its size and removes the caption again; the caption
 // bits here only give the window its system menu behaviour.
 void RunUpdateWindow(const std::wstring& url, const std::wstring& targetPath,
-                     std::shared_ptr<const DownloadRules> rules) {
+                     std::shared_ptr<const DownloadRules> rules, bool oldProgramClosed = false) {
     auto* updateWindow = new (std::nothrow) CUpdateWnd(url, targetPath);
     if (updateWindow == nullptr) return;
     updateWindow->SetDownloadRules(std::move(rules));
+    updateWindow->SetOldProgramClosed(oldProgramClosed);
     const DWORD style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU |
                         WS_MINIMIZEBOX;
     if (updateWindow->Create(nullptr, L"在线升级", style, WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE) != nullptr) {
@@ -66,16 +69,32 @@ int RunUpdate(HINSTANCE instance, const UpdateRequest& request) {
     return 1;
 }
 
+// What an interrupted installation of the program left is settled before the check reads the
+// program. A settle that had to close the program again starts it only if nothing is installed.
+bool SettleBeforeCheck(const std::wstring& programPath, bool& oldProgramClosed) {
+    const RecoveryResult settled = RecoverInterruptedInstall(programPath, {}, &oldProgramClosed);
+    if (settled == RecoveryResult::NothingLeft || settled == RecoveryResult::Settled) return true;
+    LogLine("check: FAILED, an earlier installation of \"%s\" is not settled", Utf8(programPath).c_str());
+    return false;
+}
+
 int RunCheck(HINSTANCE instance, const CheckRequest& request) {
     // The feed is fetched over https: the roots load while the installed program is read.
     StartTrustedRootsPreload(request.feedUrl);
     PrepareFramework(instance);
     if (FAILED(CoInitialize(nullptr))) return kCheckFailed;
+    bool oldProgramClosed = false;
+    if (!SettleBeforeCheck(request.programPath, oldProgramClosed)) {
+        CoUninitialize();
+        return kCheckFailed;
+    }
     const CheckResult result = RunFeedCheck(request);
     if (result.Install()) {
         LogLine("start: url \"%s\", target \"%s\" (offered by the feed)", Utf8(UrlForLog(result.enclosureUrl)).c_str(),
                 Utf8(request.programPath).c_str());
-        RunUpdateWindow(result.enclosureUrl, request.programPath, result.rules);
+        RunUpdateWindow(result.enclosureUrl, request.programPath, result.rules, oldProgramClosed);
+    } else if (oldProgramClosed) {
+        StartProgram(request.programPath, false);
     }
     CoUninitialize();
     return result.exitCode;
@@ -89,6 +108,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     std::string problem;
     switch (ParseAnyCommandLine(GetCommandLineW(), update, check, problem)) {
         case CommandKind::Update:
+            // The logon entry runs from another folder: a relative target would name another file.
+            if (!IsFullPath(update.targetPath)) {
+                LogLine("start: refused, the target \"%s\" is not a full path", Utf8(update.targetPath).c_str());
+                return 0;
+            }
             return update.recover ? RecoverOnly(update.targetPath) : RunUpdate(instance, update);
         case CommandKind::Check:
             return RunCheck(instance, check);

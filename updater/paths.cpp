@@ -72,3 +72,12 @@ std::wstring TempDownloadPath(const std::wstring& targetPath) {
     // deleted, nor be the file the download is written into.
     return SameFile(path, targetPath) ? path + L".download" : path;
 }
+
+bool IsFullPath(const std::wstring& path) {
+    const auto separator = [](wchar_t ch) { return ch == L'\\' || ch == L'/'; };
+    if (path.size() >= 3 && path[1] == L':' && separator(path[2])) {
+        const wchar_t drive = path[0];
+        return (drive >= L'A' && drive <= L'Z') || (drive >= L'a' && drive <= L'z');
+    }
+    return path.size() >= 3 && separator(path[0]) && separator(path[1]) && !separator(path[2]);
+}

@@ -17,6 +17,11 @@ std::wstring TempFolder(unsigned long bufferChars);
 // ".download" appended when that would be the target itself.
 std::wstring TempDownloadPath(const std::wstring& targetPath);
 
+// True for a fully qualified path: a drive and a separator ("C:\\..."), or a UNC or device
+// path ("\\\\server\\share\\...", "\\\\?\\..."). A relative path (or "\\folder", "C:folder") depends
+// on the current folder and drive, which differ between the updater's runs.
+bool IsFullPath(const std::wstring& path);
+
 // The folder part of a path including its last separator, or empty when there is none.
 std::wstring FolderOf(const std::wstring& path);
 

@@ -11,6 +11,8 @@
 #include "ui/core/window_dpi.h"
 #include "updater/delivery/download_file.h"
 #include "updater/first_paint.h"
+#include "updater/install/program_start.h"
+#include "updater/install/recovery.h"
 #include "updater/paths.h"
 #include "updater/responsive_wait.h"
 #include "updater/test_hooks.h"
@@ -159,11 +161,21 @@ void CUpdateWnd::StartDownloadOnce() {
     if (phase != Phase::Waiting) return;
     phase = Phase::Settling;
     // What an interrupted run left beside the target is settled before anything is downloaded.
-    if (!installation.StartRecovery(WindowHandle(), targetPath)) OnRecoveryFinished();
+    if (!installation.StartRecovery(WindowHandle(), targetPath))
+        OnRecoveryFinished(static_cast<WPARAM>(RecoveryResult::Pending), 0);
 }
 
-void CUpdateWnd::OnRecoveryFinished() {
+void CUpdateWnd::OnRecoveryFinished(WPARAM result, LPARAM restartDeferred) {
     if (phase != Phase::Settling) return;
+    oldProgramClosed = oldProgramClosed || restartDeferred != 0;
+    // An installation that cannot be settled would refuse this one: nothing is downloaded for it.
+    const auto settled = static_cast<RecoveryResult>(result);
+    if (settled != RecoveryResult::NothingLeft && settled != RecoveryResult::Settled) {
+        LogLine("window: an earlier installation of the target is not settled, nothing downloaded");
+        phase = Phase::Downloading;
+        OnDownloadFinished(false);
+        return;
+    }
     phase = Phase::Downloading;
     // Without a worker no outcome would ever come, and the window would wait at 0% for good.
     if (!StartDownload(WindowHandle(), downloadUrl, targetPath, job, &worker)) OnDownloadFinished(false);
@@ -171,13 +183,13 @@ void CUpdateWnd::OnRecoveryFinished() {
 
 // Windows hands the worker's messages over in order: progress still queued behind the outcome
 // updates the hidden window's bar, which is harmless.
-LRESULT CUpdateWnd::HandleOtherMessage(UINT message, WPARAM wParam, LPARAM, bool& handled) {
+LRESULT CUpdateWnd::HandleOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
     if (message == WM_DOWNLOAD_PROGRESS) {
         OnProgress(wParam);
     } else if (message == WM_DOWNLOAD_FINISHED) {
         OnDownloadFinished(wParam != 0);
     } else if (message == WM_RECOVERY_FINISHED) {
-        OnRecoveryFinished();
+        OnRecoveryFinished(wParam, lParam);
     } else if (message == WM_INSTALL_STEP) {
         OnInstallStep(wParam);
     } else if (message == WM_INSTALL_FINISHED) {
@@ -201,9 +213,15 @@ void CUpdateWnd::OnDownloadFinished(bool succeeded) {
     if (phase != Phase::Downloading) return;
     if (succeeded) {
         phase = Phase::Installing;
-        if (installation.StartInstall(WindowHandle(), std::move(job.file), targetPath)) return;
+        if (installation.StartInstall(WindowHandle(), std::move(job.file), targetPath, oldProgramClosed)) return;
         LogLine("window: no thread for the installation, nothing installed");
     }
+    EndWithoutInstalling();
+}
+
+void CUpdateWnd::EndWithoutInstalling() {
+    // Not waited for: no watch, and a copy that already runs is not started again.
+    if (oldProgramClosed) StartProgram(targetPath, false);
     ShowFailureBalloon();
     EndWithOutcome();
 }

@@ -62,6 +62,9 @@ public:
 
     // A download offered by a signed feed: its rules decide too. Set before the window is created.
     void SetDownloadRules(std::shared_ptr<const DownloadRules> rules) { job.rules = std::move(rules); }
+    // A settle earlier in this run (before a check) walked back an installation that had closed
+    // the old program: it is started again should this window install nothing.
+    void SetOldProgramClosed(bool closed) { oldProgramClosed = closed; }
 
 private:
     // Where the window is in its life. Each step only moves forward; a message that belongs to
@@ -83,7 +86,7 @@ private:
     void OnTimer(WPARAM wParam, LPARAM lParam);
     void OnTrayNotify(WPARAM id, LPARAM event);
     void OnProgress(WPARAM value);
-    void OnRecoveryFinished();
+    void OnRecoveryFinished(WPARAM result, LPARAM restartDeferred);
     void OnDownloadFinished(bool succeeded);
     void OnInstallStep(WPARAM stage);
     void OnInstallFinished(InstallResult result);
@@ -113,4 +116,8 @@ private:
     Phase phase = Phase::Waiting;
     bool trayAdded = false;  // the icon is in the notification area
     bool firstPaintDone = false;
+    bool oldProgramClosed = false;
+    // Ends a run that installs nothing: the failure balloon, and the old program started again
+    // when an earlier run had closed it.
+    void EndWithoutInstalling();
 };

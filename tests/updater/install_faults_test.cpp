@@ -1,6 +1,7 @@
 // The faults an installation must never have again, each with the real updater.exe: a program
 // that chose its own exit code, a restore that a running copy of the new program blocks, files
-// the updater did not make, and another program that published its window after the target's.
+// the updater did not make, another program that published its window after the target's, a cut
+// at each point of an installation, a scanner that takes the new program away, and odd paths.
 
 #include <gtest/gtest.h>
 
@@ -37,6 +38,8 @@ class InstallFaultTest : public UpdaterProgramTest {
 protected:
     void TearDown() override {
         SetEnvironmentVariableW(L"HOST_APP_NEW_OPTIONS", nullptr);
+        SetEnvironmentVariableW(L"UPDATER_TEST_CUT_AT", nullptr);
+        SetEnvironmentVariableW(L"UPDATER_TEST_TARGET_VANISHES", nullptr);
         for (const std::wstring& target : targets) CancelLogonRecovery(target);
         UpdaterProgramTest::TearDown();
     }
@@ -148,4 +151,118 @@ TEST_F(InstallFaultTest, OnlyTheTargetsProgramIsClosed) {
     EXPECT_FALSE(LogHas(other, "close-requested"));
     EXPECT_NE(UpdaterLog().find("not to the target: ignored", logBefore), std::string::npos);
     otherHost.Terminate();
+}
+
+// Point -> what the next run finds. The next run is the logon entry's recovery (which starts the
+// old program again when the cut one had closed it) or a two-argument update (which settles
+// first, starts nothing while settling, and ends with the new program running once). Either
+// way the target is a whole program, no file of the installation stays, the logon entry is gone,
+// and the update after it succeeds.
+TEST_F(InstallFaultTest, EveryCutLeavesAWholeProgramAndAWayForward) {
+    const struct {
+        const char* point;
+        bool hostClosed;  // the cut run had closed the old program
+        bool byUpdate;    // the next run is an update, not the logon entry
+    } cuts[] = {
+        {"header file", false, false},     {"header torn", false, true},     {"header draft", false, false},
+        {"logon entry", false, true},      {"created staged", false, false}, {"partly staged", false, true},
+        {"created backup", false, true},   {"partly backup", false, false},  {"fact closed", true, false},
+        {"begin swap", true, false},        {"begin start", true, true},     {"begin cleanup", true, false},
+        {"undone swap", true, false},      {"restarted", true, false},
+    };
+    int index = 0;
+    for (const auto& cut : cuts) {
+        const std::wstring name = L"host_cut" + std::to_wstring(++index) + L".exe", target = Target(name);
+        ChildProcess host;
+        ASSERT_NO_FATAL_FAILURE(StartOld(target, host));
+        const std::string point = cut.point;
+        SetEnvironmentVariableA("UPDATER_TEST_CUT_AT", cut.point);
+        // "undone swap" and "restarted" are on the walk back of a new program that crashes.
+        const bool crash = point == "undone swap" || point == "restarted";
+        SetEnvironmentVariableW(L"HOST_APP_NEW_OPTIONS", crash ? L"--copy-then-crash" : nullptr);
+        EXPECT_EQ(RunUpdater(Arguments("/new.exe", target)), 3) << point;
+        SetEnvironmentVariableW(L"UPDATER_TEST_CUT_AT", nullptr);
+        SetEnvironmentVariableW(L"HOST_APP_NEW_OPTIONS", nullptr);
+        EXPECT_TRUE(!RunOnceValue(LogonRecoveryValueName(target)).empty() || point.rfind("header", 0) == 0) << point;
+        const std::string text = ReadWholeFile(target);
+        EXPECT_TRUE(text == oldProgram || text == newProgram) << point;
+
+        // The cut came right after the old program was started again: it runs (once).
+        if (point == "restarted") {
+            EXPECT_TRUE(WaitUntil([&] { return LogCount(target, "started old") == 2; }, 10000));
+        }
+        const int oldStarts = LogCount(target, "started old");
+        if (cut.byUpdate) {
+            EXPECT_EQ(RunUpdater(Arguments("/new.exe", target)), 1) << point;
+            EXPECT_TRUE(ReadWholeFile(target) == newProgram) << point;
+            EXPECT_TRUE(WaitUntil([&] { return LogCount(target, "started new") == 1; }, 10000)) << point;
+            EXPECT_EQ(LogCount(target, "started old"), oldStarts) << point;
+        } else {
+            EXPECT_EQ(RunUpdater(L"--recover " + Quoted(target)), 1) << point;
+            const bool installed = point == "begin cleanup";
+            EXPECT_TRUE(ReadWholeFile(target) == (installed ? newProgram : oldProgram)) << point;
+            const bool restarted = cut.hostClosed && point != "restarted" && !installed;
+            EXPECT_TRUE(WaitUntil([&] { return LogCount(target, "started old") == oldStarts + restarted; }, 10000))
+                << point;
+            EXPECT_EQ(LogCount(target, "started old"), oldStarts + restarted) << point;
+        }
+        EXPECT_EQ(FilesIn(folder), (std::vector<std::wstring>{name, name + L".log"})) << point;
+        EXPECT_FALSE(!RunOnceValue(LogonRecoveryValueName(target)).empty()) << point;
+        EndProgramsStartedFrom(target);
+        if (!cut.byUpdate) {
+            EXPECT_EQ(RunUpdater(Arguments("/new.exe", target)), 1) << point;
+            EXPECT_TRUE(ReadWholeFile(target) == newProgram) << point;
+            EndProgramsStartedFrom(target);
+        }
+        host.Terminate();
+        CloseRunningHost();
+        EndProgramsStartedFrom(target);
+        DeleteFileW(target.c_str());
+        DeleteFileW((target + L".log").c_str());
+    }
+}
+
+// A scanner takes the new program away right after the swap: the old one is put back and
+// started, and the user is told.
+TEST_F(InstallFaultTest, NewProgramThatVanishesAfterTheSwapBringsTheOldOneBack) {
+    const std::wstring name = L"host_vanish.exe", target = Target(name);
+    ChildProcess host;
+    ASSERT_NO_FATAL_FAILURE(StartOld(target, host));
+    SetEnvironmentVariableW(L"UPDATER_TEST_TARGET_VANISHES", L"1");
+    const size_t logBefore = UpdaterLog().size();
+    EXPECT_EQ(RunUpdater(Arguments("/new.exe", target)), 1);
+    EXPECT_TRUE(ReadWholeFile(target) == oldProgram);
+    EXPECT_TRUE(WaitUntil([&] { return LogCount(target, "started old") == 2; }, 10000));
+    EXPECT_NE(UpdaterLog().find("window: failure balloon shown", logBefore), std::string::npos);
+    EXPECT_EQ(FilesIn(folder), (std::vector<std::wstring>{name, name + L".log"}));
+    EXPECT_FALSE(!RunOnceValue(LogonRecoveryValueName(target)).empty());
+}
+
+// A folder whose name holds a defined variable is taken as written; a target that is not a full
+// path is refused in every form, before anything is done.
+TEST_F(InstallFaultTest, TargetPathsAreTakenAsWrittenAndOnlyWhenFull) {
+    ASSERT_TRUE(CreateDirectoryW((folder + L"pct %TEMP%").c_str(), nullptr));
+    const std::wstring target = Target(L"pct %TEMP%\\host_pct.exe");
+    ASSERT_TRUE(WriteWholeFile(target, oldProgram));
+    EXPECT_EQ(RunUpdater(Arguments("/new.exe", target)), 1);
+    EXPECT_TRUE(ReadWholeFile(target) == newProgram);
+    EXPECT_TRUE(WaitUntil([&] { return LogHas(target, "started new"); }, 10000));
+    EndProgramsStartedFrom(target);
+
+    const struct {
+        std::wstring arguments;
+        long exitCode;
+    } relative[] = {{Arguments("/new.exe", L"host_relative.exe"), 0},
+                    {L"\"\" \"\"", 0},
+                    {L"--recover host_relative.exe", 0},
+                    {L"--recover \\host_relative.exe", 0},
+                    {L"--check " + Quoted(server.WideUrl("/feed.xml")) + L" C:host_relative.exe", 3}};
+    for (const auto& run : relative) {
+        const size_t logBefore = UpdaterLog().size();
+        EXPECT_EQ(RunUpdater(run.arguments), run.exitCode);
+        const std::string log = UpdaterLog().substr(logBefore);
+        EXPECT_NE(log.find("not a full path"), std::string::npos) << log;
+        EXPECT_EQ(log.find("start: url"), std::string::npos) << log;
+    }
+    EXPECT_EQ(server.RequestCount("/new.exe"), 1);
 }

@@ -24,7 +24,7 @@ const wchar_t kViewDetails[] = L"查看详情";
 
 void OpenInBrowser(const wchar_t* url) {
     if (url == nullptr || !IsOpenableLink(url)) {
-        LogLine("offer: link not opened (not https)");
+        LogLine("offer: link not opened (not https, or it names an environment variable)");
         return;
     }
     ShellExecuteW(nullptr, L"open", url, nullptr, nullptr, SW_SHOWNORMAL);

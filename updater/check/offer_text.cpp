@@ -5,6 +5,8 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "updater/feed/shell_text.h"
+
 namespace {
 
 constexpr std::wstring_view kHttpsScheme = L"https://";
@@ -40,7 +42,7 @@ bool IsOpenableLink(std::wstring_view url) {
     for (wchar_t ch : url) {
         if (IsRefusedLinkCharacter(ch)) return false;
     }
-    return true;
+    return !ShellWouldExpand(url);
 }
 
 std::wstring OfferVersionLine(const OfferDetails& details) {

@@ -12,7 +12,8 @@
 
 // Only an https URL that the mark-up carries intact and a browser reads one way opens: a
 // scheme of "https://", a host, nothing blank, no control character and none of <>{}"\ (they
-// end a mark-up tag or are read differently by different URL parsers).
+// end a mark-up tag or are read differently by different URL parsers), and nothing the shell would
+// read as an environment variable.
 bool IsOpenableLink(std::wstring_view url);
 
 // "<product> <new> 已发布（您当前的版本是 <installed>）", "新版本" standing in for a missing name.

@@ -72,7 +72,10 @@ bool FetchOnce(CURL* curl, const std::string& url, long remainingMs, const FeedF
                                                    plain && !body.empty());
     curl_off_t connectTime = 0;
     curl_easy_getinfo(curl, CURLINFO_CONNECT_TIME_T, &connectTime);
-    outcome = AttemptOutcome{static_cast<int>(code), status, connectTime > 0, !body.empty(),
+    // An error page (almost every real server's 503 has one) is no start of the feed: a busy
+    // server is asked again, as for a download.
+    const bool feedStarted = !body.empty() && status >= 200 && status <= 299;
+    outcome = AttemptOutcome{static_cast<int>(code), status, connectTime > 0, feedStarted,
                              receiver.headers.retryAfterSeconds};
     return ok;
 }

@@ -3,6 +3,8 @@
 #include <vector>
 
 #include "updater/feed/html_entities.h"
+#include "updater/feed/shell_text.h"
+#include "updater/update_log.h"
 
 // The notes come from the vendor's feed, so they are treated as hostile text: nothing in them
 // may become a mark-up tag except the few this reducer writes itself, every tag it opens is
@@ -258,7 +260,12 @@ private:
         for (const Format& f : m_formats) {
             if (f.letter == L'a') return;  // links do not nest; the inner one is text
         }
-        const bool safe = IsSafeHttpsLink(tag.href);
+        bool safe = IsSafeHttpsLink(tag.href);
+        // The shell would fill in the user's name or folders: the link stays text.
+        if (safe && ShellWouldExpand(tag.href)) {
+            LogLine("notes: a link that names an environment variable is shown as text");
+            safe = false;
+        }
         const std::size_t before = m_formats.size();
         PushFormat(L"a", safe ? L'a' : 0);
         if (safe && m_formats.size() > before) m_formats.back().link = tag.href;

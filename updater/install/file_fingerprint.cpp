@@ -1,5 +1,7 @@
 #include "updater/install/file_fingerprint.h"
 
+#include <cstdio>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -51,12 +53,46 @@ bool HasContent(const std::wstring& path, const FileFingerprint& expected) {
     return FingerprintOf(file.Get(), actual) && actual == expected;
 }
 
+// FILE_ID_INFO and its class number, which the headers only declare for Windows 8 and later.
+struct FileIdInfo128 {
+    ULONGLONG volumeSerialNumber;
+    BYTE fileId[16];
+};
+constexpr int kFileIdInfoClass = 18;
+
+bool IsOnFatVolume(HANDLE file) {
+    wchar_t system[MAX_PATH + 1] = {};
+    if (!GetVolumeInformationByHandleW(file, nullptr, 0, nullptr, nullptr, nullptr, system, MAX_PATH + 1))
+        return false;
+    return CompareStringOrdinal(system, 3, L"FAT", 3, TRUE) == CSTR_EQUAL ||
+           CompareStringOrdinal(system, -1, L"exFAT", -1, TRUE) == CSTR_EQUAL;
+}
+
 bool IdentityOf(HANDLE file, FileIdentity& identity) {
-    BY_HANDLE_FILE_INFORMATION info = {};
-    if (!GetFileInformationByHandle(file, &info)) return false;
-    identity.volumeSerial = info.dwVolumeSerialNumber;
-    identity.fileIndex = static_cast<uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+    FileIdInfo128 wide = {};
+    if (GetFileInformationByHandleEx(file, static_cast<FILE_INFO_BY_HANDLE_CLASS>(kFileIdInfoClass), &wide,
+                                     sizeof wide)) {
+        identity.volumeSerial = wide.volumeSerialNumber;
+        std::memcpy(&identity.idLow, wide.fileId, 8);
+        std::memcpy(&identity.idHigh, wide.fileId + 8, 8);
+    } else {
+        // Windows 7 knows only the 64-bit index.
+        BY_HANDLE_FILE_INFORMATION info = {};
+        if (!GetFileInformationByHandle(file, &info)) return false;
+        identity.volumeSerial = info.dwVolumeSerialNumber;
+        identity.idHigh = 0;
+        identity.idLow = static_cast<uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+    }
+    identity.trusted = !IsOnFatVolume(file);
     return true;
+}
+
+std::string FormatIdentity(const FileIdentity& identity) {
+    if (!identity.trusted) return std::string();
+    char text[64];
+    std::snprintf(text, sizeof text, "%016llx:%016llx%016llx", static_cast<unsigned long long>(identity.volumeSerial),
+                  static_cast<unsigned long long>(identity.idHigh), static_cast<unsigned long long>(identity.idLow));
+    return text;
 }
 
 bool IdentityOf(const std::wstring& path, FileIdentity& identity) {
@@ -67,4 +103,39 @@ bool IdentityOf(const std::wstring& path, FileIdentity& identity) {
 bool FileExistsAt(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(LongPathForm(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+namespace {
+
+bool SameBytes(HANDLE copy, HANDLE source, uint64_t bytes) {
+    std::unique_ptr<char[]> a(new (std::nothrow) char[kReadChunkBytes]), b(new (std::nothrow) char[kReadChunkBytes]);
+    LARGE_INTEGER start = {};
+    if (!a || !b || !SetFilePointerEx(copy, start, nullptr, FILE_BEGIN) ||
+        !SetFilePointerEx(source, start, nullptr, FILE_BEGIN)) {
+        return false;
+    }
+    while (bytes > 0) {
+        const DWORD chunk = bytes < kReadChunkBytes ? static_cast<DWORD>(bytes) : kReadChunkBytes;
+        DWORD gotA = 0, gotB = 0;
+        if (!ReadFile(copy, a.get(), chunk, &gotA, nullptr) || !ReadFile(source, b.get(), chunk, &gotB, nullptr) ||
+            gotA != chunk || gotB != chunk || std::memcmp(a.get(), b.get(), chunk) != 0) {
+            return false;
+        }
+        bytes -= chunk;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool IsPrefixOfContent(const std::wstring& path, const std::wstring& source, const FileFingerprint& expected) {
+    const UniqueHandle copy = OpenToAsk(path, GENERIC_READ);
+    LARGE_INTEGER size = {};
+    if (!copy || !GetFileSizeEx(copy.Get(), &size) || static_cast<uint64_t>(size.QuadPart) > expected.size)
+        return false;
+    if (size.QuadPart == 0) return true;
+    const UniqueHandle original = OpenToAsk(source, GENERIC_READ);
+    FileFingerprint actual;
+    return original && FingerprintOf(original.Get(), actual) && actual == expected &&
+           SameBytes(copy.Get(), original.Get(), static_cast<uint64_t>(size.QuadPart));
 }

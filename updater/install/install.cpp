@@ -4,7 +4,9 @@
 #include <utility>
 
 #include "updater/install/install_transaction.h"
+#include "updater/install/logon_recovery.h"
 #include "updater/paths.h"
+#include "updater/test_hooks.h"
 #include "updater/update_log.h"
 
 namespace {
@@ -25,7 +27,7 @@ bool DescribeInstallation(HANDLE download, const std::wstring& targetPath, Journ
 
 InstallResult Install(UniqueHandle download, const std::wstring& targetPath, const InstallTimings& timings,
                       const ReplaceSteps& steps, const InstallStage* stages, size_t count,
-                      const InstallObserver& observer) {
+                      const InstallObserver& observer, bool oldProgramClosed) {
     if (!FileExistsAt(targetPath)) {
         LogLine("replace: no target \"%s\", nothing installed", Utf8(targetPath).c_str());
         return InstallResult::NoTarget;
@@ -42,12 +44,22 @@ InstallResult Install(UniqueHandle download, const std::wstring& targetPath, con
                 Utf8(JournalPathFor(targetPath)).c_str(), error);
         return InstallResult::StagingFailed;
     }
+    // From here on a stop anywhere leaves something to settle: the logon entry is there before
+    // the first step, and goes when the journal settles.
+    ScheduleLogonRecovery(targetPath);
+    CutHereIfTestAsks("logon entry");
     InstallContext context;
     context.target = targetPath;
     context.journal = &journal;
     context.download = download.Get();
     context.timings = timings;
     context.replace = steps;
+    context.oldProgramClosed = oldProgramClosed;
+    if (!RecordDownloadPath(context)) {
+        LogLine("replace: target kept, the journal cannot be written, error %lu", GetLastError());
+        Settle(context, WalkBack(context));
+        return InstallResult::StagingFailed;
+    }
     return RunSteps(context, stages, count, observer);
 }
 
@@ -64,11 +76,11 @@ bool RenameOver(const wchar_t* staged, const wchar_t* target) {
 InstallResult ReplaceTarget(UniqueHandle download, const std::wstring& targetPath, const InstallTimings& timings,
                             const ReplaceSteps& steps) {
     return Install(std::move(download), targetPath, timings, steps, kReplacementOnly, std::size(kReplacementOnly),
-                   InstallObserver());
+                   InstallObserver(), false);
 }
 
 InstallResult InstallUpdate(UniqueHandle download, const std::wstring& targetPath, const InstallTimings& timings,
-                            const InstallObserver& observer) {
+                            const InstallObserver& observer, bool oldProgramClosed) {
     return Install(std::move(download), targetPath, timings, kReplaceSteps, kWholeInstallation,
-                   std::size(kWholeInstallation), observer);
+                   std::size(kWholeInstallation), observer, oldProgramClosed);
 }

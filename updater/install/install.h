@@ -53,5 +53,8 @@ InstallResult ReplaceTarget(UniqueHandle download, const std::wstring& targetPat
 
 // The whole installation of the finished `download` over `targetPath`, every step of it. Runs
 // for seconds (the host's exit, the start watch): call it from a thread of its own.
+// `oldProgramClosed`: an earlier, interrupted run closed the old program; should this one fail,
+// the old program is started again although this run closed nothing.
 InstallResult InstallUpdate(UniqueHandle download, const std::wstring& targetPath,
-                            const InstallTimings& timings = {}, const InstallObserver& observer = {});
+                            const InstallTimings& timings = {}, const InstallObserver& observer = {},
+                            bool oldProgramClosed = false);

@@ -1,9 +1,11 @@
 #include "updater/install/install_journal.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "updater/files/file_write.h"
 #include "updater/paths.h"
+#include "updater/test_hooks.h"
 #include "updater/update_log.h"
 
 namespace {
@@ -64,6 +66,8 @@ bool ParseProgressLine(const std::string& line, JournalRecord& record) {
         record.begun.push_back(rest);
     } else if (key == "undone") {
         record.undone.push_back(rest);
+    } else if (key == "creating") {
+        record.creating.push_back(rest);
     } else if (key == "fact") {
         std::string name, value;
         if (!SplitLine(rest, name, value)) return false;
@@ -88,15 +92,71 @@ bool ReadSmallFile(HANDLE file, std::string& text) {
                             got == text.size());
 }
 
+bool IsHexDigit(char ch) {
+    return HexValue(ch) >= 0;
+}
+
+bool IsDigit(char ch) {
+    return ch >= '0' && ch <= '9';
+}
+
+// Matches as much of "<size> <64 hex digits>" as `text` holds from `at`; advances `at` past it.
+// False when a character does not fit; `whole` tells whether the pattern was completed.
+bool MatchFingerprintPrefix(const std::string& text, size_t& at, bool& whole) {
+    whole = false;
+    const size_t start = at;
+    while (at < text.size() && IsDigit(text[at])) ++at;
+    if (at == text.size()) return true;
+    if (at == start || text[at] != ' ') return false;
+    ++at;
+    for (int digits = 0; digits < 64; ++digits, ++at) {
+        if (at == text.size()) return true;
+        if (!IsHexDigit(text[at])) return false;
+    }
+    whole = true;
+    return true;
+}
+
+// Matches as much of the literal `literal` as `text` holds from `at`.
+bool MatchLiteralPrefix(const std::string& text, size_t& at, const std::string& literal, bool& whole) {
+    const size_t length = std::min(literal.size(), text.size() - at);
+    if (text.compare(at, length, literal, 0, length) != 0) return false;
+    at += length;
+    whole = length == literal.size();
+    return true;
+}
+
 }  // namespace
+
+bool IsHeaderPrefix(const std::string& text, const std::wstring& targetPath) {
+    size_t at = 0;
+    bool whole = false;
+    const std::string opening = std::string(kMarker) + "\ntarget " + Utf8(targetPath) + "\nold ";
+    if (!MatchLiteralPrefix(text, at, opening, whole) || !whole) return at == text.size();
+    if (!MatchFingerprintPrefix(text, at, whole) || !whole) return at == text.size();
+    if (!MatchLiteralPrefix(text, at, "\nnew ", whole) || !whole) return at == text.size();
+    if (!MatchFingerprintPrefix(text, at, whole) || !whole) return at == text.size();
+    return MatchLiteralPrefix(text, at, "\n", whole) && at == text.size();
+}
 
 std::wstring JournalPathFor(const std::wstring& targetPath) {
     return targetPath + L".upd-journal";
 }
 
+std::wstring JournalDraftPathFor(const std::wstring& targetPath) {
+    return JournalPathFor(targetPath) + L".new";
+}
+
 bool JournalRecord::WasUndone(const std::string& step) const {
     for (const std::string& name : undone) {
         if (name == step) return true;
+    }
+    return false;
+}
+
+bool JournalRecord::WasCreating(const std::string& file) const {
+    for (const std::string& name : creating) {
+        if (name == file) return true;
     }
     return false;
 }
@@ -123,23 +183,79 @@ bool ParseJournal(const std::string& text, JournalRecord& record) {
     return true;
 }
 
-bool InstallJournal::Create(const std::wstring& targetPath, const JournalRecord& header) {
-    path = JournalPathFor(targetPath);
+namespace {
+
+UniqueHandle OpenJournalFile(const std::wstring& path, DWORD disposition) {
     // Others may read it, nobody else may write it: a second updater for the same target finds
     // it busy rather than walking it back under this one.
-    file.Reset(CreateFileW(LongPathForm(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,
-                           nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    record = header;
-    if (Append(FormatJournalHeader(header))) return true;
-    Remove();
+    return UniqueHandle(CreateFileW(LongPathForm(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                                    FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+enum class Leftover { None, Removed, Busy, Foreign };
+
+// A journal or draft that took no step (empty, or part of a header) is removed through its
+// handle; anything else of that name is left as it is.
+Leftover RemoveIfNoStepTaken(const std::wstring& path, const std::wstring& targetPath) {
+    UniqueHandle file = OpenJournalFile(path, OPEN_EXISTING);
+    if (!file) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return Leftover::None;
+        return error == ERROR_SHARING_VIOLATION ? Leftover::Busy : Leftover::Foreign;
+    }
+    std::string text;
+    if (!ReadSmallFile(file.Get(), text) || !IsHeaderPrefix(text, targetPath)) return Leftover::Foreign;
+    DeleteWhenClosed(file.Get());
+    LogLine("recovery: \"%s\" was cut off before any step, removed", Utf8(path).c_str());
+    return Leftover::Removed;
+}
+
+}  // namespace
+
+bool InstallJournal::WriteDraft(const std::wstring& draft, const std::string& header) {
+    const Leftover left = RemoveIfNoStepTaken(draft, record.target);
+    if (left == Leftover::Busy || left == Leftover::Foreign) return false;
+    UniqueHandle written = OpenJournalFile(draft, CREATE_NEW);
+    if (!written) return false;
+    CutHereIfTestAsks("header file");
+    // A stop in the middle of a write (the test's torn header) leaves a part of it.
+    const size_t firstPart = TestCutsAt("header torn") ? header.size() / 2 : header.size();
+    if (!WriteAll(written.Get(), header.data(), firstPart)) return false;
+    CutHereIfTestAsks("header torn");
+    return FlushFileBuffers(written.Get()) != FALSE;
+}
+
+bool InstallJournal::Hold(const std::string& header) {
+    file = OpenJournalFile(path, OPEN_EXISTING);
+    std::string text;
+    // Between the rename and this open it was another updater's to take; only our header will do.
+    if (file && ReadSmallFile(file.Get(), text) && text == header) return true;
+    file.Reset();
     return false;
+}
+
+bool InstallJournal::Create(const std::wstring& targetPath, const JournalRecord& header) {
+    path = JournalPathFor(targetPath);
+    record = header;
+    const std::wstring draft = JournalDraftPathFor(targetPath);
+    const std::string text = FormatJournalHeader(header);
+    if (!WriteDraft(draft, text)) return false;
+    CutHereIfTestAsks("header draft");
+    // Never over anything: a journal already there is another installation's or the user's.
+    if (!MoveFileExW(LongPathForm(draft).c_str(), LongPathForm(path).c_str(), MOVEFILE_WRITE_THROUGH)) {
+        const DWORD error = GetLastError();
+        DeleteFileW(LongPathForm(draft).c_str());
+        SetLastError(error);
+        return false;
+    }
+    CutHereIfTestAsks("header");
+    return Hold(text);
 }
 
 InstallJournal::Opened InstallJournal::Open(const std::wstring& targetPath) {
     path = JournalPathFor(targetPath);
-    file.Reset(CreateFileW(LongPathForm(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,
-                           nullptr, OPEN_EXISTING, 0, nullptr));
+    if (RemoveIfNoStepTaken(JournalDraftPathFor(targetPath), targetPath) == Leftover::Busy) return Opened::Busy;
+    file = OpenJournalFile(path, OPEN_EXISTING);
     if (!file) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return Opened::None;
@@ -148,7 +264,11 @@ InstallJournal::Opened InstallJournal::Open(const std::wstring& targetPath) {
     }
     std::string text;
     record = JournalRecord();
-    if (!ReadSmallFile(file.Get(), text) || !ParseJournal(text, record) || !SameTarget(record.target, targetPath)) {
+    if (ReadSmallFile(file.Get(), text) && IsHeaderPrefix(text, targetPath)) {
+        file.Reset();
+        return RemoveIfNoStepTaken(path, targetPath) == Leftover::Removed ? Opened::None : Opened::Foreign;
+    }
+    if (!ParseJournal(text, record) || !SameTarget(record.target, targetPath)) {
         file.Reset();
         return Opened::Foreign;
     }
@@ -165,6 +285,11 @@ bool InstallJournal::Undone(const std::string& step) {
     return Append("undone " + step + "\n");
 }
 
+bool InstallJournal::Creating(const std::string& name) {
+    record.creating.push_back(name);
+    return Append("creating " + name + "\n");
+}
+
 bool InstallJournal::Fact(const std::string& name, const std::string& value) {
     record.facts[name] = value;
     return Append("fact " + name + " " + value + "\n");
@@ -173,9 +298,14 @@ bool InstallJournal::Fact(const std::string& name, const std::string& value) {
 bool InstallJournal::Append(const std::string& line) {
     LARGE_INTEGER end = {};
     DWORD written = 0;
-    return file && SetFilePointerEx(file.Get(), end, nullptr, FILE_END) &&
-           WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr) &&
-           written == line.size() && FlushFileBuffers(file.Get());
+    const bool done = file && SetFilePointerEx(file.Get(), end, nullptr, FILE_END) &&
+                      WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr) &&
+                      written == line.size() && FlushFileBuffers(file.Get());
+    // Named by the line's first two words: "begin swap", "undone stage", "fact closed"...
+    const size_t second = line.find(' ');
+    const size_t third = second == std::string::npos ? second : line.find_first_of(" \n", second + 1);
+    CutHereIfTestAsks(line.substr(0, third).c_str());
+    return done;
 }
 
 void InstallJournal::Remove() {

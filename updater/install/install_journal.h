@@ -17,6 +17,9 @@
 
 // "<target>.upd-journal".
 std::wstring JournalPathFor(const std::wstring& targetPath);
+// "<target>.upd-journal.new": the header is written and flushed under this name and then renamed
+// into place, so the journal's own name only ever holds a whole header.
+std::wstring JournalDraftPathFor(const std::wstring& targetPath);
 
 // What a journal says.
 struct JournalRecord {
@@ -25,15 +28,21 @@ struct JournalRecord {
     FileFingerprint newProgram;
     std::vector<std::string> begun;   // the steps started, in order
     std::vector<std::string> undone;  // the steps walked back
+    std::vector<std::string> creating;  // the files announced before they were created
     std::map<std::string, std::string> facts;  // what a step learnt that its undo needs
 
     bool WasUndone(const std::string& step) const;
+    bool WasCreating(const std::string& file) const;
     // The fact's text, or empty when it was never written.
     std::string Fact(const std::string& name) const;
 };
 
 // The journal's header: the marker, the target, the two programs' sizes and SHA-256.
 std::string FormatJournalHeader(const JournalRecord& record);
+// True when `text` is empty or the first bytes (all of them included) of a header this updater
+// writes for `targetPath`, and nothing more: what a stop while the header was written leaves. No
+// step was taken under it.
+bool IsHeaderPrefix(const std::string& text, const std::wstring& targetPath);
 // Reads a journal's text. False when it is not a journal of this updater (no marker, a header
 // that is not whole, an unknown line); a last line without its line break was cut by a stop
 // while it was written and is ignored, as its step was not taken.
@@ -52,10 +61,13 @@ public:
     InstallJournal(const InstallJournal&) = delete;
     InstallJournal& operator=(const InstallJournal&) = delete;
 
-    // Creates the journal with CREATE_NEW, never over anything, and writes its header. False when
-    // a file of that name exists (ours or not) or it cannot be written.
+    // Writes the header under the draft name (CREATE_NEW: never over anything), flushes it and
+    // renames it to the journal's name (never over anything either), then holds it. False when a
+    // file of either name is in the way or it cannot be written.
     bool Create(const std::wstring& targetPath, const JournalRecord& header);
-    // Opens the journal an earlier run left for `targetPath`, held against other updaters.
+    // Opens the journal an earlier run left for `targetPath`, held against other updaters. An
+    // empty journal or draft, or one holding only part of a header, took no step: it is removed
+    // and counts as none.
     Opened Open(const std::wstring& targetPath);
 
     const JournalRecord& Record() const { return record; }
@@ -63,12 +75,18 @@ public:
     bool Begin(const std::string& step);
     bool Undone(const std::string& step);
     bool Fact(const std::string& name, const std::string& value);
+    // Said before the file `name` (a name of the step's own, such as "staged") is created, so
+    // that a stop between its creation and the first fact about it leaves a file the next run
+    // can still tell as the installation's own.
+    bool Creating(const std::string& name);
 
     // The installation is over: the journal goes.
     void Remove();
 
 private:
     bool Append(const std::string& line);
+    bool WriteDraft(const std::wstring& draft, const std::string& header);
+    bool Hold(const std::string& header);
 
     std::wstring path;
     UniqueHandle file;

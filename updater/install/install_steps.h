@@ -19,6 +19,12 @@ struct InstallContext {
     HANDLE download = nullptr;          // the held download while installing; null in a recovery
     InstallTimings timings;
     ReplaceSteps replace = kReplaceSteps;
+    // False for a settle that runs ahead of an installation in the same run: that one ends by
+    // starting a program, so the walk back only notes in `restartDeferred` that it would have.
+    bool mayStartPrograms = true;
+    bool restartDeferred = false;
+    // An earlier run closed the old program: a walk back starts it although this one closed none.
+    bool oldProgramClosed = false;
 };
 
 enum class StepOutcome {
@@ -42,6 +48,9 @@ struct InstallStepItem {
 const InstallStepItem& StepFor(InstallStage stage);
 // Null for a name no step has (a journal of another make).
 const InstallStepItem* StepNamed(const std::string& name);
+
+// Writes down where the download is, so that a copy of it cut short can be told as ours.
+bool RecordDownloadPath(InstallContext& context);
 
 // Renames `from` over `to`, retrying for timings.replaceRetryMs while Windows still refuses
 // with a passing error (a file just closed, a virus scanner reading it).

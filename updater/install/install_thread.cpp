@@ -14,6 +14,7 @@ struct InstallThread::Job {
     HWND window = nullptr;
     std::wstring targetPath;
     UniqueHandle download;
+    bool oldProgramClosed = false;
 };
 
 namespace {
@@ -29,11 +30,12 @@ InstallThread::~InstallThread() {
 }
 
 bool InstallThread::StartRecovery(HWND window, const std::wstring& targetPath) {
-    return Start(new (std::nothrow) Job{false, window, targetPath, UniqueHandle()});
+    return Start(new (std::nothrow) Job{false, window, targetPath, UniqueHandle(), false});
 }
 
-bool InstallThread::StartInstall(HWND window, UniqueHandle download, const std::wstring& targetPath) {
-    return Start(new (std::nothrow) Job{true, window, targetPath, std::move(download)});
+bool InstallThread::StartInstall(HWND window, UniqueHandle download, const std::wstring& targetPath,
+                                 bool oldProgramClosed) {
+    return Start(new (std::nothrow) Job{true, window, targetPath, std::move(download), oldProgramClosed});
 }
 
 bool InstallThread::Running() const {
@@ -60,13 +62,16 @@ DWORD WINAPI InstallThread::Run(void* parameter) {
     // The shell starts programs through COM; it wants an apartment on the calling thread.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     if (!job->install) {
-        const RecoveryResult result = RecoverInterruptedInstall(job->targetPath);
-        PostMessageW(job->window, WM_RECOVERY_FINISHED, static_cast<WPARAM>(result), 0);
+        // The installation that follows starts a program when it ends; this settle starts none.
+        bool restartDeferred = false;
+        const RecoveryResult result = RecoverInterruptedInstall(job->targetPath, {}, &restartDeferred);
+        PostMessageW(job->window, WM_RECOVERY_FINISHED, static_cast<WPARAM>(result), restartDeferred ? 1 : 0);
     } else {
         InstallObserver observer;
         observer.stepBegun = PostStep;
         observer.context = job->window;
-        const InstallResult result = InstallUpdate(std::move(job->download), job->targetPath, {}, observer);
+        const InstallResult result =
+            InstallUpdate(std::move(job->download), job->targetPath, {}, observer, job->oldProgramClosed);
         PostMessageW(job->window, WM_INSTALL_FINISHED, static_cast<WPARAM>(result), 0);
     }
     if (SUCCEEDED(com)) CoUninitialize();

@@ -12,7 +12,9 @@
 
 constexpr UINT WM_INSTALL_STEP = 2040;       // wParam: the InstallStage begun
 constexpr UINT WM_INSTALL_FINISHED = 2041;   // wParam: the InstallResult
-constexpr UINT WM_RECOVERY_FINISHED = 2042;  // wParam: the RecoveryResult
+constexpr UINT WM_RECOVERY_FINISHED = 2042;  // wParam: the RecoveryResult; lParam: 1 when the
+                                             // old program is to be started should nothing be
+                                             // installed (see RecoverInterruptedInstall)
 
 class InstallThread {
 public:
@@ -30,7 +32,9 @@ public:
     bool StartRecovery(HWND window, const std::wstring& targetPath);
     // Installs `download` over `targetPath`; posts WM_INSTALL_STEP and WM_INSTALL_FINISHED.
     // False when no thread can be started (the download is then closed, not installed).
-    bool StartInstall(HWND window, UniqueHandle download, const std::wstring& targetPath);
+    // `oldProgramClosed`: an earlier run closed the old program, which a failure starts again.
+    bool StartInstall(HWND window, UniqueHandle download, const std::wstring& targetPath,
+                      bool oldProgramClosed = false);
 
     bool Running() const;
     // Waits for the thread to end (at most kStopTimeoutMs).

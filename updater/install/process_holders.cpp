@@ -35,20 +35,18 @@ UniqueHandle OpenToWatch(DWORD processId) {
     return UniqueHandle(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
 }
 
-bool RunsImage(HANDLE process, const FileIdentity& image) {
-    FileIdentity identity;
+bool RunsImage(HANDLE process, const FileMatcher& image) {
     const std::wstring path = ImagePathOf(process);
-    return !path.empty() && IdentityOf(path, identity) && identity == image;
+    return !path.empty() && image.Matches(path);
 }
 
-bool HasModule(DWORD processId, const FileIdentity& module) {
+bool HasModule(DWORD processId, const FileMatcher& module) {
     UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId));
     MODULEENTRY32W entry = {};
     entry.dwSize = sizeof entry;
     if (!snapshot || !Module32FirstW(snapshot.Get(), &entry)) return false;
     do {
-        FileIdentity identity;
-        if (IdentityOf(entry.szExePath, identity) && identity == module) return true;
+        if (module.Matches(entry.szExePath)) return true;
     } while (Module32NextW(snapshot.Get(), &entry));
     return false;
 }
@@ -61,12 +59,12 @@ bool InSameFolder(const std::wstring& a, const std::wstring& b) {
 
 // Whether the program that published the record holds the target although it does not run it.
 bool RecordProgramHolds(const RunningProcess& program, const std::wstring& targetPath,
-                        const FileIdentity& target) {
+                        const FileMatcher& target) {
     if (HasModule(program.id, target)) return true;
     return !IsWindowsImageFile(targetPath) && InSameFolder(ImagePathOf(program.handle.Get()), targetPath);
 }
 
-void AddRecordWindow(const std::wstring& targetPath, const FileIdentity& target, TargetHolders& holders) {
+void AddRecordWindow(const std::wstring& targetPath, const FileMatcher& target, TargetHolders& holders) {
     const HWND record = ReadWindowRecord(kHostRecordName);
     RunningProcess program;
     program.id = record != nullptr ? ProcessOf(record) : 0;
@@ -118,12 +116,25 @@ std::wstring ImagePathOf(HANDLE process) {
     return path;
 }
 
-std::vector<RunningProcess> ProcessesRunning(const FileIdentity& image) {
+FileMatcher::FileMatcher(const std::wstring& path) {
+    found = IdentityOf(path, identity);
+    // Where the file system has no stable ids the content tells the file, never the path text.
+    if (found && !identity.trusted) found = FingerprintOf(path, content);
+}
+
+bool FileMatcher::Matches(const std::wstring& path) const {
+    if (!found) return false;
+    if (!identity.trusted) return HasContent(path, content);
+    FileIdentity other;
+    return IdentityOf(path, other) && other == identity;
+}
+
+std::vector<RunningProcess> ProcessesRunning(const FileMatcher& image) {
     std::vector<RunningProcess> found;
     UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof entry;
-    if (!snapshot || !Process32FirstW(snapshot.Get(), &entry)) return found;
+    if (!image.Found() || !snapshot || !Process32FirstW(snapshot.Get(), &entry)) return found;
     const DWORD self = GetCurrentProcessId(), session = SessionOf(self);
     do {
         RunningProcess process;
@@ -135,6 +146,13 @@ std::vector<RunningProcess> ProcessesRunning(const FileIdentity& image) {
     return found;
 }
 
+bool AnyProcessRuns(const std::wstring& imagePath, const std::vector<DWORD>& ignored) {
+    for (const RunningProcess& process : ProcessesRunning(FileMatcher(imagePath))) {
+        if (!Contains(ignored, process.id)) return true;
+    }
+    return false;
+}
+
 std::vector<HWND> MainWindowsOf(const std::vector<DWORD>& processIds) {
     WindowSearch search = {&processIds, {}};
     EnumWindows(CollectMainWindow, reinterpret_cast<LPARAM>(&search));
@@ -143,8 +161,8 @@ std::vector<HWND> MainWindowsOf(const std::vector<DWORD>& processIds) {
 
 TargetHolders FindTargetHolders(const std::wstring& targetPath) {
     TargetHolders holders;
-    FileIdentity target;
-    if (!IdentityOf(targetPath, target)) return holders;
+    const FileMatcher target(targetPath);
+    if (!target.Found()) return holders;
     holders.processes = ProcessesRunning(target);
     AddRecordWindow(targetPath, target, holders);
     return holders;

@@ -12,7 +12,21 @@
 
 #include "ui/util/unique_handle.h"
 
-struct FileIdentity;
+#include "updater/install/file_fingerprint.h"
+
+// Tells whether another path reaches the same file: by its identity, or by its content on a
+// volume whose file ids are not stable (FAT, exFAT).
+class FileMatcher {
+public:
+    explicit FileMatcher(const std::wstring& path);
+    bool Found() const { return found; }
+    bool Matches(const std::wstring& path) const;
+
+private:
+    bool found = false;
+    FileIdentity identity;
+    FileFingerprint content;
+};
 
 // A process found running, held open (to wait for its end) from the moment it was looked at:
 // a process that ends at once would otherwise leave nothing to wait on, and its id might soon
@@ -34,7 +48,12 @@ struct TargetHolders {
 TargetHolders FindTargetHolders(const std::wstring& targetPath);
 
 // The processes of this session, other than this one, running the program file `image`.
-std::vector<RunningProcess> ProcessesRunning(const FileIdentity& image);
+std::vector<RunningProcess> ProcessesRunning(const FileMatcher& image);
+// True when a process of this session, other than this one and those in `ignored`, runs the
+// program at `imagePath`. Windows reports a process's image by the path it was started from, also
+// after its file was renamed: copies of a new program moved aside still name the target, and
+// are passed in `ignored`.
+bool AnyProcessRuns(const std::wstring& imagePath, const std::vector<DWORD>& ignored = {});
 
 // The top-level windows a user sees of these processes (shown, not owned by another window).
 std::vector<HWND> MainWindowsOf(const std::vector<DWORD>& processIds);

@@ -24,13 +24,18 @@ bool Resume(InstallContext& context) {
     const InstallStepItem* last = record.begun.empty() ? nullptr : StepNamed(record.begun.back());
     LogLine("recovery: an interrupted installation of \"%s\" found, last step \"%s\"", Utf8(context.target).c_str(),
             last != nullptr ? last->name : "none");
-    if (last != nullptr && last->forwardOnly) return last->perform(context) == StepOutcome::Done;
+    if (last != nullptr && last->forwardOnly) {
+        const StepOutcome outcome = last->perform(context);
+        // Finishing it turned out wrong (the new program is gone): back to the old one after all.
+        if (outcome != StepOutcome::Failed) return outcome == StepOutcome::Done;
+    }
     return WalkBack(context);
 }
 
 }  // namespace
 
-RecoveryResult RecoverInterruptedInstall(const std::wstring& targetPath, const InstallTimings& timings) {
+RecoveryResult RecoverInterruptedInstall(const std::wstring& targetPath, const InstallTimings& timings,
+                                         bool* restartDeferred) {
     InstallJournal journal;
     switch (journal.Open(targetPath)) {
         case InstallJournal::Opened::None:
@@ -55,7 +60,9 @@ RecoveryResult RecoverInterruptedInstall(const std::wstring& targetPath, const I
     context.target = targetPath;
     context.journal = &journal;
     context.timings = timings;
+    context.mayStartPrograms = restartDeferred == nullptr;
     const bool settled = Resume(context);
+    if (restartDeferred != nullptr) *restartDeferred = context.restartDeferred;
     Settle(context, settled);
     return settled ? RecoveryResult::Settled : RecoveryResult::Pending;
 }

@@ -14,4 +14,9 @@ enum class RecoveryResult {
     Refused,      // a journal that is not ours, or one another updater holds: left alone
 };
 
-RecoveryResult RecoverInterruptedInstall(const std::wstring& targetPath, const InstallTimings& timings = {});
+// A settle on its own starts the old program again when the interrupted installation had closed
+// it. With `restartDeferred`, an installation follows in the same run and starts a program when
+// it ends: nothing is started here, and `*restartDeferred` says whether the old program should be
+// started should the run end without installing.
+RecoveryResult RecoverInterruptedInstall(const std::wstring& targetPath, const InstallTimings& timings = {},
+                                         bool* restartDeferred = nullptr);
