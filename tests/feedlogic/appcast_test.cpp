@@ -27,7 +27,8 @@ TEST(Appcast, ReadsItemsByNamespaceNotByPrefix) {
         "<sp:version>1.2</sp:version></sp:informationalUpdate>"
         "<sp:criticalUpdate sp:version='1.5'/><sp:phasedRolloutInterval>86400</sp:phasedRolloutInterval>"
         "<enclosure url='https://example.test/app.exe' length='1234' type='application/octet-stream' "
-        "sp:os='windows-x64' sp:edSignature='c2ln'/></item>"
+        "sp:os='windows-x64' sp:edSignature='c2ln'/><enclosure url='https://example.test/app32.exe' length='12' "
+        "sp:os='windows-x86'/><enclosure url='' /></item>"
         "<item><sparkle:tags><sparkle:criticalUpdate/></sparkle:tags><sparkle:informationalUpdate/>"
         "<enclosure url='https://example.test/3.exe' sparkle:version='3.0' sparkle:installerArguments='/S'/></item>"
         "<item><sparkle:version>4.0</sparkle:version><description><p>Raw <b>HTML</b></p></description>"
@@ -51,6 +52,9 @@ TEST(Appcast, ReadsItemsByNamespaceNotByPrefix) {
     EXPECT_TRUE(a.hasEnclosure && a.enclosure.length == 1234u);
     EXPECT_EQ(L"windows-x64", a.enclosure.os);
     EXPECT_EQ(L"c2ln", a.enclosure.edSignature);
+    ASSERT_EQ(2u, a.enclosures.size());  // the one without a URL is no enclosure
+    EXPECT_EQ(L"https://example.test/app32.exe", a.enclosures[1].url);
+    EXPECT_EQ(L"windows-x86", a.enclosures[1].os);
     EXPECT_FALSE(a.installerArguments);
     EXPECT_EQ(L"10.0.99999", a.maximumSystemVersion);
     EXPECT_EQ(L"2.0", a.minimumAutoupdateVersion);

@@ -14,7 +14,15 @@ FeedItem Item(const wchar_t* version, const std::function<void(FeedItem&)>& chan
     item.hasEnclosure = true;
     item.enclosure.url = L"https://example.test/app.exe";
     change(item);
+    if (item.enclosures.empty() && item.hasEnclosure) item.enclosures.push_back(item.enclosure);
     return item;
+}
+
+FeedEnclosure Os(const wchar_t* os) {
+    FeedEnclosure enclosure;
+    enclosure.os = os;
+    enclosure.url = std::wstring(L"https://example.test/") + (*os ? os : L"any") + L".exe";
+    return enclosure;
 }
 
 OfferContext Context() {
@@ -31,6 +39,7 @@ TEST(Offer, ChoosesTheHighestEligibleItem) {
         bool critical;
         bool informational = false;
         const wchar_t* reason = nullptr;  // in the log line of a newer item passed over
+        const wchar_t* url = nullptr;     // the enclosure chosen, when it matters
     } const cases[] = {
         {"highest, in any order", {Item(L"1.2"), Item(L"1.10"), Item(L"1.9")}, none, L"1.10", false},
         {"not higher than installed", {Item(L"1.0.0"), Item(L"0.9")}, none, nullptr, false},
@@ -85,6 +94,14 @@ TEST(Offer, ChoosesTheHighestEligibleItem) {
          L"channel \"beta\" not followed"},
         {"other machine, said", {Item(L"2.0", [](FeedItem& i) { i.enclosure.os = L"windows-x64"; })}, none, nullptr,
          false, false, L"machine: for sparkle:os \"windows-x64\""},
+        // Several enclosures: the file for the program's machine.
+        {"x64 and x86 files on x86", {Item(L"2.0", [](FeedItem& i) { i.enclosures = {Os(L"windows-x64"), Os(L"windows-x86")}; })},
+         none, L"2.0", false, false, nullptr, L"https://example.test/windows-x86.exe"},
+        {"x64 and any Windows on x64", {Item(L"2.0", [](FeedItem& i) { i.enclosures = {Os(L""), Os(L"windows-x64")}; })},
+         [](OfferContext& c) { c.machine = IMAGE_FILE_MACHINE_AMD64; }, L"2.0", false, false, nullptr,
+         L"https://example.test/windows-x64.exe"},
+        {"arm64 and x64 files on x86", {Item(L"2.0", [](FeedItem& i) { i.enclosures = {Os(L"windows-arm64"), Os(L"windows-x64")}; })},
+         none, nullptr, false, false, L"machine: for sparkle:os \"windows-arm64\", \"windows-x64\""},
         // Informational releases: shown, never installed, and no lower item takes their place.
         {"informational for every version", {Item(L"2.0", [](FeedItem& i) { i.informational = true; }), Item(L"1.5")},
          none, L"2.0", false, true},
@@ -130,6 +147,10 @@ TEST(Offer, ChoosesTheHighestEligibleItem) {
         }
         EXPECT_EQ(c.critical, offer.critical) << c.name;
         EXPECT_EQ(c.informational, offer.informational) << c.name;
+        if (c.url != nullptr) {
+            ASSERT_NE(nullptr, offer.enclosure) << c.name;
+            EXPECT_EQ(c.url, offer.enclosure->url) << c.name;
+        }
         if (c.reason != nullptr) {
             ASSERT_EQ(1u, offer.passedOver.size()) << c.name;
             EXPECT_EQ(c.reason, offer.passedOver[0].reason) << c.name;

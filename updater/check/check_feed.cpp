@@ -82,6 +82,7 @@ bool ReceiveFeed(const FeedCheckPlace& place, const InstalledProgram& program, c
     if (!FreshEnough(place, received, state)) return false;
     for (FeedItem& item : received.feed.items) {
         item.enclosure.url = ResolveUrl(received.finalUrl, item.enclosure.url);
+        for (FeedEnclosure& enclosure : item.enclosures) enclosure.url = ResolveUrl(received.finalUrl, enclosure.url);
         item.releaseNotesLink = ResolveUrl(received.finalUrl, item.releaseNotesLink);
     }
     Remember(place, received, state);

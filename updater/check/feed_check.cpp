@@ -43,18 +43,18 @@ OfferContext ContextFor(const CheckRequest& request, const InstalledProgram& pro
 
 // What the download must meet. Null (the check fails) when the item cannot be fetched safely:
 // an enclosure that is not https, or a signature that cannot even be read.
-std::shared_ptr<EnclosureRules> RulesFor(const FeedItem& item, const InstalledProgram& program,
-                                         const ReceivedFeed& received) {
+std::shared_ptr<EnclosureRules> RulesFor(const FeedItem& item, const FeedEnclosure& enclosure,
+                                         const InstalledProgram& program, const ReceivedFeed& received) {
     auto rules = std::make_shared<EnclosureRules>();
-    if (!IsHttpsUrl(item.enclosure.url)) {
+    if (!IsHttpsUrl(enclosure.url)) {
         LogLine("check: FAILED, the enclosure URL is not https, nothing requested");
         return nullptr;
     }
-    if (!Base64Decode(Utf8(item.enclosure.edSignature), rules->edSignature) || rules->edSignature.size() != 64) {
+    if (!Base64Decode(Utf8(enclosure.edSignature), rules->edSignature) || rules->edSignature.size() != 64) {
         LogLine("check: FAILED, the item has no readable sparkle:edSignature");
         return nullptr;
     }
-    rules->length = item.enclosure.length;
+    rules->length = enclosure.length;
     rules->installedKeys = program.keys;
     rules->machine = program.facts.machine;
     rules->itemVersion = item.version;
@@ -113,12 +113,12 @@ CheckResult Offered(const CheckRequest& request, const Offer& offer, const Insta
     const bool lostKey = received.root == FeedRoot::LostKey;
     LogLine("check: offering version \"%s\"%s, carried by %s", Utf8(offer.item->version).c_str(),
             offer.critical ? " (critical)" : "", lostKey ? "authenticode after lost key" : "ed25519 key");
-    std::shared_ptr<EnclosureRules> rules = RulesFor(*offer.item, program, received);
+    std::shared_ptr<EnclosureRules> rules = RulesFor(*offer.item, *offer.enclosure, program, received);
     if (!rules) return Finished(kCheckFailed);
     const int answer = AskUser(request, offer, program, received, place.keyPath);
     if (answer != kCheckUpdateAttempted) return Finished(answer);
     CheckResult result = Finished(kCheckUpdateAttempted);
-    result.enclosureUrl = offer.item->enclosure.url;
+    result.enclosureUrl = offer.enclosure->url;
     result.rules = std::move(rules);
     return result;
 }

@@ -81,15 +81,17 @@ void ReadCritical(pugi::xml_node item, FeedItem& out) {
 // An enclosure whose length is not a number is dropped with the item's offer: the transfer
 // limit is part of what the vendor signed, and guessing it would loosen the check.
 void ReadEnclosure(pugi::xml_node enclosure, FeedItem& out) {
-    if (!enclosure) return;
-    FeedEnclosure& e = out.enclosure;
+    FeedEnclosure e;
     e.url = Trim(enclosure.attribute(L"url").value());
     e.type = Trim(enclosure.attribute(L"type").value());
     e.os = Trim(XmlAttribute(enclosure, kSparkleNamespace, L"os").value());
     e.edSignature = Trim(XmlAttribute(enclosure, kSparkleNamespace, L"edSignature").value());
     const std::wstring length = Trim(enclosure.attribute(L"length").value());
-    out.hasEnclosure = !e.url.empty() && (length.empty() || ParseUnsigned(length, e.length));
     if (XmlAttribute(enclosure, kSparkleNamespace, L"installerArguments")) out.installerArguments = true;
+    if (e.url.empty() || (!length.empty() && !ParseUnsigned(length, e.length))) return;
+    if (!out.hasEnclosure) out.enclosure = e;
+    out.hasEnclosure = true;
+    out.enclosures.push_back(std::move(e));
 }
 
 void ReadInformational(pugi::xml_node item, FeedItem& out) {
@@ -105,7 +107,9 @@ void ReadInformational(pugi::xml_node item, FeedItem& out) {
 FeedItem ReadItem(pugi::xml_node item) {
     FeedItem out;
     const pugi::xml_node enclosure = XmlChild(item, {}, L"enclosure");
-    ReadEnclosure(enclosure, out);
+    for (pugi::xml_node child : item.children()) {
+        if (XmlIs(child, {}, L"enclosure")) ReadEnclosure(child, out);
+    }
     out.version = SparkleValue(item, enclosure, L"version");
     out.shortVersion = SparkleValue(item, enclosure, L"shortVersionString");
     out.title = Trim(TextOf(XmlChild(item, {}, L"title")));

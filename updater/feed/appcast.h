@@ -35,7 +35,8 @@ struct FeedItem {
     std::vector<std::wstring> informationalVersions;
     std::vector<std::wstring> informationalBelow;
     bool hasEnclosure = false;
-    FeedEnclosure enclosure;
+    FeedEnclosure enclosure;        // the first usable enclosure
+    std::vector<FeedEnclosure> enclosures;  // every usable one (an x64 and an x86 file), in feed order
 };
 struct AppcastFeed {
     bool hasSerial = false;         // <upd:serial> (namespace urn:updater:feed:1) in the channel

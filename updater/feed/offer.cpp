@@ -64,6 +64,23 @@ std::wstring RunningSystem(const OfferContext& context) {
            std::to_wstring(context.osBuild);
 }
 
+// The file for this machine: one named for it exactly comes before one for any Windows.
+const FeedEnclosure* EnclosureFor(const FeedItem& item, std::uint16_t machine) {
+    const FeedEnclosure* any = nullptr;
+    for (const FeedEnclosure& enclosure : item.enclosures) {
+        if (!MatchesMachine(enclosure.os, machine)) continue;
+        if (!enclosure.os.empty() && !SameAscii(enclosure.os, L"windows")) return &enclosure;
+        if (any == nullptr) any = &enclosure;
+    }
+    return any;
+}
+
+std::wstring MachineReason(const FeedItem& item) {
+    std::wstring named;
+    for (const FeedEnclosure& enclosure : item.enclosures) named += (named.empty() ? L"\"" : L", \"") + enclosure.os + L"\"";
+    return L"machine: for sparkle:os " + named;
+}
+
 bool CriticalFor(const FeedItem& item, const std::wstring& installed) {
     return item.critical && (item.criticalBelow.empty() || CompareVersions(installed, item.criticalBelow) < 0);
 }
@@ -92,7 +109,7 @@ std::wstring SystemReason(const FeedItem& item, const OfferContext& context) {
 // Why a newer item is no candidate for this program; empty when it is one.
 std::wstring ReasonAgainst(const FeedItem& item, const OfferContext& context, bool critical, bool informational) {
     if (!informational && (!item.hasEnclosure || item.installerArguments)) return L"no usable enclosure";
-    if (!MatchesMachine(item.enclosure.os, context.machine)) return L"machine: for sparkle:os \"" + item.enclosure.os + L"\"";
+    if (!informational && EnclosureFor(item, context.machine) == nullptr) return MachineReason(item);
     std::wstring system = SystemReason(item, context);
     if (!system.empty()) return system;
     if (!item.channel.empty() && item.channel != context.channel) return L"channel \"" + item.channel + L"\" not followed";
@@ -146,6 +163,7 @@ Offer ChooseOffer(const AppcastFeed& feed, const OfferContext& context) {
         if (offer.item == nullptr || CompareVersions(item.version, offer.item->version) > 0) {
             offer.item = &item;
             offer.informational = informational;
+            offer.enclosure = informational ? nullptr : EnclosureFor(item, context.machine);
         }
     }
     return offer;

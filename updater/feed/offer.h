@@ -23,6 +23,7 @@ struct PassedOver {
 };
 struct Offer {
     const FeedItem* item = nullptr;          // null: nothing newer
+    const FeedEnclosure* enclosure = nullptr;  // the item's file for this machine; null when informational
     bool critical = false;                   // critical for the installed version
     bool informational = false;              // the item is shown, never downloaded or installed
     std::vector<PassedOver> passedOver;      // in feed order
