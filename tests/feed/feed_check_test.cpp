@@ -36,7 +36,7 @@ protected:
         // One signing run (each trusts a root of its own, which Wine's store may keep): publisher A
         // signs the installed 1.0.0 and the new-key 2.0.0, publisher B that 2.0.0 as well.
         signedA = new TestSignedPrograms(bin + L"host_app_v1.exe", bin + L"host_app_v2_newkey.exe");
-        for (const char* name : {"old", "v1", "v1_nokeys", "v2", "v3", "v2_other", "v2_newkey"}) {
+        for (const char* name : {"old", "v1", "v1_nokeys", "v1_eddsa", "v1_badkeys", "v2", "v3", "v2_other", "v2_newkey"}) {
             programs[name] = ReadWholeFile(bin + L"host_app_" + OpensslSigner::Wide(name) + L".exe");
         }
         programs["v1-a"] = ReadWholeFile(signedA->Path(L"old-a.exe"));
@@ -187,6 +187,8 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
         {"plain-HTTP enclosure", "v1", Vendor, {{"2.0.0", server->Url("/v2.exe"), "", fileSignatures["v2"], "", ""}},
          L"--yes", nullptr, 3, {"the enclosure URL is not https"}},
         {"no key resource", "v1_nokeys", Vendor, offered, L"", nullptr, 3, {"no UPDATER_ED25519_KEYS resource"}},
+        {"a key resource of no well-formed key", "v1_badkeys", Vendor, offered, L"", nullptr, 3,
+         {"holds no well-formed Ed25519 key"}},
         {"no version resource", "old", Vendor, offered, L"", nullptr, 3, {"no version resource"}},
         {"lost key before 20 days", "v1-a", NewKey, {Item("v2_newkey-a", "2.0.0")}, L"--yes", nullptr, 3,
          {"first such failure 1641"}, "", {-1, -1, 19 * kDay}},
@@ -214,7 +216,7 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
         {"informational for the installed version", "v1", Vendor,
          {Item("v3", "3.0.0", "<link>http://example.test/3</link><sparkle:informationalUpdate>"
                               "<sparkle:version>1.0.0</sparkle:version></sparkle:informationalUpdate>")},
-         L"", "now", 0, {"showing informational version \"3.0.0\"", "offer: link not opened (not https)",
+         L"", "now", 0, {"showing informational version \"3.0.0\"", "offer: link not opened (not https",
                          "asked for the details of informational version \"3.0.0\"; nothing is installed"}},
         {"informational below another version", "v1", Vendor,
          {Item("v2", "2.0.0", "<sparkle:informationalUpdate><sparkle:belowVersion>0.5</sparkle:belowVersion>"
@@ -241,6 +243,8 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
         // An update attempted: exit 1, installed only when every rule holds.
         {"offered and installed", "v1", Vendor, offered, L"", "now", 1, {"edSignature verified (ed25519 key)"}, "v2",
          {}, L"FeedSerial"},
+        {"the vendor key as an EdDSAPub resource", "v1_eddsa", Vendor, offered, L"--yes", nullptr, 1,
+         {"edSignature verified (ed25519 key)"}, "v2"},
         {"enclosure URL relative to the feed", "v1", Vendor,
          {{"2.0.0", "./v2.exe", std::to_string(programs["v2"].size()), fileSignatures["v2"], "", ""}}, L"--yes", nullptr,
          1, {"start: url \"" + tls->Url("good", "/v2.exe") + "\""}, "v2"},

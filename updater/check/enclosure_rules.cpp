@@ -79,7 +79,7 @@ bool SharesAnyKey(const std::vector<Ed25519Key>& a, const std::vector<Ed25519Key
 // must have signed both the feed that offered it and the file itself.
 bool LostKeyHolds(HANDLE file, const std::wstring& path, const EnclosureRules& rules) {
     std::vector<Ed25519Key> keys;
-    if (!ReadProgramKeys(path, keys) || keys.empty()) {
+    if (ReadProgramKeys(path, keys) != KeyResource::Keys) {
         LogLine("enclosure: REFUSED, the download carries no Ed25519 key (lost-key recovery)");
         return false;
     }
