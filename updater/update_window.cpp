@@ -22,6 +22,7 @@ namespace {
 
 const wchar_t kTrayTip[] = L"程序更新中";
 const wchar_t kFailureBalloon[] = L"下载错误，升级失败！";
+const wchar_t kInstallingTitle[] = L"正在安装";
 // The title while the installation runs, one per InstallStage.
 const wchar_t* const kStepTitles[] = {L"正在准备安装", L"正在备份旧版本", L"正在关闭程序",
                                       L"正在替换文件", L"正在启动新版本", L"正在完成安装"};
@@ -194,6 +195,8 @@ LRESULT CUpdateWnd::HandleOtherMessage(UINT message, WPARAM wParam, LPARAM lPara
         OnInstallStep(wParam);
     } else if (message == WM_INSTALL_FINISHED) {
         OnInstallFinished(static_cast<InstallResult>(wParam));
+    } else if (message == WM_INSTALLER_FINISHED) {
+        OnInstallFinished(wParam != 0 ? InstallResult::Installed : InstallResult::ReplaceFailed);
     }
     handled = false;
     return 0;
@@ -211,7 +214,12 @@ void CUpdateWnd::OnProgress(WPARAM value) {
 // Runs once: a second outcome (forged, or sent while the first one installs) changes nothing.
 void CUpdateWnd::OnDownloadFinished(bool succeeded) {
     if (phase != Phase::Downloading) return;
-    if (succeeded) {
+    if (succeeded && installerRelease) {
+        phase = Phase::Installing;
+        if (CControlUI* title = host.FindControlByName(L"down_dlg_title")) title->SetText(kInstallingTitle);
+        if (installerRun.Start(WindowHandle(), std::move(job.file), targetPath, *installerRelease)) return;
+        LogLine("window: no thread for the installer, nothing run");
+    } else if (succeeded) {
         phase = Phase::Installing;
         if (installation.StartInstall(WindowHandle(), std::move(job.file), targetPath, oldProgramClosed)) return;
         LogLine("window: no thread for the installation, nothing installed");

@@ -47,10 +47,12 @@ protected:
         programs["v2-x64"] = programs["v2-dll"] = programs["v2"];
         programs["v2-x64"].replace(pe + 4, 2, "\x64\x86", 2);
         programs["v2-dll"][pe + 23] = static_cast<char>(programs["v2-dll"][pe + 23] | 0x20);
+        programs["installer"] = ReadWholeFile(bin + L"fake_installer.exe");
         // What vendors publish where a program was expected: an MSI package and a zip archive.
         programs["msi"] = std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(4096, 'm');
         programs["zip"] = std::string("PK\x03\x04", 4) + std::string(4096, 'z');
         OpensslSigner signer;
+        server->Route("/package.msi", HttpResponse::Ok(programs["msi"]));
         for (const auto& program : programs) {
             server->Route("/" + program.first + ".exe", HttpResponse::Ok(program.second));
             signer.Add(program.first == "v2_newkey-a" ? "new_key" : "vendor_key", program.second);
@@ -172,6 +174,11 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
     const std::string beta = "<sparkle:channel>beta</sparkle:channel>";
     const std::vector<FeedItemText> offered = {Item("v1", "1.0.0"), Item("v2", "2.0.0")};
     const StartState skipped{-1, -1, -1, -1, L"2.0.0"}, group6{-1, -1, -1, 6};
+    // The installer's arguments: {target} is the case's installed program, {v2} a copy of 2.0.0.
+    const std::string installs = "<sparkle:installerArguments>--copy \"{v2}\" \"{target}\"";
+    const std::string noCopy = "<sparkle:installerArguments>", arguments = "</sparkle:installerArguments>";
+    const std::wstring v2Copy = scratch.Path() + L"v2-payload.exe";
+    ASSERT_TRUE(WriteWholeFile(v2Copy, programs["v2"]));
     const std::vector<Case> cases = {
         // Failed before any window: exit 3.
         {"unsigned feed", "v1", Unsigned, offered, L"", nullptr, 3, {"feed: REFUSED, unsigned"}},
@@ -245,6 +252,24 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
          {}, L"FeedSerial"},
         {"the vendor key as an EdDSAPub resource", "v1_eddsa", Vendor, offered, L"--yes", nullptr, 1,
          {"edSignature verified (ed25519 key)"}, "v2"},
+        // Installer releases: run, then measured by the installed program's version.
+        {"installer release", "v1", Vendor, {Item("installer", "2.0.0", installs + " --exit 0" + arguments)}, L"--yes",
+         nullptr, 1, {"installer: installed version \"2.0.0\" (exit code 0)"}, "v2"},
+        {"installer asking for a restart", "v1", Vendor,
+         {Item("installer", "2.0.0", installs + " --exit 3010" + arguments)}, L"--yes", nullptr, 1,
+         {"installer: installed version \"2.0.0\" (exit code 3010)"}, "v2"},
+        {"installer that fails", "v1", Vendor, {Item("installer", "2.0.0", installs + " --exit 1602" + arguments)},
+         L"--yes", nullptr, 1, {"installer: FAILED, exit code 1602, version found \"2.0.0\", offered \"2.0.0\""}, "v2"},
+        {"installer that installs nothing", "v1", Vendor, {Item("installer", "2.0.0", noCopy + "--exit 0" + arguments)},
+         L"--yes", nullptr, 1, {"installer: FAILED, exit code 0, version found \"1.0.0\", offered \"2.0.0\""}},
+        {"installer not signed by the installed program's publisher", "v1-a", Vendor,
+         {Item("installer", "2.0.0", installs + " --exit 0" + arguments)}, L"--yes", nullptr, 1, {"publisher: REFUSED"}},
+        {"MSI installer", "v1", Vendor,
+         {{"2.0.0", tls->Url("good", "/package.msi"), std::to_string(programs["msi"].size()), fileSignatures["msi"],
+           "", ""}},
+         L"--yes", nullptr, 1, {"installer: running msiexec /i \"", "installer: FAILED, exit code"}},
+        {"an .exe installer that is a zip", "v1", Vendor, {Item("zip", "2.0.0", noCopy + arguments)}, L"--yes", nullptr,
+         1, {"enclosure: REFUSED, the item promised an .exe installer, the download is a zip archive"}},
         {"enclosure URL relative to the feed", "v1", Vendor,
          {{"2.0.0", "./v2.exe", std::to_string(programs["v2"].size()), fileSignatures["v2"], "", ""}}, L"--yes", nullptr,
          1, {"start: url \"" + tls->Url("good", "/v2.exe") + "\""}, "v2"},
@@ -272,11 +297,20 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
         {"lost key after 20 days", "v1-a", NewKey, {Item("v2_newkey-a", "2.0.0")}, L"--yes", nullptr, 1,
          {"(authenticode after lost key)"}, "v2_newkey-a", {-1, -1, 21 * kDay}},
     };
+    const auto TargetOf = [&](size_t i) { return scratch.Path() + L"feedhost" + std::to_wstring(i) + L".exe"; };
+    const auto Narrow = [](const std::wstring& text) { return std::string(text.begin(), text.end()); };
     // Every feed is signed in one openssl run.
     OpensslSigner signer;
     std::vector<std::string> texts;
-    for (const Case& c : cases) {
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const Case& c = cases[i];
         texts.push_back(AppcastText("<upd:serial>7</upd:serial>" + c.channelExtra, c.items));
+        const std::pair<std::string, std::wstring> names[] = {{"{target}", TargetOf(i)}, {"{v2}", v2Copy}};
+        for (const auto& name : names) {
+            for (size_t at = 0; (at = texts.back().find(name.first)) != std::string::npos;) {
+                texts.back().replace(at, name.first.size(), Narrow(name.second));
+            }
+        }
         signer.Add(c.signing == NewKey ? "new_key" : "vendor_key", texts.back());
     }
     const std::vector<std::string> signatures = signer.Run();
@@ -289,7 +323,7 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
         }
         const std::string route = "/feed" + std::to_string(i) + ".xml";
         server->Route(route, HttpResponse::Ok(feed));
-        const std::wstring target = scratch.Path() + L"feedhost" + std::to_wstring(i) + L".exe";
+        const std::wstring target = TargetOf(i);
         ASSERT_TRUE(WriteWholeFile(target, programs[c.installed]));
         Apply(c.state);
         const std::string before = ReadWholeFile(logPath);

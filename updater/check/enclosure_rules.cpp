@@ -70,6 +70,16 @@ bool FactsHold(const std::wstring& path, const EnclosureRules& rules) {
     return false;
 }
 
+// An installer is what its URL named: an .msi a compound file, any other a Windows program.
+bool InstallerKindHolds(const std::wstring& path, const EnclosureRules& rules) {
+    const std::string head = FileHead(path);
+    const BodyKind expected = rules.msi ? BodyKind::CompoundFile : BodyKind::WindowsImage;
+    if (BodyKindOf(head) == expected) return true;
+    LogLine("enclosure: REFUSED, the item promised %s installer, the download is %s", rules.msi ? "an MSI" : "an .exe",
+            BodyKindText(head).c_str());
+    return false;
+}
+
 bool SharesAnyKey(const std::vector<Ed25519Key>& a, const std::vector<Ed25519Key>& b) {
     return std::any_of(a.begin(), a.end(),
                        [&](const Ed25519Key& key) { return std::find(b.begin(), b.end(), key) != b.end(); });
@@ -126,9 +136,11 @@ bool EnclosureAllows(HANDLE file, const std::wstring& path, std::uint64_t receiv
         LogLine("enclosure: REFUSED, the download cannot be read for its checks");
         return false;
     }
-    if (!SignatureHolds(file, snapshot.Path(), rules) || !FactsHold(snapshot.Path(), rules)) return false;
-    LogLine("enclosure: %llu bytes, edSignature verified (%s), version \"%s\" of \"%s\"",
+    if (!SignatureHolds(file, snapshot.Path(), rules)) return false;
+    if (rules.installer ? !InstallerKindHolds(snapshot.Path(), rules) : !FactsHold(snapshot.Path(), rules)) return false;
+    LogLine("enclosure: %llu bytes, edSignature verified (%s), %sversion \"%s\" of \"%s\"",
             static_cast<unsigned long long>(received), rules.LostKey() ? "authenticode after lost key" : "ed25519 key",
+            rules.installer ? (rules.msi ? "MSI installer for " : "installer for ") : "",
             Utf8(rules.itemVersion).c_str(), Utf8(rules.productName).c_str());
     return true;
 }

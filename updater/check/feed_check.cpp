@@ -55,6 +55,8 @@ std::shared_ptr<EnclosureRules> RulesFor(const FeedItem& item, const FeedEnclosu
         return nullptr;
     }
     rules->length = enclosure.length;
+    rules->installer = enclosure.installer;
+    rules->msi = enclosure.msi;
     rules->installedKeys = program.keys;
     rules->machine = program.facts.machine;
     rules->itemVersion = item.version;
@@ -120,6 +122,10 @@ CheckResult Offered(const CheckRequest& request, const Offer& offer, const Insta
     CheckResult result = Finished(kCheckUpdateAttempted);
     result.enclosureUrl = offer.enclosure->url;
     result.rules = std::move(rules);
+    if (offer.enclosure->installer) {
+        result.installer = std::make_shared<InstallerRelease>(
+            InstallerRelease{offer.enclosure->msi, offer.enclosure->installerArguments, offer.item->version});
+    }
     return result;
 }
 

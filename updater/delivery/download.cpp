@@ -202,7 +202,8 @@ bool DownloadPasses(const WorkerJob& job, const TransferResult& result) {
     if (!result.complete) return false;
     const std::wstring path = TempDownloadPath(job.targetPath);
     if (job.rules && !job.rules->Allows(job.file.Get(), path, result.body.Size())) return false;
-    if (!BodyFitsTarget(result.body, IsWindowsImageFile(job.targetPath))) {
+    const bool replaces = !job.rules || job.rules->ReplacesTarget();
+    if (replaces && !BodyFitsTarget(result.body, IsWindowsImageFile(job.targetPath))) {
         LogLine("download: REFUSED, the body (%llu bytes%s) cannot replace the program: %s",
                 result.body.Size(), result.body.IsWindowsImage() ? ", a Windows image" : "",
                 result.body.Size() == 0 ? "it is empty" : "the program is a Windows image and the body is not");

@@ -21,4 +21,7 @@ public:
     virtual bool Allows(HANDLE file, const std::wstring& path, std::uint64_t received) const = 0;
     // Whether the release may be signed by another publisher than the installed program.
     virtual bool SubjectMayChange() const = 0;
+    // False when the file is run rather than put in the program's place (an installer): then it
+    // need not be a Windows image where the program is one; the rules judge its kind.
+    virtual bool ReplacesTarget() const { return true; }
 };

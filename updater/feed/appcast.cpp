@@ -2,6 +2,8 @@
 
 #include <pugixml.hpp>
 
+#include <cwctype>
+
 #include "updater/feed/feed_dates.h"
 #include "updater/feed/xml_names.h"
 
@@ -80,14 +82,28 @@ void ReadCritical(pugi::xml_node item, FeedItem& out) {
 
 // An enclosure whose length is not a number is dropped with the item's offer: the transfer
 // limit is part of what the vendor signed, and guessing it would loosen the check.
-void ReadEnclosure(pugi::xml_node enclosure, FeedItem& out) {
+// The URL's file name (before any query or fragment) ends in ".msi", in any letter case.
+bool NamesMsi(const std::wstring& url) {
+    const std::wstring path = url.substr(0, url.find_first_of(L"?#"));
+    if (path.size() < 4) return false;
+    std::wstring end = path.substr(path.size() - 4);
+    for (wchar_t& ch : end) ch = static_cast<wchar_t>(std::towlower(ch));
+    return end == L".msi";
+}
+
+void ReadEnclosure(pugi::xml_node item, pugi::xml_node enclosure, FeedItem& out) {
     FeedEnclosure e;
     e.url = Trim(enclosure.attribute(L"url").value());
     e.type = Trim(enclosure.attribute(L"type").value());
     e.os = Trim(XmlAttribute(enclosure, kSparkleNamespace, L"os").value());
     e.edSignature = Trim(XmlAttribute(enclosure, kSparkleNamespace, L"edSignature").value());
     const std::wstring length = Trim(enclosure.attribute(L"length").value());
-    if (XmlAttribute(enclosure, kSparkleNamespace, L"installerArguments")) out.installerArguments = true;
+    const pugi::xml_attribute arguments = XmlAttribute(enclosure, kSparkleNamespace, L"installerArguments");
+    const pugi::xml_node itemArguments = XmlChild(item, kSparkleNamespace, L"installerArguments");
+    if (arguments || itemArguments) out.installerArguments = true;
+    e.installerArguments = arguments ? Trim(arguments.value()) : Trim(TextOf(itemArguments));
+    e.msi = NamesMsi(e.url);
+    e.installer = arguments || itemArguments || e.msi;
     if (e.url.empty() || (!length.empty() && !ParseUnsigned(length, e.length))) return;
     if (!out.hasEnclosure) out.enclosure = e;
     out.hasEnclosure = true;
@@ -108,7 +124,7 @@ FeedItem ReadItem(pugi::xml_node item) {
     FeedItem out;
     const pugi::xml_node enclosure = XmlChild(item, {}, L"enclosure");
     for (pugi::xml_node child : item.children()) {
-        if (XmlIs(child, {}, L"enclosure")) ReadEnclosure(child, out);
+        if (XmlIs(child, {}, L"enclosure")) ReadEnclosure(item, child, out);
     }
     out.version = SparkleValue(item, enclosure, L"version");
     out.shortVersion = SparkleValue(item, enclosure, L"shortVersionString");
@@ -136,7 +152,6 @@ FeedItem ReadItem(pugi::xml_node item) {
     }
     ReadCritical(item, out);
     ReadInformational(item, out);
-    if (XmlChild(item, kSparkleNamespace, L"installerArguments")) out.installerArguments = true;
     return out;
 }
 

@@ -10,6 +10,11 @@ struct FeedEnclosure {
     std::wstring type;
     std::wstring os;                // sparkle:os, empty: any
     std::wstring edSignature;       // base64 text as written
+    // An installer release: sparkle:installerArguments given (on the enclosure or the item), or a
+    // URL whose file name ends in ".msi". The file is run, never put in the program's place.
+    bool installer = false;
+    bool msi = false;
+    std::wstring installerArguments;
 };
 struct FeedItem {
     std::wstring version;           // sparkle:version element, else the enclosure's attribute
@@ -28,7 +33,7 @@ struct FeedItem {
     bool critical = false;          // <sparkle:criticalUpdate/> in the item or in <sparkle:tags>
     std::wstring criticalBelow;     // its sparkle:version: critical only for installed versions below it
     std::int64_t rolloutInterval = 0;     // sparkle:phasedRolloutInterval seconds, 0: none
-    bool installerArguments = false;      // sparkle:installerArguments present: never offered
+    bool installerArguments = false;      // sparkle:installerArguments present (item or enclosure)
     // <sparkle:informationalUpdate>: never downloaded, only shown. Empty: for every installed
     // version; else for those named (sparkle:version) or below one named (sparkle:belowVersion).
     bool informational = false;

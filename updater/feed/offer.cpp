@@ -108,7 +108,7 @@ std::wstring SystemReason(const FeedItem& item, const OfferContext& context) {
 
 // Why a newer item is no candidate for this program; empty when it is one.
 std::wstring ReasonAgainst(const FeedItem& item, const OfferContext& context, bool critical, bool informational) {
-    if (!informational && (!item.hasEnclosure || item.installerArguments)) return L"no usable enclosure";
+    if (!informational && !item.hasEnclosure) return L"no usable enclosure";
     if (!informational && EnclosureFor(item, context.machine) == nullptr) return MachineReason(item);
     std::wstring system = SystemReason(item, context);
     if (!system.empty()) return system;
