@@ -53,6 +53,7 @@ protected:
         programs["zip"] = std::string("PK\x03\x04", 4) + std::string(4096, 'z');
         OpensslSigner signer;
         server->Route("/package.msi", HttpResponse::Ok(programs["msi"]));
+        server->Route("/notes.html", HttpResponse::Ok("<p>Fixed the <b>crash</b> at start</p>"));
         for (const auto& program : programs) {
             server->Route("/" + program.first + ".exe", HttpResponse::Ok(program.second));
             signer.Add(program.first == "v2_newkey-a" ? "new_key" : "vendor_key", program.second);
@@ -245,6 +246,10 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
          {"offering version \"2.0.0\""}, "", skipped, nullptr, L"2.0.0"},
         {"critical not skippable", "v1", Vendor, {Item("v2", "2.0.0", "<sparkle:criticalUpdate/>")}, L"", "skip", 2,
          {"(critical)"}},
+        {"notes only as a link", "v1", Vendor,
+         {{"2.0.0", tls->Url("good", "/v2.exe"), std::to_string(programs["v2"].size()), fileSignatures["v2"],
+           "<sparkle:releaseNotesLink>notes.html</sparkle:releaseNotesLink>", "", false}},
+         L"", "later", 2, {"offer: release notes fetched from the link, 38 bytes"}},
         {"channel chosen", "v1", Vendor, {Item("v2", "2.0.0", beta)}, L"--channel beta", "later", 2,
          {"offering version \"2.0.0\""}},
         // An update attempted: exit 1, installed only when every rule holds.

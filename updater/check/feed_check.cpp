@@ -78,6 +78,7 @@ int AskUser(const CheckRequest& request, const Offer& offer, const InstalledProg
     if (received.root == FeedRoot::InstalledKey) {
         details.releaseNotesMarkup = ReleaseNotesToMarkup(offer.item->description, offer.item->descriptionIsPlainText);
         if (IsHttpsUrl(offer.item->releaseNotesLink)) details.releaseNotesLink = offer.item->releaseNotesLink;
+        if (details.releaseNotesMarkup.empty()) details.notesToFetch = details.releaseNotesLink;
     }
     details.critical = offer.critical;
     details.informational = offer.informational;

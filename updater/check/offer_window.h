@@ -15,6 +15,8 @@ struct OfferDetails {
     // item's <link>, https only); the choice is then InstallNow, and nothing is installed.
     bool informational = false;
     std::wstring detailsLink;
+    // Notes given only as a link: fetched while the window shows, then shown like inline notes.
+    std::wstring notesToFetch;
 };
 // Shows the "发现新版本" window (the window's own title too) modally on the calling thread, with
 // "立即更新", "稍后提醒", "跳过此版本"; returns the user's choice. Closing the window is Later.

@@ -110,6 +110,35 @@ void ReadEnclosure(pugi::xml_node item, pugi::xml_node enclosure, FeedItem& out)
     out.enclosures.push_back(std::move(e));
 }
 
+// xml:lang belongs to the namespace the prefix "xml" is always bound to.
+std::wstring LanguageOf(pugi::xml_node node) {
+    return Trim(node.attribute(L"xml:lang").value());
+}
+
+// The text without a language, else the first one.
+const LanguageText* DefaultText(const std::vector<LanguageText>& texts) {
+    for (const LanguageText& text : texts) {
+        if (text.language.empty()) return &text;
+    }
+    return texts.empty() ? nullptr : &texts.front();
+}
+
+void ReadLanguageTexts(pugi::xml_node item, FeedItem& out) {
+    for (pugi::xml_node child : item.children()) {
+        if (XmlIs(child, {}, L"description")) {
+            const std::wstring_view format = XmlAttribute(child, kSparkleNamespace, L"format").value();
+            out.descriptions.push_back({LanguageOf(child), NotesOf(child), format == L"plain-text"});
+        } else if (XmlIs(child, kSparkleNamespace, L"releaseNotesLink")) {
+            out.notesLinks.push_back({LanguageOf(child), Trim(TextOf(child)), false});
+        }
+    }
+    if (const LanguageText* description = DefaultText(out.descriptions)) {
+        out.description = description->text;
+        out.descriptionIsPlainText = description->plainText;
+    }
+    if (const LanguageText* link = DefaultText(out.notesLinks)) out.releaseNotesLink = link->text;
+}
+
 void ReadInformational(pugi::xml_node item, FeedItem& out) {
     const pugi::xml_node informational = XmlChild(item, kSparkleNamespace, L"informationalUpdate");
     if (!informational) return;
@@ -129,12 +158,7 @@ FeedItem ReadItem(pugi::xml_node item) {
     out.version = SparkleValue(item, enclosure, L"version");
     out.shortVersion = SparkleValue(item, enclosure, L"shortVersionString");
     out.title = Trim(TextOf(XmlChild(item, {}, L"title")));
-    if (pugi::xml_node description = XmlChild(item, {}, L"description")) {
-        out.description = NotesOf(description);
-        const std::wstring_view format = XmlAttribute(description, kSparkleNamespace, L"format").value();
-        out.descriptionIsPlainText = format == L"plain-text";
-    }
-    out.releaseNotesLink = Trim(TextOf(XmlChild(item, kSparkleNamespace, L"releaseNotesLink")));
+    ReadLanguageTexts(item, out);
     out.minimumSystemVersion = Trim(TextOf(XmlChild(item, kSparkleNamespace, L"minimumSystemVersion")));
     out.maximumSystemVersion = Trim(TextOf(XmlChild(item, kSparkleNamespace, L"maximumSystemVersion")));
     out.minimumAutoupdateVersion = SparkleValue(item, {}, L"minimumAutoupdateVersion");

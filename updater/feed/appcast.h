@@ -16,6 +16,12 @@ struct FeedEnclosure {
     bool msi = false;
     std::wstring installerArguments;
 };
+// One of an item's descriptions or notes links, with its xml:lang (empty: none).
+struct LanguageText {
+    std::wstring language;
+    std::wstring text;
+    bool plainText = false;         // a description with sparkle:format="plain-text"
+};
 struct FeedItem {
     std::wstring version;           // sparkle:version element, else the enclosure's attribute
     std::wstring shortVersion;      // sparkle:shortVersionString (shown), may be empty
@@ -23,6 +29,10 @@ struct FeedItem {
     std::wstring description;       // release notes as written (HTML unless plain text)
     bool descriptionIsPlainText = false;  // sparkle:format="plain-text"
     std::wstring releaseNotesLink;
+    // Every description and notes link as written; description and releaseNotesLink above hold
+    // the ones without a language (else the first) until ChooseItemLanguage picks.
+    std::vector<LanguageText> descriptions;
+    std::vector<LanguageText> notesLinks;
     std::wstring minimumSystemVersion;    // "major.minor.build", empty: any
     std::wstring maximumSystemVersion;    // "major.minor.build", empty: any
     std::wstring minimumAutoupdateVersion;  // below it only a user may install the item, empty: any
