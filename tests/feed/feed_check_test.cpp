@@ -391,4 +391,10 @@ TEST_F(FeedCheckTest, ChecksThatEndEarly) {
         EXPECT_NE(ReadWholeFile(logPath).substr(before.size()).find(c.logged), std::string::npos) << c.logged;
     }
     EXPECT_EQ(server->RequestCount("/quiet.xml"), 0);
+    // A busy server's error page is no start of the feed: it is asked again.
+    HttpResponse busy = HttpResponse::Status(503, "<html><body>busy</body></html>");
+    busy.headers.emplace_back("Retry-After", "1");
+    server->RouteSequence("/busy.xml", {busy, HttpResponse::Ok("<rss/>")});
+    RunUpdater(L"--check --now " + tls->WideUrl("good", "/busy.xml") + L" " + Quoted(target), nullptr);
+    EXPECT_EQ(server->RequestCount("/busy.xml"), 2);
 }

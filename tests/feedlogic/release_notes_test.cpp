@@ -21,6 +21,8 @@ TEST(ReleaseNotes, ReducesHtmlToTheMarkup) {
         {L"<a href='javascript:alert(1)'>js</a> <a href=http://x.test>plain</a>", L"js plain"},
         {L"<a href='https://x.test/a b'>blank</a><a href='https://x.test/}'>brace</a>", L"blankbrace"},
         {L"<a href='https://a.test'>out<a href='https://b.test'>in</a></a>", L"<a https://a.test>outin</a>"},
+        {L"<a href='https://x.test/%WINDIR%'>env</a> <a href='https://x.test/a%20b%zz'>esc</a>",
+         L"env <a https://x.test/a%20b%zz>esc</a>"},
         {L"&lt;b&gt; &amp; &#123;x&#x7D; &copy; &#0; &#x110000; &bogus; & amp", L"<<>b<>> & <{>x<}> \u00a9 \ufffd \ufffd &bogus; & amp"},
         {L"<script>alert('<b>')</script><style>p{}</style>ok<img src='https://t.test/i.png'>"
          L"<iframe src=x>frame text</iframe>",

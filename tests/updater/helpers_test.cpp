@@ -10,6 +10,7 @@
 #include "updater/delivery/download.h"
 #include "updater/paths.h"
 #include "updater/delivery/retry_policy.h"
+#include "updater/install/install_journal.h"
 
 TEST(FileNameOf, TakesTextAfterLastSeparatorOfEitherKind) {
     EXPECT_EQ(FileNameOf(L"C:\\Program Files\\Host\\host.exe"), L"host.exe");
@@ -171,4 +172,28 @@ TEST(RetryDelayMs, OnlyFailuresBeforeTheBodyAreRetriedAndOnlyTwice) {
         {{56, 206, true, false, -1}, 1, -1},   {{56, 404, true, false, -1}, 1, -1},
     };
     for (const auto& c : cases) EXPECT_EQ(RetryDelayMs(c.outcome, c.attemptsMade), c.delay) << c.outcome.curlResult;
+}
+
+// The logon entry and a later run may start in any folder: only a path that names one file
+// wherever it is read from is a target.
+TEST(IsFullPath, OnlyDriveRootedAndUncPaths) {
+    for (const wchar_t* path : {L"C:\\a.exe", L"d:/a.exe", L"\\\\server\\share\\a.exe", L"\\\\?\\C:\\a.exe"})
+        EXPECT_TRUE(IsFullPath(path)) << path;
+    for (const wchar_t* path : {L"", L"a.exe", L"..\\a.exe", L"\\a.exe", L"C:a.exe", L"1:\\a.exe", L"\\\\\\a"})
+        EXPECT_FALSE(IsFullPath(path)) << path;
+}
+
+// What a stop while the journal's header was written can leave, and what it cannot.
+TEST(IsHeaderPrefix, EveryCutOfOurHeaderAndNothingElse) {
+    JournalRecord record;
+    record.target = L"C:\\p\\a.exe";
+    record.oldProgram.size = 1234;
+    record.newProgram.size = 5;
+    const std::string header = FormatJournalHeader(record);
+    for (size_t length = 0; length <= header.size(); ++length)
+        EXPECT_TRUE(IsHeaderPrefix(header.substr(0, length), record.target)) << length;
+    for (const std::string& text : {header + "begin stage\n", header.substr(0, 40) + "x", std::string("my notes"),
+                                    header.substr(0, header.size() - 2) + "g\n"})
+        EXPECT_FALSE(IsHeaderPrefix(text, record.target)) << text;
+    EXPECT_FALSE(IsHeaderPrefix(header, L"C:\\p\\b.exe"));
 }

@@ -185,7 +185,7 @@ TEST(OfferLinks, OnlyIntactHttpsLinksOpen) {
          {L"http://example.test/notes", L"file:///C:/Windows/notepad.exe", L"javascript:alert(1)",
           L"https:/example.test", L"https://", L"https:///etc", L"https://example.test/a b",
           L"https://example.test/}{b}", L"https://example.test/\\..\\x", L"https://example.test/\x01",
-          L" https://example.test/", tooLong.c_str()}) {
+          L" https://example.test/", L"https://example.test/?u=%USERNAME%&d=%windir%", tooLong.c_str()}) {
         EXPECT_FALSE(IsOpenableLink(url) || !ReleaseNotesLinkMarkup(url).empty()) << url;
     }
 }

@@ -50,9 +50,9 @@ TargetHolders FindTargetHolders(const std::wstring& targetPath);
 // The processes of this session, other than this one, running the program file `image`.
 std::vector<RunningProcess> ProcessesRunning(const FileMatcher& image);
 // True when a process of this session, other than this one and those in `ignored`, runs the
-// program at `imagePath`. Windows reports a process's image by the path it was started from, also
-// after its file was renamed: copies of a new program moved aside still name the target, and
-// are passed in `ignored`.
+// program at `imagePath`. Wine reports a process's image by the path it was started from, also
+// after its file was renamed: copies of a new program moved aside still name the target there,
+// and are passed in `ignored`.
 bool AnyProcessRuns(const std::wstring& imagePath, const std::vector<DWORD>& ignored = {});
 
 // The top-level windows a user sees of these processes (shown, not owned by another window).
