@@ -29,6 +29,7 @@
 #include "updater/paths.h"
 #include "updater/update_log.h"
 #include "updater/update_window.h"
+#include "bench/bench_clock.h"
 
 namespace {
 
@@ -37,13 +38,6 @@ constexpr DWORD kSettleMs = 3000;
 constexpr DWORD kUpdaterStyle =
     WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 const wchar_t kTarget[] = L"C:\\nowhere\\bench_cold_start.exe";
-
-double MillisecondsSince(const LARGE_INTEGER& from) {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(now.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Times one step and prints it.
 template <typename Work>
@@ -163,19 +157,7 @@ void PrintBreakdown(const TestHttpServer& server) {
 // Starts `exe` with the first-paint event named in its environment and returns the milliseconds
 // from before CreateProcess to the event; the process is then ended. Negative: no first paint.
 double ProcessToFirstPaint(const std::wstring& exe, const std::wstring& arguments, int serial) {
-    wchar_t name[96];
-    swprintf(name, 96, L"Local\\bench-first-paint-%lu-%d", GetCurrentProcessId(), serial);
-    UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, name));
-    SetEnvironmentVariableW(kFirstPaintEventVariable, name);
-    LARGE_INTEGER start;
-    QueryPerformanceCounter(&start);
-    ChildProcess child;
-    double elapsed = -1;
-    if (child.Start(exe, arguments) && WaitForSingleObject(event.Get(), 30000) == WAIT_OBJECT_0) {
-        elapsed = MillisecondsSince(start);
-    }
-    child.Terminate();
-    SetEnvironmentVariableW(kFirstPaintEventVariable, nullptr);
+    const double elapsed = TimeToFirstPaint(exe, arguments, serial, [](DWORD) {});
     // Wine takes seconds to take a shown window off the display, and the next program's window
     // would wait for it: the next run starts on a quiet display.
     Sleep(kSettleMs);

@@ -36,6 +36,7 @@
 #include "updater/trust/publisher_pin.h"
 #include "updater/delivery/tls_verify.h"
 #include "updater/delivery/trusted_roots_preload.h"
+#include "bench/bench_clock.h"
 
 #include <curl/curl.h>
 
@@ -86,14 +87,6 @@ int RunUpdaterTransfer(const std::wstring& url, const std::wstring& path, ChildS
                 static_cast<unsigned long>(counters.PeakWorkingSetSize));
     std::fflush(stdout);
     return succeeded ? 0 : 1;
-}
-
-double MillisecondsSince(const LARGE_INTEGER& start) {
-    LARGE_INTEGER frequency, now;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&now);
-    return 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) /
-           static_cast<double>(frequency.QuadPart);
 }
 
 // The child side of the verification figure: the updater's check of one server certificate, the

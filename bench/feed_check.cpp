@@ -27,19 +27,13 @@
 #include "updater/first_paint.h"
 #include "updater/paths.h"
 #include "updater/trust/ed25519.h"
+#include "bench/bench_clock.h"
 
 namespace {
 
 constexpr int kRuns = 9;
 constexpr int kItems = 200;
 constexpr DWORD kSettleMs = 3000;
-
-double MillisecondsSince(const LARGE_INTEGER& from) {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(now.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // The seed of an Ed25519 private key in openssl's PEM: the last 32 bytes of its PKCS#8 form.
 bool SeedFromPem(const std::string& pem, unsigned char (&seed)[32]) {

@@ -22,6 +22,8 @@ configure_file(${UPDATER_GENERATED_DIR}/INTEGRATION.md.tmp ${UPDATER_GENERATED_D
 install(TARGETS updater RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The vendor's signing tool for the update feed (keys, release files, the feed itself).
 install(TARGETS updater_sign RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The launcher of whole-folder installations, which `updater-sign pack` copies from beside itself.
+install(TARGETS launcher RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/client/updater_client.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/client)
 install(FILES ${UPDATER_GENERATED_DIR}/INTEGRATION.md ${PROJECT_SOURCE_DIR}/LICENSE
               ${PROJECT_SOURCE_DIR}/THIRD-PARTY-NOTICES.txt DESTINATION .)

@@ -287,11 +287,10 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
         {"another version than offered", "v1", Vendor, {Item("v3", "2.0.0")}, L"--yes", nullptr, 1,
          {"not the offered version (its FileVersion \"3.0.0\", the item's sparkle:version \"2.0.0\")"}},
         {"an MSI package for a program", "v1", Vendor, {Item("msi", "2.0.0")}, L"--yes", nullptr, 1,
-         {"enclosure: REFUSED, the item promised a Windows program of version \"2.0.0\", the download is an MSI "
-          "package"}},
+         {"enclosure: REFUSED, the download is not a Windows program (it is an MSI package or other compound file; "
+          "the item promised a Windows program of version \"2.0.0\")"}},
         {"a zip archive for a program", "v1", Vendor, {Item("zip", "2.0.0")}, L"--yes", nullptr, 1,
-         {"enclosure: REFUSED, the item promised a Windows program of version \"2.0.0\", the download is a zip "
-          "archive"}},
+         {"enclosure: REFUSED, the download is not a Windows program (it is a zip archive"}},
         // An item that claims a higher version over the installed build: never backwards.
         {"downgrade", "v1", Vendor, {Item("v1", "2.0.0")}, L"--yes", nullptr, 1, {"not the offered version"}},
         {"other product", "v1", Vendor, {Item("v2_other", "2.0.0")}, L"--yes", nullptr, 1, {"another product"}},

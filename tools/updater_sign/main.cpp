@@ -8,8 +8,10 @@
 #include <string>
 
 #include "feed_signing.h"
+#include "package_pack.h"
 #include "signing_key.h"
 #include "ui/util/unique_handle.h"
+#include "updater/paths.h"
 #include "updater/trust/ed25519.h"
 #include "updater/update_log.h"
 
@@ -24,7 +26,9 @@ int Usage() {
         "  updater-sign public-key PRIVATE.pem       prints the public key for UPDATER_ED25519_KEYS\n"
         "  updater-sign sign-file PRIVATE.pem FILE   prints sparkle:edSignature=\"...\" length=\"...\"\n"
         "  updater-sign sign-feed PRIVATE.pem FEED [--expires RFC3339]\n"
-        "                                            raises <upd:serial>, signs FEED in place\n",
+        "                                            raises <upd:serial>, signs FEED in place\n"
+        "  updater-sign pack FOLDER --main MAIN.exe --version V --key PRIVATE.pem --out DIR\n"
+        "                                            the package zip, a portable zip and the feed item\n",
         stderr);
     return 2;
 }
@@ -113,6 +117,39 @@ int SignFeed(const std::wstring& keyPath, const std::wstring& path, const std::w
     return 0;
 }
 
+// The launcher ships beside this tool.
+std::wstring LauncherBesideTool() {
+    wchar_t self[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    return length == 0 || length >= MAX_PATH ? std::wstring() : FolderOf(self) + L"launcher.exe";
+}
+
+int Pack(int argc, wchar_t** argv) {
+    PackRequest request;
+    request.folder = argv[2];
+    std::wstring keyPath;
+    for (int i = 3; i + 1 < argc; i += 2) {
+        const std::wstring option = argv[i];
+        std::wstring* value = option == L"--main" ? &request.main : option == L"--version" ? &request.version
+                            : option == L"--key" ? &keyPath : option == L"--out" ? &request.outFolder : nullptr;
+        if (value == nullptr) return Usage();
+        *value = argv[i + 1];
+    }
+    if (argc % 2 == 0 || request.main.empty() || request.version.empty() || keyPath.empty() ||
+        request.outFolder.empty()) {
+        return Usage();
+    }
+    Ed25519Seed seed;
+    if (!LoadKey(keyPath, seed)) return Fail("cannot read an Ed25519 private key from " + Utf8(keyPath));
+    request.launcher = LauncherBesideTool();
+    PackResult result;
+    std::string error;
+    if (!PackRelease(request, seed, result, error)) return Fail(error);
+    std::printf("package: %s\nportable: %s\n%s", Utf8(result.package).c_str(), Utf8(result.portable).c_str(),
+                result.feedItem.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -124,5 +161,6 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"sign-feed" && argc == 6 && std::wstring(argv[4]) == L"--expires") {
         return SignFeed(argv[2], argv[3], argv[5]);
     }
+    if (command == L"pack" && argc >= 3) return Pack(argc, argv);
     return Usage();
 }

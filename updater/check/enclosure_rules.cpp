@@ -4,10 +4,9 @@
 #include <cstdio>
 
 #include "updater/check/body_kind.h"
-
 #include "updater/delivery/file_snapshot.h"
+#include "updater/feed/release_program.h"
 #include "updater/feed/signed_feed.h"
-#include "updater/feed/version_compare.h"
 #include "updater/trust/program_facts.h"
 #include "updater/update_log.h"
 
@@ -28,45 +27,37 @@ std::string MachineText(std::uint16_t machine) {
     return text;
 }
 
-// Why the facts read from the download break the item's promise; empty when they keep it.
-std::string FactsProblem(const std::wstring& path, const ProgramFacts& facts, const EnclosureRules& rules) {
-    if (!facts.isWindowsProgram) {
-        return "the item promised a Windows program of version \"" + Utf8(rules.itemVersion) + "\", the download is " +
-               BodyKindText(FileHead(path));
+// The values the broken rule compared, for the refusal line.
+std::string ComparedValues(const std::string& problem, const std::wstring& path, const ProgramFacts& facts,
+                           const EnclosureRules& rules) {
+    if (problem == "not a Windows program") {
+        return "it is " + BodyKindText(FileHead(path)) + "; the item promised a Windows program of version \"" +
+               Utf8(rules.itemVersion) + "\"";
     }
-    if (facts.isDll) return "the download is a DLL, the item promised a program";
-    if (facts.machine != rules.machine) {
-        return "the download is for another machine (" + MachineText(facts.machine) + ", the installed program is " +
-               MachineText(rules.machine) + ")";
+    if (problem == "for another machine") {
+        return "machine " + MachineText(facts.machine) + ", the installed program's " + MachineText(rules.machine);
     }
-    if (!facts.hasVersionResource) return "the download is a program without a version resource";
-    if (facts.productName != rules.productName) {
-        return "the download is another product (ProductName \"" + Utf8(facts.productName) + "\", installed \"" +
-               Utf8(rules.productName) + "\")";
+    if (problem == "another product") {
+        return "ProductName \"" + Utf8(facts.productName) + "\", installed \"" + Utf8(rules.productName) + "\"";
     }
-    if (CompareVersions(facts.fileVersion, rules.itemVersion) != 0) {
-        return "the download is not the offered version (its FileVersion \"" + Utf8(facts.fileVersion) +
-               "\", the item's sparkle:version \"" + Utf8(rules.itemVersion) + "\")";
+    if (problem == "not the offered version") {
+        return "its FileVersion \"" + Utf8(facts.fileVersion) + "\", the item's sparkle:version \"" +
+               Utf8(rules.itemVersion) + "\"";
     }
-    if (CompareVersions(facts.fileVersion, rules.installedVersion) <= 0) {
-        return "the download is not newer than the installed version (FileVersion \"" + Utf8(facts.fileVersion) +
-               "\", installed \"" + Utf8(rules.installedVersion) + "\")";
+    if (problem == "not newer than the installed version") {
+        return "its FileVersion \"" + Utf8(facts.fileVersion) + "\", installed \"" + Utf8(rules.installedVersion) + "\"";
     }
-    return {};
+    return "version \"" + Utf8(facts.fileVersion) + "\", product \"" + Utf8(facts.productName) + "\"";
 }
 
-// The program that arrived is the one offered: a Windows program (not a DLL) for the installed
-// program's machine, of the same product, at exactly the item's version and above the installed
-// one. The refusal names the rule and both values in one line.
+// The program that arrived is the one offered; the refusal names the rule and both values in
+// one line.
 bool FactsHold(const std::wstring& path, const EnclosureRules& rules) {
     ProgramFacts facts;
-    if (!ReadProgramFacts(path, facts)) {
-        LogLine("enclosure: REFUSED, the download cannot be read for its version resource");
-        return false;
-    }
-    const std::string problem = FactsProblem(path, facts, rules);
-    if (problem.empty()) return true;
-    LogLine("enclosure: REFUSED, %s", problem.c_str());
+    const ExpectedRelease expected{rules.machine, rules.productName, rules.itemVersion, rules.installedVersion};
+    const char* problem = ReadProgramFacts(path, facts) ? ReleaseProgramProblem(facts, expected) : "not a Windows program";
+    if (problem == nullptr) return true;
+    LogLine("enclosure: REFUSED, the download is %s (%s)", problem, ComparedValues(problem, path, facts, rules).c_str());
     return false;
 }
 

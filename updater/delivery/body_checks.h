@@ -35,6 +35,7 @@ public:
     void Add(const char* data, size_t size);
     unsigned long long Size() const { return size_; }
     bool IsWindowsImage() const { return size_ >= 2 && head_[0] == 'M' && head_[1] == 'Z'; }
+    bool IsZip() const { return size_ >= 2 && head_[0] == 'P' && head_[1] == 'K'; }
 
 private:
     unsigned long long size_ = 0;

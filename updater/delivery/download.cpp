@@ -204,9 +204,14 @@ bool DownloadPasses(const WorkerJob& job, const TransferResult& result) {
     if (job.rules && !job.rules->Allows(job.file.Get(), path, result.body.Size())) return false;
     const bool replaces = !job.rules || job.rules->ReplacesTarget();
     if (replaces && !BodyFitsTarget(result.body, IsWindowsImageFile(job.targetPath))) {
-        LogLine("download: REFUSED, the body (%llu bytes%s) cannot replace the program: %s",
-                result.body.Size(), result.body.IsWindowsImage() ? ", a Windows image" : "",
-                result.body.Size() == 0 ? "it is empty" : "the program is a Windows image and the body is not");
+        // A whole-folder package never replaces one program file: that would leave the
+        // program's path holding a zip.
+        if (result.body.IsZip()) {
+            LogLine("download: REFUSED, a zip archive cannot replace the program file");
+        } else {
+            LogLine("download: REFUSED, the body (%llu bytes) cannot replace the program: %s", result.body.Size(),
+                    result.body.Size() == 0 ? "it is empty" : "the program is a Windows image and the body is not");
+        }
         return false;
     }
     // Only a release carried by an installed Ed25519 key may move the publisher pin.

@@ -5,12 +5,16 @@
 #include <array>
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "updater/trust/cng_hash.h"
 
 using Sha256Digest = std::array<unsigned char, 32>;
 
+// The digest's text (lower-case hex) and back: exactly 64 hex digits, either case. Apart from
+// the hashing (hex_digest.cpp), so a program that only reads digests loads no crypto library.
 std::string HexDigest(const Sha256Digest& digest);
+bool ParseHexDigest(std::string_view text, Sha256Digest& digest);
 
 // An incremental SHA-256 through CNG. Ok() is false when CNG offers none; Finish() then fails.
 class Sha256 {
