@@ -41,10 +41,6 @@ bool RunRelease(HANDLE download, const std::wstring& targetPath, const Installer
 
 }  // namespace
 
-std::wstring InstallerFilePath(const std::wstring& targetPath, bool msi) {
-    return TempDownloadPath(targetPath) + (msi ? L"-installer.msi" : L"-installer.exe");
-}
-
 bool InstallerOutcomeHolds(bool ended, DWORD exitCode, const std::wstring& targetPath,
                            const std::wstring& offeredVersion) {
     ProgramFacts facts;

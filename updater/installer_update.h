@@ -16,10 +16,6 @@
 
 constexpr UINT WM_INSTALLER_FINISHED = 2043;  // wParam: 1 when the release is installed
 
-// Where the installer is run from: beside the download, named for its kind. An earlier run's
-// file still there is removed before this run's is written.
-std::wstring InstallerFilePath(const std::wstring& targetPath, bool msi);
-
 // The measured outcome; logs the exit code and the version found either way.
 bool InstallerOutcomeHolds(bool ended, DWORD exitCode, const std::wstring& targetPath,
                            const std::wstring& offeredVersion);

@@ -329,6 +329,9 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
         server->Route(route, HttpResponse::Ok(feed));
         const std::wstring target = TargetOf(i);
         ASSERT_TRUE(WriteWholeFile(target, programs[c.installed]));
+        // An installer an earlier run left: every check removes it.
+        const std::wstring leftover = TempDownloadPath(target) + L"-installer.exe";
+        ASSERT_TRUE(WriteWholeFile(leftover, "MZ left by an earlier run"));
         Apply(c.state);
         const std::string before = ReadWholeFile(logPath);
         const long code = RunUpdater(L"--check " + c.options + L" " + tls->WideUrl("good", route) + L" " +
@@ -351,6 +354,7 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
         DWORD bytes = sizeof skippedAfter - sizeof(wchar_t);
         RegGetValueW(HKEY_CURRENT_USER, kStateKey, L"SkippedVersion", RRF_RT_REG_SZ, nullptr, skippedAfter, &bytes);
         EXPECT_EQ(std::wstring(skippedAfter), c.skippedAfter) << c.name;
+        EXPECT_FALSE(FileExists(leftover)) << c.name;
         DeleteFileW(TempDownloadPath(target).c_str());
     }
 }

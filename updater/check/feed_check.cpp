@@ -6,6 +6,7 @@
 #include "updater/check/check_program.h"
 #include "updater/check/check_rules.h"
 #include "updater/check/offer_window.h"
+#include "updater/delivery/download_file.h"
 #include "updater/delivery/url_text.h"
 #include "updater/feed/offer.h"
 #include "updater/feed/release_notes.h"
@@ -169,6 +170,8 @@ CheckResult RunFeedCheck(const CheckRequest& request) {
         LogLine("check: another updater runs; brought to the front");
         return Finished(kCheckNothingNewer);
     }
+    // An installer an earlier run could not remove (still held when it ended) goes now.
+    for (const bool msi : {false, true}) RemoveStaleFile(InstallerFilePath(request.programPath, msi));
     const CheckResult result = CheckAndOffer(request, notice);
     if (result.exitCode == kCheckFailed && request.now) notice.ShowBalloon(kCheckFailedBalloon);
     return result;

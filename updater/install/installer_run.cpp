@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "ui/util/unique_handle.h"
+#include "updater/paths.h"
 #include "updater/update_log.h"
 
 namespace {
@@ -67,6 +68,10 @@ std::wstring InstallerProgram(const InstallerLaunch& launch) {
 std::wstring InstallerCommandLine(const InstallerLaunch& launch) {
     const std::wstring head = launch.msi ? L"msiexec /i " + Quoted(launch.file) : Quoted(launch.file);
     return launch.arguments.empty() ? head : head + L" " + launch.arguments;
+}
+
+std::wstring InstallerFilePath(const std::wstring& targetPath, bool msi) {
+    return TempDownloadPath(targetPath) + (msi ? L"-installer.msi" : L"-installer.exe");
 }
 
 bool IsInstallerSuccess(DWORD exitCode) {

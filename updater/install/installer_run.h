@@ -26,6 +26,10 @@ struct InstallerLaunch {
 std::wstring InstallerProgram(const InstallerLaunch& launch);
 std::wstring InstallerCommandLine(const InstallerLaunch& launch);
 
+// Where the installer is run from: beside the download, named for its kind. An earlier run's
+// file still there (held while that run ended) is removed by the next check or installer run.
+std::wstring InstallerFilePath(const std::wstring& targetPath, bool msi);
+
 // 0, and 3010 / 1641 (done, a restart asked for or begun): the installer's success.
 bool IsInstallerSuccess(DWORD exitCode);
 
