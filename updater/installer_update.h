@@ -14,7 +14,7 @@
 #include "ui/util/unique_handle.h"
 #include "updater/install/installer_run.h"
 
-constexpr UINT WM_INSTALLER_FINISHED = 2043;  // wParam: 1 when the release is installed
+constexpr UINT WM_INSTALLER_FINISHED = 2045;  // wParam: 1 when the release is installed
 
 // The measured outcome; logs the exit code and the version found either way.
 bool InstallerOutcomeHolds(bool ended, DWORD exitCode, const std::wstring& targetPath,

@@ -11,12 +11,11 @@
 #include "updater/feed/offer.h"
 #include "updater/feed/release_notes.h"
 #include "updater/install/single_instance.h"
+#include "updater/ui_texts.h"
 #include "updater/update_log.h"
 
 namespace {
 
-const wchar_t kUpToDate[] = L"已是最新版本";
-const wchar_t kCheckFailedBalloon[] = L"检查更新失败！";
 
 CheckResult Finished(int exitCode) {
     CheckResult result;
@@ -45,7 +44,8 @@ OfferContext ContextFor(const CheckRequest& request, const InstalledProgram& pro
 // What the download must meet. Null (the check fails) when the item cannot be fetched safely:
 // an enclosure that is not https, or a signature that cannot even be read.
 std::shared_ptr<EnclosureRules> RulesFor(const FeedItem& item, const FeedEnclosure& enclosure,
-                                         const InstalledProgram& program, const ReceivedFeed& received) {
+                                         const InstalledProgram& program, const ReceivedFeed& received,
+                                         const std::wstring& keyPath) {
     auto rules = std::make_shared<EnclosureRules>();
     if (!IsHttpsUrl(enclosure.url)) {
         LogLine("check: FAILED, the enclosure URL is not https, nothing requested");
@@ -63,6 +63,7 @@ std::shared_ptr<EnclosureRules> RulesFor(const FeedItem& item, const FeedEnclosu
     rules->itemVersion = item.version;
     rules->installedVersion = program.facts.fileVersion;
     rules->productName = program.facts.productName;
+    rules->feedStateKeyPath = keyPath;
     if (received.root == FeedRoot::LostKey) rules->unverifiedFeed = received.whole;
     return rules;
 }
@@ -84,6 +85,7 @@ int AskUser(const CheckRequest& request, const Offer& offer, const InstalledProg
     details.critical = offer.critical;
     details.informational = offer.informational;
     details.detailsLink = offer.item->link;
+    details.keyChanged = received.root == FeedRoot::LostKey;
     const OfferChoice choice = ShowOfferWindow(details);
     if (choice == OfferChoice::InstallNow && offer.informational) {
         LogLine("check: the user asked for the details of informational version \"%s\"; nothing is installed",
@@ -117,7 +119,7 @@ CheckResult Offered(const CheckRequest& request, const Offer& offer, const Insta
     const bool lostKey = received.root == FeedRoot::LostKey;
     LogLine("check: offering version \"%s\"%s, carried by %s", Utf8(offer.item->version).c_str(),
             offer.critical ? " (critical)" : "", lostKey ? "authenticode after lost key" : "ed25519 key");
-    std::shared_ptr<EnclosureRules> rules = RulesFor(*offer.item, *offer.enclosure, program, received);
+    std::shared_ptr<EnclosureRules> rules = RulesFor(*offer.item, *offer.enclosure, program, received, place.keyPath);
     if (!rules) return Finished(kCheckFailed);
     const int answer = AskUser(request, offer, program, received, place.keyPath);
     if (answer != kCheckUpdateAttempted) return Finished(answer);
@@ -154,7 +156,7 @@ CheckResult CheckAndOffer(const CheckRequest& request, CheckNotice& notice) {
         return Finished(kCheckFailed);
     }
     LogLine("check: nothing newer than \"%s\"", Utf8(program.facts.fileVersion).c_str());
-    if (request.now) notice.ShowBalloon(kUpToDate);
+    if (request.now) notice.ShowBalloon(UiText(TextId::UpToDate));
     return Finished(kCheckNothingNewer);
 }
 
@@ -173,6 +175,6 @@ CheckResult RunFeedCheck(const CheckRequest& request) {
     // An installer an earlier run could not remove (still held when it ended) goes now.
     for (const bool msi : {false, true}) RemoveStaleFile(InstallerFilePath(request.programPath, msi));
     const CheckResult result = CheckAndOffer(request, notice);
-    if (result.exitCode == kCheckFailed && request.now) notice.ShowBalloon(kCheckFailedBalloon);
+    if (result.exitCode == kCheckFailed && request.now) notice.ShowBalloon(UiText(TextId::CheckFailed));
     return result;
 }

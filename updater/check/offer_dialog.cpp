@@ -9,6 +9,7 @@
 
 #include "ui/controls/label.h"
 #include "ui/core/window_dpi.h"
+#include "updater/skin_texts.h"
 #include "updater/update_log.h"
 #include "updater/update_window.h"
 
@@ -20,8 +21,6 @@ bool IsNamed(const CControlUI* control, const wchar_t* name) {
 
 // Only links that pass the rule reach the shell: a feed's notes must not start programs or open
 // files through a "file:" or other handler, nor send the user to a page over plain HTTP.
-const wchar_t kViewDetails[] = L"查看详情";
-
 void OpenInBrowser(const wchar_t* url) {
     if (url == nullptr || !IsOpenableLink(url)) {
         LogLine("offer: link not opened (not https, or it names an environment variable)");
@@ -88,6 +87,14 @@ void COfferWnd::OnSkinBuilt() {
 }
 
 void COfferWnd::ShowDetails() {
+    ApplySkinTexts(host, {{L"offer_title", TextId::OfferTitle},
+                          {L"closebtn", TextId::Close, true},
+                          {L"offer_critical", TextId::OfferCritical},
+                          {L"offer_notes_caption", TextId::NotesCaption},
+                          {L"offer_notes_box", TextId::NotesGroup},
+                          {L"offer_skip", TextId::SkipVersion},
+                          {L"offer_later", TextId::RemindLater},
+                          {L"offer_now", TextId::UpdateNow}});
     if (CControlUI* line = host.FindControlByName(L"offer_versions"))
         line->SetText(OfferVersionLine(details).c_str());
     ShowNotes(details.releaseNotesMarkup);
@@ -104,8 +111,12 @@ void COfferWnd::ShowDetails() {
     }
     if (CControlUI* warning = host.FindControlByName(L"offer_critical"))
         warning->SetVisible(details.critical);
+    if (CControlUI* why = host.FindControlByName(L"offer_key_changed")) {
+        why->SetText(UiText(TextId::KeyChangedNote));
+        why->SetVisible(details.keyChanged);
+    }
     if (CControlUI* now = host.FindControlByName(L"offer_now"); now && details.informational)
-        now->SetText(kViewDetails);
+        now->SetText(UiText(TextId::ViewDetails));
 }
 
 void COfferWnd::ShowNotes(const std::wstring& markup) {

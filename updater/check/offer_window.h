@@ -11,6 +11,7 @@ struct OfferDetails {
     std::wstring releaseNotesMarkup;  // from ReleaseNotesToMarkup; empty: no notes shown
     std::wstring releaseNotesLink;    // https only shown; empty: no link
     bool critical = false;            // only "立即更新"; closing counts as Later
+    bool keyChanged = false;          // a lost-key recovery: one line says why it is offered
     // An informational release: "查看详情" stands for "立即更新" and opens `detailsLink` (the
     // item's <link>, https only); the choice is then InstallNow, and nothing is installed.
     bool informational = false;

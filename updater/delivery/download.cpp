@@ -198,10 +198,13 @@ bool MayTransfer(const WorkerJob& job, TransferLimits& limits) {
 // The checks on the stored file, in order of cost; the feed's rules come before the publisher,
 // whose verdict depends on which root carries the release.
 // The caller's rules come first: they know what the body was promised to be and say so.
-bool DownloadPasses(const WorkerJob& job, const TransferResult& result) {
-    if (!result.complete) return false;
+DownloadOutcome DownloadVerdict(const WorkerJob& job, const TransferResult& result) {
+    if (!result.complete) return DownloadOutcome::Failed;
     const std::wstring path = TempDownloadPath(job.targetPath);
-    if (job.rules && !job.rules->Allows(job.file.Get(), path, result.body.Size())) return false;
+    bool signatureRefused = false;
+    if (job.rules && !job.rules->Allows(job.file.Get(), path, result.body.Size(), &signatureRefused)) {
+        return signatureRefused ? DownloadOutcome::SignatureRefused : DownloadOutcome::Failed;
+    }
     const bool replaces = !job.rules || job.rules->ReplacesTarget();
     if (replaces && !BodyFitsTarget(result.body, IsWindowsImageFile(job.targetPath))) {
         // A whole-folder package never replaces one program file: that would leave the
@@ -212,34 +215,36 @@ bool DownloadPasses(const WorkerJob& job, const TransferResult& result) {
             LogLine("download: REFUSED, the body (%llu bytes) cannot replace the program: %s", result.body.Size(),
                     result.body.Size() == 0 ? "it is empty" : "the program is a Windows image and the body is not");
         }
-        return false;
+        return DownloadOutcome::Failed;
     }
     // Only a release carried by an installed Ed25519 key may move the publisher pin.
     const bool subjectMayChange = job.rules && job.rules->SubjectMayChange();
-    return PublisherAllows(job.file.Get(), path, job.targetPath, subjectMayChange);
+    return PublisherAllows(job.file.Get(), path, job.targetPath, subjectMayChange) ? DownloadOutcome::Succeeded
+                                                                                 : DownloadOutcome::PublisherRefused;
 }
 
-bool RunDownload(const WorkerJob& job) {
+DownloadOutcome RunDownload(const WorkerJob& job) {
     const std::string url = UrlForTransfer(job.url);
     if (url.empty() || !job.file) {
         LogLine("download: no transfer (%s)", url.empty() ? "empty URL" : "the download file cannot be created");
-        return false;
+        return DownloadOutcome::Failed;
     }
     TransferLimits limits;
-    if (!MayTransfer(job, limits)) return false;
+    if (!MayTransfer(job, limits)) return DownloadOutcome::Failed;
     curl_global_init(CURL_GLOBAL_ALL);
     CURL* curl = curl_easy_init();
     const TransferResult result =
         TransferWithRetries(curl, job.ownerWindow, url, job.file.Get(), limits, job.cancelled.get());
     curl_easy_cleanup(curl);
     curl_global_cleanup();
-    return DownloadPasses(job, result);
+    return DownloadVerdict(job, result);
 }
 
 unsigned __stdcall DownloadThread(void* parameter) {
     std::unique_ptr<WorkerJob> job(static_cast<WorkerJob*>(parameter));
     if (job->ownerWindow == nullptr) return 0;
-    const bool succeeded = RunDownload(*job);
+    const DownloadOutcome outcome = RunDownload(*job);
+    const bool succeeded = outcome == DownloadOutcome::Succeeded;
     // A failed download is removed before anyone hears of the failure: the window holds its own
     // handle for seconds more, and an update asked for meanwhile needs the file's name.
     if (!succeeded && job->file) DiscardDownload(job->file.Get(), TempDownloadPath(job->targetPath));
@@ -250,7 +255,7 @@ unsigned __stdcall DownloadThread(void* parameter) {
         LogLine("download: cancelled, the window closed");
         return 0;
     }
-    SendMessageW(job->ownerWindow, WM_DOWNLOAD_FINISHED, succeeded ? 1 : 0, 0);
+    SendMessageW(job->ownerWindow, WM_DOWNLOAD_FINISHED, static_cast<WPARAM>(outcome), 0);
     return 0;
 }
 
