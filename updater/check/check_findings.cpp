@@ -24,6 +24,7 @@ OfferContext ContextFor(const CheckRequest& request, const CheckFindings& findin
     context.now = findings.place.now;
     context.checkNow = request.now;
     context.skippedVersion = findings.state.skippedVersion;
+    context.automatic = request.yes;
     return context;
 }
 

@@ -197,18 +197,25 @@ bool MayTransfer(const WorkerJob& job, TransferLimits& limits) {
 
 // The checks on the stored file, in order of cost; the feed's rules come before the publisher,
 // whose verdict depends on which root carries the release.
+// The caller's rules come first: they know what the body was promised to be and say so.
 DownloadOutcome DownloadVerdict(const WorkerJob& job, const TransferResult& result) {
     if (!result.complete) return DownloadOutcome::Failed;
-    if (!BodyFitsTarget(result.body, IsWindowsImageFile(job.targetPath))) {
-        // A whole-folder package never replaces one program file: that would leave the
-        // program's path holding a zip.
-        if (result.body.IsZip()) LogLine("download: REFUSED, a zip archive cannot replace the program file");
-        return DownloadOutcome::Failed;
-    }
     const std::wstring path = TempDownloadPath(job.targetPath);
     bool signatureRefused = false;
     if (job.rules && !job.rules->Allows(job.file.Get(), path, result.body.Size(), &signatureRefused)) {
         return signatureRefused ? DownloadOutcome::SignatureRefused : DownloadOutcome::Failed;
+    }
+    const bool replaces = !job.rules || job.rules->ReplacesTarget();
+    if (replaces && !BodyFitsTarget(result.body, IsWindowsImageFile(job.targetPath))) {
+        // A whole-folder package never replaces one program file: that would leave the
+        // program's path holding a zip.
+        if (result.body.IsZip()) {
+            LogLine("download: REFUSED, a zip archive cannot replace the program file");
+        } else {
+            LogLine("download: REFUSED, the body (%llu bytes) cannot replace the program: %s", result.body.Size(),
+                    result.body.Size() == 0 ? "it is empty" : "the program is a Windows image and the body is not");
+        }
+        return DownloadOutcome::Failed;
     }
     // Only a release carried by an installed Ed25519 key may move the publisher pin.
     const bool subjectMayChange = job.rules && job.rules->SubjectMayChange();
