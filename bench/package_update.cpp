@@ -83,6 +83,7 @@ bool Prepare(const std::wstring& root, const Ed25519Seed& seed, std::string& pac
     const std::wstring live = root + L"\\app-1.0.0", source = root + L"-source";
     FolderListing listing;
     std::string manifest;
+    CreateDirectoryW(root.c_str(), nullptr);
     if (!WriteRelease(live, L"host_app_v1.exe", 0) ||
         (manifest = SignedManifest(live, L"1.0.0", seed, listing)).empty() ||
         !WriteWholeFile(live + L"\\.upd-manifest", manifest) ||
@@ -92,6 +93,7 @@ bool Prepare(const std::wstring& root, const Ed25519Seed& seed, std::string& pac
     Sha256 hash;
     hash.Update(manifest.data(), manifest.size());
     hash.Finish(pointer.manifestSha256);
+    listing = FolderListing();
     if (!WriteWholeFile(root + L"\\current", FormatReleasePointer(pointer)) ||
         !WriteRelease(source, L"host_app_v2.exe", 7) ||
         (manifest = SignedManifest(source, L"2.0.0", seed, listing)).empty())
@@ -130,8 +132,11 @@ double TimeUpdate(const std::wstring& url, const std::wstring& target, const std
     ChildProcess updater;
     if (!updater.Start(ProgramFolder() + L"updater.exe", Quoted(url) + L" " + Quoted(target))) return -1;
     double elapsed = -1;
+    // An updater that ended without starting the program failed: the run gives no figure.
     while (elapsed < 0 && MillisecondsSince(start) < 300000) {
+        const bool ended = !updater.Running();
         if (ProgramRuns(program)) elapsed = MillisecondsSince(start);
+        if (ended) break;
         Sleep(5);
     }
     updater.Wait(60000);
