@@ -42,10 +42,12 @@ int RecoverOnly(const std::wstring& targetPath) {
 // returns at once. The skin gives the window its size and removes the caption again; the caption
 // bits here only give the window its system menu behaviour.
 void RunUpdateWindow(const std::wstring& url, const std::wstring& targetPath,
-                     std::shared_ptr<const DownloadRules> rules, bool oldProgramClosed = false) {
+                     std::shared_ptr<const DownloadRules> rules, bool oldProgramClosed = false,
+                     std::shared_ptr<const InstallerRelease> installer = nullptr) {
     auto* updateWindow = new (std::nothrow) CUpdateWnd(url, targetPath);
     if (updateWindow == nullptr) return;
     updateWindow->SetDownloadRules(std::move(rules));
+    updateWindow->SetInstallerRelease(std::move(installer));
     updateWindow->SetOldProgramClosed(oldProgramClosed);
     const DWORD style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU |
                         WS_MINIMIZEBOX;
@@ -94,7 +96,7 @@ int RunCheck(HINSTANCE instance, const CheckRequest& request) {
     if (result.Install()) {
         LogLine("start: url \"%s\", target \"%s\" (offered by the feed)", Utf8(UrlForLog(result.enclosureUrl)).c_str(),
                 Utf8(request.programPath).c_str());
-        RunUpdateWindow(result.enclosureUrl, request.programPath, result.rules, oldProgramClosed);
+        RunUpdateWindow(result.enclosureUrl, request.programPath, result.rules, oldProgramClosed, result.installer);
     } else if (oldProgramClosed) {
         StartProgram(request.programPath, false);
     }

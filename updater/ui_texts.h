@@ -50,6 +50,8 @@ enum class TextId {
     InstalledVersion,     // {0}: installed version, follows VersionReleased
     FullNotesLink,
     KeyChangedNote,       // why a lost-key recovery is offered
+    ViewDetails,          // an informational release's button, in place of UpdateNow
+    Installing,           // the title band while a vendor's installer runs
     Count
 };
 

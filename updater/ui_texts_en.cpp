@@ -40,6 +40,8 @@ const wchar_t* const kEnglishTexts[] = {
     L" (you have {0})",
     L"Read the full release notes in your browser",
     L"Offered because the vendor's signing key changed; the publisher is the same.",
+    L"View details",
+    L"Installing",
 };
 
 static_assert(sizeof kEnglishTexts / sizeof kEnglishTexts[0] == static_cast<size_t>(TextId::Count),

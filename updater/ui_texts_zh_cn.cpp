@@ -39,6 +39,8 @@ const wchar_t* const kChineseTexts[] = {
     L"（您当前的版本是 {0}）",
     L"在浏览器中查看完整的更新说明",
     L"提供此更新是因为软件的签名密钥已更换；发布者仍是同一家。",
+    L"查看详情",
+    L"正在安装",
 };
 
 static_assert(sizeof kChineseTexts / sizeof kChineseTexts[0] == static_cast<size_t>(TextId::Count),

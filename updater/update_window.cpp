@@ -189,6 +189,12 @@ void CUpdateWnd::OnRecoveryFinished(WPARAM result, LPARAM restartDeferred) {
 
 // Windows hands the worker's messages over in order: progress still queued behind the outcome
 // updates the hidden window's bar, which is harmless.
+// One window receives the transfer's, the installation's and the installer's messages.
+static_assert(WM_INSTALLER_FINISHED != WM_INSTALL_STEP && WM_INSTALLER_FINISHED != WM_INSTALL_FINISHED &&
+                  WM_INSTALLER_FINISHED != WM_RECOVERY_FINISHED && WM_INSTALLER_FINISHED != WM_INSTALL_HOST_BUSY &&
+                  WM_INSTALLER_FINISHED != WM_DOWNLOAD_FINISHED && WM_INSTALLER_FINISHED != WM_DOWNLOAD_PROGRESS,
+              "the installer's outcome has a message of its own");
+
 LRESULT CUpdateWnd::HandleOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
     if (message == WM_DOWNLOAD_PROGRESS) {
         OnProgress(wParam);
@@ -202,6 +208,8 @@ LRESULT CUpdateWnd::HandleOtherMessage(UINT message, WPARAM wParam, LPARAM lPara
         OnHostBusy();
     } else if (message == WM_INSTALL_FINISHED) {
         OnInstallFinished(static_cast<InstallResult>(wParam));
+    } else if (message == WM_INSTALLER_FINISHED) {
+        OnInstallFinished(wParam != 0 ? InstallResult::Installed : InstallResult::ReplaceFailed);
     }
     handled = false;
     return 0;
@@ -219,7 +227,13 @@ void CUpdateWnd::OnProgress(WPARAM value) {
 // Runs once: a second outcome (forged, or sent while the first one installs) changes nothing.
 void CUpdateWnd::OnDownloadFinished(DownloadOutcome outcome) {
     if (phase != Phase::Downloading) return;
-    if (outcome == DownloadOutcome::Succeeded) {
+    if (outcome == DownloadOutcome::Succeeded && installerRelease) {
+        phase = Phase::Installing;
+        if (CControlUI* title = host.FindControlByName(L"down_dlg_title")) title->SetText(UiText(TextId::Installing));
+        if (installerRun.Start(WindowHandle(), std::move(job.file), targetPath, *installerRelease)) return;
+        LogLine("window: no thread for the installer, nothing run");
+        outcome = DownloadOutcome::Failed;
+    } else if (outcome == DownloadOutcome::Succeeded) {
         phase = Phase::Installing;
         if (installation.StartInstall(WindowHandle(), std::move(job.file), targetPath, oldProgramClosed)) return;
         LogLine("window: no thread for the installation, nothing installed");

@@ -18,6 +18,7 @@
 #include "updater/install/install.h"
 #include "updater/install/install_thread.h"
 #include "updater/install/single_instance.h"
+#include "updater/installer_update.h"
 #include "ui/util/unique_handle.h"
 #include "updater/ui_texts.h"
 
@@ -63,6 +64,8 @@ public:
 
     // A download offered by a signed feed: its rules decide too. Set before the window is created.
     void SetDownloadRules(std::shared_ptr<const DownloadRules> rules) { job.rules = std::move(rules); }
+    // An installer release: the verified download is run as the vendor's installer, not swapped in.
+    void SetInstallerRelease(std::shared_ptr<const InstallerRelease> release) { installerRelease = std::move(release); }
     // A settle earlier in this run (before a check) walked back an installation that had closed
     // the old program: it is started again should this window install nothing.
     void SetOldProgramClosed(bool closed) { oldProgramClosed = closed; }
@@ -120,6 +123,9 @@ private:
     UniqueHandle worker;
     // A window that goes waits for an installation still at work.
     InstallThread installation;
+    std::shared_ptr<const InstallerRelease> installerRelease;
+    // Declared after what its thread's outcome reaches: it waits for the installer when it goes.
+    InstallerUpdate installerRun;
     Phase phase = Phase::Waiting;
     bool trayAdded = false;  // the icon is in the notification area
     bool firstPaintDone = false;

@@ -36,7 +36,7 @@ protected:
         // One signing run (each trusts a root of its own, which Wine's store may keep): publisher A
         // signs the installed 1.0.0 and the new-key 2.0.0, publisher B that 2.0.0 as well.
         signedA = new TestSignedPrograms(bin + L"host_app_v1.exe", bin + L"host_app_v2_newkey.exe");
-        for (const char* name : {"old", "v1", "v1_nokeys", "v2", "v3", "v2_other", "v2_newkey"}) {
+        for (const char* name : {"old", "v1", "v1_nokeys", "v1_eddsa", "v1_badkeys", "v2", "v3", "v2_other", "v2_newkey"}) {
             programs[name] = ReadWholeFile(bin + L"host_app_" + OpensslSigner::Wide(name) + L".exe");
         }
         programs["v1-a"] = ReadWholeFile(signedA->Path(L"old-a.exe"));
@@ -47,7 +47,13 @@ protected:
         programs["v2-x64"] = programs["v2-dll"] = programs["v2"];
         programs["v2-x64"].replace(pe + 4, 2, "\x64\x86", 2);
         programs["v2-dll"][pe + 23] = static_cast<char>(programs["v2-dll"][pe + 23] | 0x20);
+        programs["installer"] = ReadWholeFile(bin + L"fake_installer.exe");
+        // What vendors publish where a program was expected: an MSI package and a zip archive.
+        programs["msi"] = std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(4096, 'm');
+        programs["zip"] = std::string("PK\x03\x04", 4) + std::string(4096, 'z');
         OpensslSigner signer;
+        server->Route("/package.msi", HttpResponse::Ok(programs["msi"]));
+        server->Route("/notes.html", HttpResponse::Ok("<p>Fixed the <b>crash</b> at start</p>"));
         for (const auto& program : programs) {
             server->Route("/" + program.first + ".exe", HttpResponse::Ok(program.second));
             signer.Add(program.first == "v2_newkey-a" ? "new_key" : "vendor_key", program.second);
@@ -148,7 +154,7 @@ void Apply(const StartState& state) {
 // One table from feed to outcome: the exit code, a log line, the program at the target
 // afterwards, and what the feed state holds afterwards.
 TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
-    enum Signing { Vendor, Unsigned, NewKey, Tampered };
+    enum Signing { Vendor, Unsigned, NewKey, Tampered, Crlf };
     struct Case {
         const char* name;
         std::string installed;
@@ -170,10 +176,17 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
     const std::string beta = "<sparkle:channel>beta</sparkle:channel>";
     const std::vector<FeedItemText> offered = {Item("v1", "1.0.0"), Item("v2", "2.0.0")};
     const StartState skipped{-1, -1, -1, -1, L"2.0.0"}, group6{-1, -1, -1, 6};
+    // The installer's arguments: {target} is the case's installed program, {v2} a copy of 2.0.0.
+    const std::string installs = "<sparkle:installerArguments>--copy \"{v2}\" \"{target}\"";
+    const std::string noCopy = "<sparkle:installerArguments>", arguments = "</sparkle:installerArguments>";
+    const std::wstring v2Copy = scratch.Path() + L"v2-payload.exe";
+    ASSERT_TRUE(WriteWholeFile(v2Copy, programs["v2"]));
     const std::vector<Case> cases = {
         // Failed before any window: exit 3.
         {"unsigned feed", "v1", Unsigned, offered, L"", nullptr, 3, {"feed: REFUSED, unsigned"}},
         {"tampered feed", "v1", Tampered, offered, L"", nullptr, 3, {"no installed key verifies it"}},
+        {"feed converted to CRLF after signing", "v1", Crlf, offered, L"", nullptr, 3,
+         {"feed: REFUSED, malformed signature block"}},
         {"wrong-key feed", "v1", NewKey, offered, L"", nullptr, 3, {"no installed key verifies it"}, "", {},
          L"FirstFeedFailureTime"},
         {"lower serial", "v1", Vendor, offered, L"", nullptr, 3, {"as a replay"}, "", {-1, 8}},
@@ -183,6 +196,8 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
         {"plain-HTTP enclosure", "v1", Vendor, {{"2.0.0", server->Url("/v2.exe"), "", fileSignatures["v2"], "", ""}},
          L"--yes", nullptr, 3, {"the enclosure URL is not https"}},
         {"no key resource", "v1_nokeys", Vendor, offered, L"", nullptr, 3, {"no UPDATER_ED25519_KEYS resource"}},
+        {"a key resource of no well-formed key", "v1_badkeys", Vendor, offered, L"", nullptr, 3,
+         {"holds no well-formed Ed25519 key"}},
         {"no version resource", "old", Vendor, offered, L"", nullptr, 3, {"no version resource"}},
         {"lost key before 20 days", "v1-a", NewKey, {Item("v2_newkey-a", "2.0.0")}, L"--yes", nullptr, 3,
          {"first such failure 1641"}, "", {-1, -1, 19 * kDay}},
@@ -195,6 +210,36 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
           Item("v2", "2.0.2", rollout), Item("v2", "2.0.3", "", 0, "", "windows-x64")},
          L"", nullptr, 0, {"nothing newer"}, "", group6, L"FeedSerial"},
         {"skipped version", "v1", Vendor, offered, L"", nullptr, 0, {"nothing newer"}, "", skipped, nullptr, L"2.0.0"},
+        {"every newer item passed over says why", "v1", Vendor,
+         {Item("v2", "2.0.0", beta), Item("v2", "2.0.1", "<sparkle:maximumSystemVersion>5.1</sparkle:maximumSystemVersion>"),
+          Item("v2", "2.0.2", rollout), Item("v2", "2.0.3", "", 0, "", "windows-x64")},
+         L"", nullptr, 0,
+         {"passed over \"2.0.0\": channel \"beta\" not followed", "passed over \"2.0.1\": system version",
+          "above the maximum 5.1", "passed over \"2.0.2\": rollout group 6 not yet due, due 20",
+          "passed over \"2.0.3\": machine: for sparkle:os \"windows-x64\"", "nothing newer"},
+         "", group6},
+        // An informational release is never installed, nor a lower one in its place.
+        {"informational with --yes", "v1", Vendor,
+         {Item("v3", "3.0.0", "<sparkle:informationalUpdate/>"), Item("v2", "2.0.0")}, L"--yes", nullptr, 0,
+         {"passed over \"3.0.0\": informational; nothing is installed"}},
+        {"informational for the installed version", "v1", Vendor,
+         {Item("v3", "3.0.0", "<link>http://example.test/3</link><sparkle:informationalUpdate>"
+                              "<sparkle:version>1.0.0</sparkle:version></sparkle:informationalUpdate>")},
+         L"", "now", 0, {"showing informational version \"3.0.0\"", "offer: link not opened (not https",
+                         "asked for the details of informational version \"3.0.0\"; nothing is installed"}},
+        {"informational below another version", "v1", Vendor,
+         {Item("v2", "2.0.0", "<sparkle:informationalUpdate><sparkle:belowVersion>0.5</sparkle:belowVersion>"
+                              "</sparkle:informationalUpdate>")},
+         L"--yes", nullptr, 1, {"edSignature verified"}, "v2"},
+        // A major release is offered to a person, never installed by --yes.
+        {"minimum automatic-update version with --yes", "v1", Vendor,
+         {Item("v3", "3.0.0", "<sparkle:minimumAutoupdateVersion>2.0</sparkle:minimumAutoupdateVersion>"),
+          Item("v2", "2.0.0")},
+         L"--yes", nullptr, 1, {"passed over \"3.0.0\": minimum automatic-update version 2.0 above the installed 1.0.0"},
+         "v2"},
+        {"minimum automatic-update version asked", "v1", Vendor,
+         {Item("v3", "3.0.0", "<sparkle:minimumAutoupdateVersion>2.0</sparkle:minimumAutoupdateVersion>")}, L"",
+         "later", 2, {"offering version \"3.0.0\""}},
         // Offered, the user declines: exit 2.
         {"later", "v1", Vendor, offered, L"", "later", 2, {"the user chose later"}},
         {"skip", "v1", Vendor, offered, L"", "skip", 2, {"skipped version \"2.0.0\""}, "", {}, nullptr, L"2.0.0"},
@@ -202,11 +247,38 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
          {"offering version \"2.0.0\""}, "", skipped, nullptr, L"2.0.0"},
         {"critical not skippable", "v1", Vendor, {Item("v2", "2.0.0", "<sparkle:criticalUpdate/>")}, L"", "skip", 2,
          {"(critical)"}},
+        {"notes only as a link", "v1", Vendor,
+         {{"2.0.0", tls->Url("good", "/v2.exe"), std::to_string(programs["v2"].size()), fileSignatures["v2"],
+           "<sparkle:releaseNotesLink>notes.html</sparkle:releaseNotesLink>", "", false}},
+         L"", "later", 2, {"offer: release notes fetched from the link, 38 bytes"}},
         {"channel chosen", "v1", Vendor, {Item("v2", "2.0.0", beta)}, L"--channel beta", "later", 2,
          {"offering version \"2.0.0\""}},
         // An update attempted: exit 1, installed only when every rule holds.
         {"offered and installed", "v1", Vendor, offered, L"", "now", 1, {"edSignature verified (ed25519 key)"}, "v2",
          {}, L"FeedSerial"},
+        {"the vendor key as an EdDSAPub resource", "v1_eddsa", Vendor, offered, L"--yes", nullptr, 1,
+         {"edSignature verified (ed25519 key)"}, "v2"},
+        // Installer releases: run, then measured by the installed program's version.
+        {"installer release", "v1", Vendor, {Item("installer", "2.0.0", installs + " --exit 0" + arguments)}, L"--yes",
+         nullptr, 1, {"installer: installed version \"2.0.0\" (exit code 0)"}, "v2"},
+        {"installer asking for a restart", "v1", Vendor,
+         {Item("installer", "2.0.0", installs + " --exit 3010" + arguments)}, L"--yes", nullptr, 1,
+         {"installer: installed version \"2.0.0\" (exit code 3010)"}, "v2"},
+        {"installer that fails", "v1", Vendor, {Item("installer", "2.0.0", installs + " --exit 1602" + arguments)},
+         L"--yes", nullptr, 1, {"installer: FAILED, exit code 1602, version found \"2.0.0\", offered \"2.0.0\""}, "v2"},
+        {"installer that installs nothing", "v1", Vendor, {Item("installer", "2.0.0", noCopy + "--exit 0" + arguments)},
+         L"--yes", nullptr, 1, {"installer: FAILED, exit code 0, version found \"1.0.0\", offered \"2.0.0\""}},
+        {"installer not signed by the installed program's publisher", "v1-a", Vendor,
+         {Item("installer", "2.0.0", installs + " --exit 0" + arguments)}, L"--yes", nullptr, 1, {"publisher: REFUSED"}},
+        {"MSI installer", "v1", Vendor,
+         {{"2.0.0", tls->Url("good", "/package.msi"), std::to_string(programs["msi"].size()), fileSignatures["msi"],
+           "", ""}},
+         L"--yes", nullptr, 1, {"installer: running msiexec /i \"", "installer: FAILED, exit code"}},
+        {"an .exe installer that is a zip", "v1", Vendor, {Item("zip", "2.0.0", noCopy + arguments)}, L"--yes", nullptr,
+         1, {"enclosure: REFUSED, the item promised an .exe installer, the download is a zip archive"}},
+        {"enclosure URL relative to the feed", "v1", Vendor,
+         {{"2.0.0", "./v2.exe", std::to_string(programs["v2"].size()), fileSignatures["v2"], "", ""}}, L"--yes", nullptr,
+         1, {"start: url \"" + tls->Url("good", "/v2.exe") + "\""}, "v2"},
         {"wrong enclosure signature", "v1", Vendor, {Item("v2", "2.0.0", "", 0, "v3")}, L"--yes", nullptr, 1,
          {"no installed key verifies its edSignature"}},
         {"length short of the file", "v1", Vendor, {Item("v2", "2.0.0", "", -1)}, L"--yes", nullptr, 1,
@@ -214,7 +286,12 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
         {"length beyond the file", "v1", Vendor, {Item("v2", "2.0.0", "", 1)}, L"--yes", nullptr, 1,
          {"the feed announced"}},
         {"another version than offered", "v1", Vendor, {Item("v3", "2.0.0")}, L"--yes", nullptr, 1,
-         {"not the offered version"}},
+         {"not the offered version (its FileVersion \"3.0.0\", the item's sparkle:version \"2.0.0\")"}},
+        {"an MSI package for a program", "v1", Vendor, {Item("msi", "2.0.0")}, L"--yes", nullptr, 1,
+         {"enclosure: REFUSED, the download is not a Windows program (it is an MSI package or other compound file; "
+          "the item promised a Windows program of version \"2.0.0\")"}},
+        {"a zip archive for a program", "v1", Vendor, {Item("zip", "2.0.0")}, L"--yes", nullptr, 1,
+         {"enclosure: REFUSED, the download is not a Windows program (it is a zip archive"}},
         // An item that claims a higher version over the installed build: never backwards.
         {"downgrade", "v1", Vendor, {Item("v1", "2.0.0")}, L"--yes", nullptr, 1, {"not the offered version"}},
         {"other product", "v1", Vendor, {Item("v2_other", "2.0.0")}, L"--yes", nullptr, 1, {"another product"}},
@@ -227,11 +304,20 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
          {"(authenticode after lost key)", "FirstFeedFailureTime cleared"}, "v2_newkey-a", {-1, -1, 21 * kDay},
          nullptr, L"", "", L"FirstFeedFailureTime"},
     };
+    const auto TargetOf = [&](size_t i) { return scratch.Path() + L"feedhost" + std::to_wstring(i) + L".exe"; };
+    const auto Narrow = [](const std::wstring& text) { return std::string(text.begin(), text.end()); };
     // Every feed is signed in one openssl run.
     OpensslSigner signer;
     std::vector<std::string> texts;
-    for (const Case& c : cases) {
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const Case& c = cases[i];
         texts.push_back(AppcastText("<upd:serial>7</upd:serial>" + c.channelExtra, c.items));
+        const std::pair<std::string, std::wstring> names[] = {{"{target}", TargetOf(i)}, {"{v2}", v2Copy}};
+        for (const auto& name : names) {
+            for (size_t at = 0; (at = texts.back().find(name.first)) != std::string::npos;) {
+                texts.back().replace(at, name.first.size(), Narrow(name.second));
+            }
+        }
         signer.Add(c.signing == NewKey ? "new_key" : "vendor_key", texts.back());
     }
     const std::vector<std::string> signatures = signer.Run();
@@ -239,10 +325,16 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
         const Case& c = cases[i];
         std::string feed = c.signing == Unsigned ? texts[i] : WithSignatureBlock(texts[i], signatures[i]);
         if (c.signing == Tampered) feed.replace(feed.find("New <b>things"), 13, "New <b>thingz");
+        for (size_t at = 0; c.signing == Crlf && (at = feed.find('\n', at)) != std::string::npos; at += 2) {
+            feed.insert(at, 1, '\r');
+        }
         const std::string route = "/feed" + std::to_string(i) + ".xml";
         server->Route(route, HttpResponse::Ok(feed));
-        const std::wstring target = scratch.Path() + L"feedhost" + std::to_wstring(i) + L".exe";
+        const std::wstring target = TargetOf(i);
         ASSERT_TRUE(WriteWholeFile(target, programs[c.installed]));
+        // An installer an earlier run left: every check removes it.
+        const std::wstring leftover = TempDownloadPath(target) + L"-installer.exe";
+        ASSERT_TRUE(WriteWholeFile(leftover, "MZ left by an earlier run"));
         Apply(c.state);
         const std::string before = ReadWholeFile(logPath);
         const long code = RunUpdater(L"--check " + c.options + L" " + tls->WideUrl("good", route) + L" " +
@@ -270,6 +362,7 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
         DWORD bytes = sizeof skippedAfter - sizeof(wchar_t);
         RegGetValueW(HKEY_CURRENT_USER, kStateKey, L"SkippedVersion", RRF_RT_REG_SZ, nullptr, skippedAfter, &bytes);
         EXPECT_EQ(std::wstring(skippedAfter), c.skippedAfter) << c.name;
+        EXPECT_FALSE(FileExists(leftover)) << c.name;
         DeleteFileW(TempDownloadPath(target).c_str());
     }
 }

@@ -49,6 +49,7 @@ struct FeedItemText {
     std::string edSignature;
     std::string extra;
     std::string os;           // sparkle:os of the enclosure, empty: none
+    bool description = true;  // inline notes; without them the item's notes are only its link
 };
 
 inline std::string AppcastText(const std::string& channelExtra, const std::vector<FeedItemText>& items) {
@@ -58,7 +59,8 @@ inline std::string AppcastText(const std::string& channelExtra, const std::vecto
         "<channel><title>Feed Test Host</title>" + channelExtra + "\n";
     for (const FeedItemText& item : items) {
         text += "<item><title>Version " + item.version + "</title><sparkle:version>" + item.version +
-                "</sparkle:version><description><![CDATA[<p>New <b>things</b></p>]]></description>" + item.extra +
+                "</sparkle:version>" +
+                (item.description ? "<description><![CDATA[<p>New <b>things</b></p>]]></description>" : "") + item.extra +
                 "<enclosure url=\"" + item.url + "\"" + (item.length.empty() ? "" : " length=\"" + item.length + "\"") +
                 (item.os.empty() ? "" : " sparkle:os=\"" + item.os + "\"") +
                 " type=\"application/octet-stream\" sparkle:edSignature=\"" + item.edSignature + "\"/></item>\n";

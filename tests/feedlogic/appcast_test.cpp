@@ -21,10 +21,15 @@ TEST(Appcast, ReadsItemsByNamespaceNotByPrefix) {
         "<description sp:format='plain-text'><![CDATA[line <one>]]> and two</description>"
         "<sp:releaseNotesLink> https://example.test/notes </sp:releaseNotesLink>"
         "<sp:minimumSystemVersion>10.0.17763</sp:minimumSystemVersion><sp:channel>beta</sp:channel>"
+        "<sp:maximumSystemVersion>10.0.99999</sp:maximumSystemVersion><link> https://example.test/2 </link>"
+        "<sp:minimumAutoupdateVersion>2.0</sp:minimumAutoupdateVersion>"
+        "<sp:informationalUpdate><sp:version>1.1</sp:version><sp:belowVersion>1.0</sp:belowVersion>"
+        "<sp:version>1.2</sp:version></sp:informationalUpdate>"
         "<sp:criticalUpdate sp:version='1.5'/><sp:phasedRolloutInterval>86400</sp:phasedRolloutInterval>"
         "<enclosure url='https://example.test/app.exe' length='1234' type='application/octet-stream' "
-        "sp:os='windows-x64' sp:edSignature='c2ln'/></item>"
-        "<item><sparkle:tags><sparkle:criticalUpdate/></sparkle:tags>"
+        "sp:os='windows-x64' sp:edSignature='c2ln'/><enclosure url='https://example.test/app32.exe' length='12' "
+        "sp:os='windows-x86'/><enclosure url='' /><enclosure url='https://example.test/App.MSI?x=1'/></item>"
+        "<item><sparkle:tags><sparkle:criticalUpdate/></sparkle:tags><sparkle:informationalUpdate/>"
         "<enclosure url='https://example.test/3.exe' sparkle:version='3.0' sparkle:installerArguments='/S'/></item>"
         "<item><sparkle:version>4.0</sparkle:version><description><p>Raw <b>HTML</b></p></description>"
         "<pubDate>someday</pubDate><enclosure url='https://example.test/4.exe' length='12x'/></item>"
@@ -47,11 +52,26 @@ TEST(Appcast, ReadsItemsByNamespaceNotByPrefix) {
     EXPECT_TRUE(a.hasEnclosure && a.enclosure.length == 1234u);
     EXPECT_EQ(L"windows-x64", a.enclosure.os);
     EXPECT_EQ(L"c2ln", a.enclosure.edSignature);
+    ASSERT_EQ(3u, a.enclosures.size());  // the one without a URL is no enclosure
+    EXPECT_FALSE(a.enclosures[0].installer);
+    EXPECT_TRUE(a.enclosures[2].installer && a.enclosures[2].msi && a.enclosures[2].installerArguments.empty());
+    EXPECT_EQ(L"https://example.test/app32.exe", a.enclosures[1].url);
+    EXPECT_EQ(L"windows-x86", a.enclosures[1].os);
     EXPECT_FALSE(a.installerArguments);
+    EXPECT_EQ(L"10.0.99999", a.maximumSystemVersion);
+    EXPECT_EQ(L"2.0", a.minimumAutoupdateVersion);
+    EXPECT_EQ(L"https://example.test/2", a.link);
+    EXPECT_TRUE(a.informational);
+    EXPECT_EQ((std::vector<std::wstring>{L"1.1", L"1.2"}), a.informationalVersions);
+    EXPECT_EQ(std::vector<std::wstring>{L"1.0"}, a.informationalBelow);
     const FeedItem& b = feed.items[1];
     EXPECT_EQ(L"3.0", b.version);
     EXPECT_TRUE(b.critical && b.criticalBelow.empty());
     EXPECT_TRUE(b.installerArguments && !b.hasPubDate);
+    EXPECT_TRUE(b.enclosure.installer && !b.enclosure.msi);
+    EXPECT_EQ(L"/S", b.enclosure.installerArguments);
+    EXPECT_TRUE(b.informational && b.informationalVersions.empty() && b.informationalBelow.empty());
+    EXPECT_FALSE(feed.items[2].informational);
     const FeedItem& c = feed.items[2];
     EXPECT_EQ(L"<p>Raw <b>HTML</b></p>", c.description);
     EXPECT_FALSE(c.hasPubDate);  // "someday"

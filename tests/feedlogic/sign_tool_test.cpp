@@ -123,4 +123,37 @@ TEST(SignTool, PrivateKeyPemRoundTrips) {
     EXPECT_FALSE(ParsePrivateKeyPem(pem.substr(0, 40), seed));
 }
 
+TEST(SignTool, PrivateKeyReadsEveryFormVendorsHold) {
+    const Ed25519Seed five = TestSeed(5), six = TestSeed(6);
+    const std::string seed64 = Base64Encode(five.data(), 32);
+    std::string pair(five.begin(), five.end()), mixed(five.begin(), five.end());
+    const auto pub5 = PublicKeyOf(five), pub6 = PublicKeyOf(six);
+    pair.append(pub5.begin(), pub5.end());
+    mixed.append(pub6.begin(), pub6.end());
+    const auto b64 = [](const std::string& bytes) {
+        return Base64Encode(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    };
+    struct Case {
+        const char* name;
+        std::string text;
+        bool ok;
+    } const cases[] = {
+        {"PKCS#8 PEM", PrivateKeyPem(five), true},
+        {"base64 seed", seed64, true},
+        {"base64 seed, line end and blanks", "  " + seed64 + "\r\n", true},
+        {"base64 seed and its public key", b64(pair), true},
+        {"base64 seed and another public key", b64(mixed), false},
+        {"31 bytes", Base64Encode(five.data(), 31), false},
+        {"not base64", "not a key", false},
+        {"empty", "", false},
+    };
+    for (const Case& c : cases) {
+        Ed25519Seed seed{};
+        EXPECT_EQ(c.ok, ParsePrivateKey(c.text, seed)) << c.name;
+        if (c.ok) {
+            EXPECT_EQ(five, seed) << c.name;
+        }
+    }
+}
+
 }  // namespace

@@ -27,7 +27,8 @@ TEST(SignedFeed, VerifiesOnlyWhatAnInstalledKeySigned) {
         {"white space after the comment", good + "\r\n \n", FeedSignatureStatus::Verified, 0, kBody},
         {"last of two blocks wins", Signed(2, good), FeedSignatureStatus::Verified, 0, good, {TestKey(2)}},
         {"unsigned", kBody, FeedSignatureStatus::Unsigned},
-        {"marker with CRLF", kBody + "<!-- sparkle-signatures:\r\nedSignature: x\r\n-->", FeedSignatureStatus::Unsigned},
+        // A feed converted to CRLF after signing: the block is there, it does not parse.
+        {"marker with CRLF", kBody + "<!-- sparkle-signatures:\r\nedSignature: x\r\n-->", FeedSignatureStatus::Malformed},
         {"wrong key", good, FeedSignatureStatus::NoKeyVerifies, -1, "", {TestKey(2)}},
         {"byte changed after signing", "<?xml version=\"1.1\"?>" + good.substr(21), FeedSignatureStatus::NoKeyVerifies},
         {"a bad block after a good one", Signed(2, good), FeedSignatureStatus::NoKeyVerifies},
@@ -71,10 +72,22 @@ TEST(SignedFeed, ProgramKeysComeFromTheResourceInAnyLanguage) {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::vector<Ed25519Key> keys;
-    ASSERT_TRUE(ReadProgramKeys(self, keys));
+    ASSERT_EQ(KeyResource::Keys, ReadProgramKeys(self, keys));
     EXPECT_EQ((std::vector<Ed25519Key>{TestKey(1), TestKey(2)}), keys);
-    EXPECT_FALSE(ReadProgramKeys(ProgramFolder() + L"updater.exe", keys));  // no key resource
-    EXPECT_FALSE(ReadProgramKeys(ProgramFolder() + L"no-such-program.exe", keys));
+    struct Case {
+        const wchar_t* program;
+        KeyResource found;
+    } const cases[] = {
+        {L"updater.exe", KeyResource::Missing},
+        {L"no-such-program.exe", KeyResource::Missing},
+        {L"host_app_v1_eddsa.exe", KeyResource::Keys},  // WinSparkle's EdDSAPub resource of type EDDSA
+        {L"host_app_v1_badkeys.exe", KeyResource::NoWellFormedKey},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.found, ReadProgramKeys(ProgramFolder() + c.program, keys)) << c.program;
+    std::vector<Ed25519Key> vendor;
+    ASSERT_EQ(KeyResource::Keys, ReadProgramKeys(ProgramFolder() + L"host_app_v1.exe", vendor));
+    ReadProgramKeys(ProgramFolder() + L"host_app_v1_eddsa.exe", keys);
+    EXPECT_EQ(vendor, keys);
 }
 
 TEST(SignedFeed, FileVerifiesThroughItsMapping) {

@@ -19,7 +19,7 @@
 namespace {
 
 OfferDetails SampleOffer(bool critical, std::wstring notes = L"{b}修复{/b}{a https://e.test/}说明{/a}") {
-    return {L"SampleHost", L"2.1", L"2.0", std::move(notes), L"https://example.test/notes", critical};
+    return {L"SampleHost", L"2.1", L"2.0", std::move(notes), L"https://example.test/notes", critical, false, false, L"", L""};
 }
 
 // A window that never answers would hold its modal loop for good: after ten seconds the watchdog

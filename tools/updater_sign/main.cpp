@@ -75,7 +75,7 @@ bool WriteWholeFile(const std::wstring& path, const std::string& bytes, bool may
 
 bool LoadKey(const std::wstring& path, Ed25519Seed& seed) {
     std::string pem;
-    return ReadWholeFile(path, pem) && ParsePrivateKeyPem(pem, seed);
+    return ReadWholeFile(path, pem) && ParsePrivateKey(pem, seed);
 }
 
 void PrintPublicKey(const Ed25519Seed& seed) {

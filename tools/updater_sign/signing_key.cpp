@@ -2,6 +2,7 @@
 
 #include <sodium.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "updater/trust/ed25519.h"
@@ -41,6 +42,22 @@ bool ParsePrivateKeyPem(std::string_view pem, Ed25519Seed& seed) {
     if (!Base64Decode(body, der) || der.size() != sizeof kDerPrefix + 32) return false;
     if (!std::equal(std::begin(kDerPrefix), std::end(kDerPrefix), der.begin())) return false;
     std::copy(der.begin() + sizeof kDerPrefix, der.end(), seed.begin());
+    return true;
+}
+
+bool ParsePrivateKey(std::string_view text, Ed25519Seed& seed) {
+    if (text.find(kBegin) != std::string_view::npos) return ParsePrivateKeyPem(text, seed);
+    const std::size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos) return false;
+    text = text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+    std::vector<std::uint8_t> bytes;
+    if (!Base64Decode(text, bytes) || (bytes.size() != 32 && bytes.size() != 64)) return false;
+    Ed25519Seed candidate;
+    std::copy(bytes.begin(), bytes.begin() + 32, candidate.begin());
+    // The public half of a 64-byte key must be the seed's own: a key pasted together from two
+    // keys would sign with one and announce the other.
+    if (bytes.size() == 64 && !std::equal(bytes.begin() + 32, bytes.end(), PublicKeyOf(candidate).begin())) return false;
+    seed = candidate;
     return true;
 }
 

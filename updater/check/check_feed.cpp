@@ -1,13 +1,24 @@
 #include "updater/check/check_feed.h"
 
+#include <windows.h>
+
 #include <string_view>
 
 #include "updater/check/check_rules.h"
 #include "updater/delivery/feed_fetch.h"
+#include "updater/feed/notes_language.h"
+#include "updater/feed/relative_url.h"
 #include "updater/feed/signed_feed.h"
 #include "updater/update_log.h"
 
 namespace {
+
+// The user's UI language as a tag ("zh-CN"), empty when Windows cannot name it.
+std::wstring UserUiLanguage() {
+    wchar_t name[LOCALE_NAME_MAX_LENGTH] = {};
+    const LCID locale = MAKELCID(GetUserDefaultUILanguage(), SORT_DEFAULT);
+    return LCIDToLocaleName(locale, name, LOCALE_NAME_MAX_LENGTH, 0) > 0 ? std::wstring(name) : std::wstring();
+}
 
 // No installed key verified the feed: the clock of the lost-key recovery runs from the first
 // such failure. Only once it has run 20 days, and only for a program whose Authenticode
@@ -67,7 +78,8 @@ void Remember(const FeedCheckPlace& place, const ReceivedFeed& received, const F
 
 bool ReceiveFeed(const FeedCheckPlace& place, const InstalledProgram& program, const FeedState& state,
                  ReceivedFeed& received) {
-    if (!FetchFeed(place.url, received.whole)) return false;
+    received.finalUrl = place.url;
+    if (!FetchFeed(place.url, received.whole, FeedFetchLimits(), &received.finalUrl)) return false;
     std::string_view signedBytes;
     if (!VerifyFeed(place, program, state, received, signedBytes)) return false;
     const AppcastStatus status = ParseAppcast(signedBytes, received.feed);
@@ -78,6 +90,13 @@ bool ReceiveFeed(const FeedCheckPlace& place, const InstalledProgram& program, c
         return false;
     }
     if (!FreshEnough(place, received, state)) return false;
+    const std::wstring language = UserUiLanguage();
+    for (FeedItem& item : received.feed.items) {
+        ChooseItemLanguage(item, language);
+        item.enclosure.url = ResolveUrl(received.finalUrl, item.enclosure.url);
+        for (FeedEnclosure& enclosure : item.enclosures) enclosure.url = ResolveUrl(received.finalUrl, enclosure.url);
+        item.releaseNotesLink = ResolveUrl(received.finalUrl, item.releaseNotesLink);
+    }
     Remember(place, received, state);
     LogLine("feed: %u item(s), serial %llu", static_cast<unsigned>(received.feed.items.size()),
             static_cast<unsigned long long>(received.feed.serial));

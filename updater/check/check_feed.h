@@ -18,6 +18,7 @@ enum class FeedRoot {
 
 struct ReceivedFeed {
     std::string whole;  // as received, signature block included
+    std::wstring finalUrl;  // the URL that answered, after redirects: relative URLs resolve against it
     AppcastFeed feed;
     FeedRoot root = FeedRoot::InstalledKey;
 };

@@ -15,8 +15,14 @@ bool ReadInstalledProgram(const std::wstring& path, InstalledProgram& program) {
         LogLine("check: FAILED, \"%s\" has no version resource, it cannot use the feed", Utf8(path).c_str());
         return false;
     }
-    if (!ReadProgramKeys(path, program.keys) || program.keys.empty()) {
-        LogLine("check: FAILED, \"%s\" has no UPDATER_ED25519_KEYS resource, it cannot use the feed",
+    const KeyResource keys = ReadProgramKeys(path, program.keys);
+    if (keys == KeyResource::Missing) {
+        LogLine("check: FAILED, \"%s\" has no UPDATER_ED25519_KEYS resource (nor an EdDSAPub one), it cannot use "
+                "the feed", Utf8(path).c_str());
+        return false;
+    }
+    if (keys == KeyResource::NoWellFormedKey) {
+        LogLine("check: FAILED, the key resource of \"%s\" holds no well-formed Ed25519 key, it cannot use the feed",
                 Utf8(path).c_str());
         return false;
     }

@@ -1,8 +1,9 @@
 #include "updater/check/enclosure_rules.h"
 
 #include <algorithm>
-#include <cwctype>
+#include <cstdio>
 
+#include "updater/check/body_kind.h"
 #include "updater/delivery/file_snapshot.h"
 #include "updater/feed/feed_state.h"
 #include "updater/feed/release_program.h"
@@ -21,14 +22,53 @@ bool LengthHolds(std::uint64_t received, const EnclosureRules& rules) {
     return true;
 }
 
-// The program that arrived is the one offered.
+std::string MachineText(std::uint16_t machine) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%04X", machine);
+    return text;
+}
+
+// The values the broken rule compared, for the refusal line.
+std::string ComparedValues(const std::string& problem, const std::wstring& path, const ProgramFacts& facts,
+                           const EnclosureRules& rules) {
+    if (problem == "not a Windows program") {
+        return "it is " + BodyKindText(FileHead(path)) + "; the item promised a Windows program of version \"" +
+               Utf8(rules.itemVersion) + "\"";
+    }
+    if (problem == "for another machine") {
+        return "machine " + MachineText(facts.machine) + ", the installed program's " + MachineText(rules.machine);
+    }
+    if (problem == "another product") {
+        return "ProductName \"" + Utf8(facts.productName) + "\", installed \"" + Utf8(rules.productName) + "\"";
+    }
+    if (problem == "not the offered version") {
+        return "its FileVersion \"" + Utf8(facts.fileVersion) + "\", the item's sparkle:version \"" +
+               Utf8(rules.itemVersion) + "\"";
+    }
+    if (problem == "not newer than the installed version") {
+        return "its FileVersion \"" + Utf8(facts.fileVersion) + "\", installed \"" + Utf8(rules.installedVersion) + "\"";
+    }
+    return "version \"" + Utf8(facts.fileVersion) + "\", product \"" + Utf8(facts.productName) + "\"";
+}
+
+// The program that arrived is the one offered; the refusal names the rule and both values in
+// one line.
 bool FactsHold(const std::wstring& path, const EnclosureRules& rules) {
     ProgramFacts facts;
     const ExpectedRelease expected{rules.machine, rules.productName, rules.itemVersion, rules.installedVersion};
     const char* problem = ReadProgramFacts(path, facts) ? ReleaseProgramProblem(facts, expected) : "not a Windows program";
     if (problem == nullptr) return true;
-    LogLine("enclosure: REFUSED, the download is %s (version \"%s\", product \"%s\")", problem,
-            Utf8(facts.fileVersion).c_str(), Utf8(facts.productName).c_str());
+    LogLine("enclosure: REFUSED, the download is %s (%s)", problem, ComparedValues(problem, path, facts, rules).c_str());
+    return false;
+}
+
+// An installer is what its URL named: an .msi a compound file, any other a Windows program.
+bool InstallerKindHolds(const std::wstring& path, const EnclosureRules& rules) {
+    const std::string head = FileHead(path);
+    const BodyKind expected = rules.msi ? BodyKind::CompoundFile : BodyKind::WindowsImage;
+    if (BodyKindOf(head) == expected) return true;
+    LogLine("enclosure: REFUSED, the item promised %s installer, the download is %s", rules.msi ? "an MSI" : "an .exe",
+            BodyKindText(head).c_str());
     return false;
 }
 
@@ -41,7 +81,7 @@ bool SharesAnyKey(const std::vector<Ed25519Key>& a, const std::vector<Ed25519Key
 // must have signed both the feed that offered it and the file itself.
 bool LostKeyHolds(HANDLE file, const std::wstring& path, const EnclosureRules& rules) {
     std::vector<Ed25519Key> keys;
-    if (!ReadProgramKeys(path, keys) || keys.empty()) {
+    if (ReadProgramKeys(path, keys) != KeyResource::Keys) {
         LogLine("enclosure: REFUSED, the download carries no Ed25519 key (lost-key recovery)");
         return false;
     }
@@ -100,9 +140,10 @@ bool EnclosureAllows(HANDLE file, const std::wstring& path, std::uint64_t receiv
         if (signatureRefused != nullptr) *signatureRefused = true;
         return false;
     }
-    if (!FactsHold(snapshot.Path(), rules)) return false;
-    LogLine("enclosure: %llu bytes, edSignature verified (%s), version \"%s\" of \"%s\"",
+    if (rules.installer ? !InstallerKindHolds(snapshot.Path(), rules) : !FactsHold(snapshot.Path(), rules)) return false;
+    LogLine("enclosure: %llu bytes, edSignature verified (%s), %sversion \"%s\" of \"%s\"",
             static_cast<unsigned long long>(received), rules.LostKey() ? "authenticode after lost key" : "ed25519 key",
+            rules.installer ? (rules.msi ? "MSI installer for " : "installer for ") : "",
             Utf8(rules.itemVersion).c_str(), Utf8(rules.productName).c_str());
     return true;
 }

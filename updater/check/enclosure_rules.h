@@ -34,6 +34,10 @@ struct EnclosureRules : DownloadRules {
     // Lost-key recovery: no installed key verified the feed, so the whole feed as received is kept
     // for the download's own keys to verify. Empty in the ordinary case.
     std::string unverifiedFeed;
+    // An installer release: its kind (an .exe or an .msi) is checked instead of the program's
+    // facts, whose version the installer's own resource does not carry.
+    bool installer = false;
+    bool msi = false;
 
     bool LostKey() const { return !unverifiedFeed.empty(); }
 
@@ -41,8 +45,10 @@ struct EnclosureRules : DownloadRules {
     std::uint64_t ByteLimit() const override;
     bool Allows(HANDLE file, const std::wstring& path, std::uint64_t received,
                 bool* signatureRefused = nullptr) const override;
-    // Only a release carried by an installed Ed25519 key may move the publisher pin.
-    bool SubjectMayChange() const override { return !LostKey(); }
+    // Only a program release carried by an installed Ed25519 key may move the publisher pin; an
+    // installer never does (the installed program's publisher must have signed it).
+    bool SubjectMayChange() const override { return !LostKey() && !installer; }
+    bool ReplacesTarget() const override { return !installer; }
     // The new program's keys verified the feed and the file of a lost-key recovery: the lost-key
     // clock starts again, so that yet another key would have to wait its full time.
     void Installed() const override;

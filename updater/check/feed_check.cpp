@@ -6,6 +6,7 @@
 #include "updater/check/check_program.h"
 #include "updater/check/check_rules.h"
 #include "updater/check/offer_window.h"
+#include "updater/delivery/download_file.h"
 #include "updater/delivery/url_text.h"
 #include "updater/feed/offer.h"
 #include "updater/feed/release_notes.h"
@@ -36,23 +37,27 @@ OfferContext ContextFor(const CheckRequest& request, const InstalledProgram& pro
     context.now = place.now;
     context.checkNow = request.now;
     context.skippedVersion = state.skippedVersion;
+    context.automatic = request.yes;
     return context;
 }
 
 // What the download must meet. Null (the check fails) when the item cannot be fetched safely:
 // an enclosure that is not https, or a signature that cannot even be read.
-std::shared_ptr<EnclosureRules> RulesFor(const FeedItem& item, const InstalledProgram& program,
-                                         const ReceivedFeed& received, const std::wstring& keyPath) {
+std::shared_ptr<EnclosureRules> RulesFor(const FeedItem& item, const FeedEnclosure& enclosure,
+                                         const InstalledProgram& program, const ReceivedFeed& received,
+                                         const std::wstring& keyPath) {
     auto rules = std::make_shared<EnclosureRules>();
-    if (!IsHttpsUrl(item.enclosure.url)) {
+    if (!IsHttpsUrl(enclosure.url)) {
         LogLine("check: FAILED, the enclosure URL is not https, nothing requested");
         return nullptr;
     }
-    if (!Base64Decode(Utf8(item.enclosure.edSignature), rules->edSignature) || rules->edSignature.size() != 64) {
+    if (!Base64Decode(Utf8(enclosure.edSignature), rules->edSignature) || rules->edSignature.size() != 64) {
         LogLine("check: FAILED, the item has no readable sparkle:edSignature");
         return nullptr;
     }
-    rules->length = item.enclosure.length;
+    rules->length = enclosure.length;
+    rules->installer = enclosure.installer;
+    rules->msi = enclosure.msi;
     rules->installedKeys = program.keys;
     rules->machine = program.facts.machine;
     rules->itemVersion = item.version;
@@ -75,10 +80,18 @@ int AskUser(const CheckRequest& request, const Offer& offer, const InstalledProg
     if (received.root == FeedRoot::InstalledKey) {
         details.releaseNotesMarkup = ReleaseNotesToMarkup(offer.item->description, offer.item->descriptionIsPlainText);
         if (IsHttpsUrl(offer.item->releaseNotesLink)) details.releaseNotesLink = offer.item->releaseNotesLink;
+        if (details.releaseNotesMarkup.empty()) details.notesToFetch = details.releaseNotesLink;
     }
     details.critical = offer.critical;
+    details.informational = offer.informational;
+    details.detailsLink = offer.item->link;
     details.keyChanged = received.root == FeedRoot::LostKey;
     const OfferChoice choice = ShowOfferWindow(details);
+    if (choice == OfferChoice::InstallNow && offer.informational) {
+        LogLine("check: the user asked for the details of informational version \"%s\"; nothing is installed",
+                Utf8(offer.item->version).c_str());
+        return kCheckNothingNewer;
+    }
     if (choice == OfferChoice::InstallNow) return kCheckUpdateAttempted;
     if (choice == OfferChoice::Skip && !offer.critical) {
         SaveSkippedVersion(keyPath, offer.item->version);
@@ -89,18 +102,34 @@ int AskUser(const CheckRequest& request, const Offer& offer, const InstalledProg
     return kCheckDeclined;
 }
 
+// An informational release is shown, never downloaded: with --yes there is nobody to show it to.
+CheckResult Informational(const CheckRequest& request, const Offer& offer, const InstalledProgram& program,
+                          const ReceivedFeed& received, const FeedCheckPlace& place) {
+    if (request.yes) {
+        LogLine("check: passed over \"%s\": informational; nothing is installed", Utf8(offer.item->version).c_str());
+        return Finished(kCheckNothingNewer);
+    }
+    LogLine("check: showing informational version \"%s\"", Utf8(offer.item->version).c_str());
+    return Finished(AskUser(request, offer, program, received, place.keyPath));
+}
+
 CheckResult Offered(const CheckRequest& request, const Offer& offer, const InstalledProgram& program,
                     const ReceivedFeed& received, const FeedCheckPlace& place) {
+    if (offer.informational) return Informational(request, offer, program, received, place);
     const bool lostKey = received.root == FeedRoot::LostKey;
     LogLine("check: offering version \"%s\"%s, carried by %s", Utf8(offer.item->version).c_str(),
             offer.critical ? " (critical)" : "", lostKey ? "authenticode after lost key" : "ed25519 key");
-    std::shared_ptr<EnclosureRules> rules = RulesFor(*offer.item, program, received, place.keyPath);
+    std::shared_ptr<EnclosureRules> rules = RulesFor(*offer.item, *offer.enclosure, program, received, place.keyPath);
     if (!rules) return Finished(kCheckFailed);
     const int answer = AskUser(request, offer, program, received, place.keyPath);
     if (answer != kCheckUpdateAttempted) return Finished(answer);
     CheckResult result = Finished(kCheckUpdateAttempted);
-    result.enclosureUrl = offer.item->enclosure.url;
+    result.enclosureUrl = offer.enclosure->url;
     result.rules = std::move(rules);
+    if (offer.enclosure->installer) {
+        result.installer = std::make_shared<InstallerRelease>(
+            InstallerRelease{offer.enclosure->msi, offer.enclosure->installerArguments, offer.item->version});
+    }
     return result;
 }
 
@@ -117,6 +146,9 @@ CheckResult CheckAndOffer(const CheckRequest& request, CheckNotice& notice) {
     ReceivedFeed received;
     if (!ReceiveFeed(place, program, state, received)) return Finished(kCheckFailed);
     const Offer offer = ChooseOffer(received.feed, ContextFor(request, program, state, place));
+    for (const PassedOver& passed : offer.passedOver) {
+        LogLine("check: passed over \"%s\": %s", Utf8(passed.item->version).c_str(), Utf8(passed.reason).c_str());
+    }
     if (offer.item != nullptr) return Offered(request, offer, program, received, place);
     // A feed no installed key vouches for cannot say "nothing newer" either.
     if (received.root == FeedRoot::LostKey) {
@@ -140,6 +172,8 @@ CheckResult RunFeedCheck(const CheckRequest& request) {
         LogLine("check: another updater runs; brought to the front");
         return Finished(kCheckNothingNewer);
     }
+    // An installer an earlier run could not remove (still held when it ended) goes now.
+    for (const bool msi : {false, true}) RemoveStaleFile(InstallerFilePath(request.programPath, msi));
     const CheckResult result = CheckAndOffer(request, notice);
     if (result.exitCode == kCheckFailed && request.now) notice.ShowBalloon(UiText(TextId::CheckFailed));
     return result;

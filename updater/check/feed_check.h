@@ -8,6 +8,7 @@
 
 #include "updater/check/enclosure_rules.h"
 #include "updater/command_line.h"
+#include "updater/install/installer_run.h"
 
 enum CheckExitCode {
     kCheckNothingNewer = 0,  // also: within the interval, or another updater runs
@@ -21,6 +22,8 @@ struct CheckResult {
     // Set when an update is to be installed: the update window takes it from here.
     std::wstring enclosureUrl;
     std::shared_ptr<const EnclosureRules> rules;
+    // Set for an installer release: the download is run, not put in the program's place.
+    std::shared_ptr<const InstallerRelease> installer;
 
     bool Install() const { return rules != nullptr; }
 };

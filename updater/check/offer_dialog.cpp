@@ -58,6 +58,7 @@ const wchar_t* COfferWnd::SkinResourceId() const {
 const WindowImplBase::MessageTable* COfferWnd::OwnMessageTable() const {
     static const MessageHandlerEntry kEntries[] = {
         {WM_PAINT, AsWindowHandler(&COfferWnd::OnPaintMessage)},
+        {WM_NOTES_FETCHED, AsWindowHandler(&COfferWnd::OnNotesFetched)},
         {0, nullptr},
     };
     static const MessageTable kTable = {&WindowImplBase::ClassMessageTable, kEntries};
@@ -96,12 +97,9 @@ void COfferWnd::ShowDetails() {
                           {L"offer_now", TextId::UpdateNow}});
     if (CControlUI* line = host.FindControlByName(L"offer_versions"))
         line->SetText(OfferVersionLine(details).c_str());
-    const bool hasNotes = !details.releaseNotesMarkup.empty();
-    if (CControlUI* notes = host.FindControlByName(L"offer_notes"))
-        notes->SetText(details.releaseNotesMarkup.c_str());
-    for (const wchar_t* name : {L"offer_notes_caption", L"offer_notes_box"}) {
-        if (CControlUI* part = host.FindControlByName(name)) part->SetVisible(hasNotes);
-    }
+    ShowNotes(details.releaseNotesMarkup);
+    if (!details.notesToFetch.empty() && !notesFetch.Start(WindowHandle(), details.notesToFetch))
+        LogLine("offer: no thread to fetch the release notes; the link stays");
     const std::wstring link = ReleaseNotesLinkMarkup(details.releaseNotesLink);
     if (CControlUI* text = host.FindControlByName(L"offer_notes_link")) {
         text->SetText(link.c_str());
@@ -117,6 +115,21 @@ void COfferWnd::ShowDetails() {
         why->SetText(UiText(TextId::KeyChangedNote));
         why->SetVisible(details.keyChanged);
     }
+    if (CControlUI* now = host.FindControlByName(L"offer_now"); now && details.informational)
+        now->SetText(UiText(TextId::ViewDetails));
+}
+
+void COfferWnd::ShowNotes(const std::wstring& markup) {
+    if (CControlUI* notes = host.FindControlByName(L"offer_notes")) notes->SetText(markup.c_str());
+    for (const wchar_t* name : {L"offer_notes_caption", L"offer_notes_box"}) {
+        if (CControlUI* part = host.FindControlByName(name)) part->SetVisible(!markup.empty());
+    }
+}
+
+LRESULT COfferWnd::OnNotesFetched(UINT, WPARAM, LPARAM, bool&) {
+    const std::wstring markup = notesFetch.Markup();
+    if (!markup.empty()) ShowNotes(markup);
+    return 0;
 }
 
 // The taskbar shows the window's icon; at the DPI of its display.
@@ -162,6 +175,7 @@ void COfferWnd::AnswerForTest() {
 
 void COfferWnd::OnClick(NotifyMsg& msg) {
     if (IsNamed(msg.sender, L"offer_now")) {
+        if (details.informational) OpenInBrowser(details.detailsLink.c_str());
         Answer(OfferChoice::InstallNow);
     } else if (IsNamed(msg.sender, L"offer_later") || IsNamed(msg.sender, L"closebtn")) {
         Answer(OfferChoice::Later);

@@ -11,6 +11,7 @@
 
 #include "ui/core/window_impl_base.h"
 #include "ui/util/unique_handle.h"
+#include "updater/check/notes_fetch.h"
 #include "updater/check/offer_text.h"
 #include "updater/check/offer_window.h"
 
@@ -40,6 +41,8 @@ public:
 
 private:
     LRESULT OnPaintMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnNotesFetched(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    void ShowNotes(const std::wstring& markup);
     void OnLink(NotifyMsg& msg);
     void OnTimer(WPARAM wParam, LPARAM lParam);
     void ShowDetails();
@@ -55,4 +58,6 @@ private:
     bool painted = false;
     UniqueIcon bigIcon;
     UniqueIcon smallIcon;
+    // Last: its thread may still post to the window, which goes first.
+    NotesFetch notesFetch;
 };

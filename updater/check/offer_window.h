@@ -12,6 +12,12 @@ struct OfferDetails {
     std::wstring releaseNotesLink;    // https only shown; empty: no link
     bool critical = false;            // only "立即更新"; closing counts as Later
     bool keyChanged = false;          // a lost-key recovery: one line says why it is offered
+    // An informational release: "查看详情" stands for "立即更新" and opens `detailsLink` (the
+    // item's <link>, https only); the choice is then InstallNow, and nothing is installed.
+    bool informational = false;
+    std::wstring detailsLink;
+    // Notes given only as a link: fetched while the window shows, then shown like inline notes.
+    std::wstring notesToFetch;
 };
 // Shows the "发现新版本" window (the window's own title too) modally on the calling thread, with
 // "立即更新", "稍后提醒", "跳过此版本"; returns the user's choice. Closing the window is Later.

@@ -207,20 +207,27 @@ bool BodyFitsLayout(const WorkerJob& job, const TransferResult& result, bool& pa
     if (BodyFitsTarget(result.body, IsWindowsImageFile(job.targetPath))) return true;
     // A whole-folder package never replaces one program file: that would leave the program's
     // path holding a zip.
-    if (result.body.IsZip()) LogLine("download: REFUSED, a zip archive cannot replace the program file");
+    if (result.body.IsZip()) {
+        LogLine("download: REFUSED, a zip archive cannot replace the program file");
+    } else {
+        LogLine("download: REFUSED, the body (%llu bytes) cannot replace the program: %s", result.body.Size(),
+                result.body.Size() == 0 ? "it is empty" : "the program is a Windows image and the body is not");
+    }
     return false;
 }
 
 // The checks on the stored file, in order of cost; the feed's rules come before the publisher,
 // whose verdict depends on which root carries the release.
 DownloadOutcome DownloadVerdict(const WorkerJob& job, const TransferResult& result) {
-    bool package = false;
-    if (!result.complete || !BodyFitsLayout(job, result, package)) return DownloadOutcome::Failed;
+    if (!result.complete) return DownloadOutcome::Failed;
     const std::wstring path = TempDownloadPath(job.targetPath);
     bool signatureRefused = false;
     if (job.rules && !job.rules->Allows(job.file.Get(), path, result.body.Size(), &signatureRefused)) {
         return signatureRefused ? DownloadOutcome::SignatureRefused : DownloadOutcome::Failed;
     }
+    const bool replaces = !job.rules || job.rules->ReplacesTarget();
+    bool package = false;
+    if (replaces && !BodyFitsLayout(job, result, package)) return DownloadOutcome::Failed;
     // A package's files are vouched for by its signed manifest, and its main program is held to
     // the publisher pin once unpacked, before the switch.
     if (package) return DownloadOutcome::Succeeded;

@@ -23,6 +23,9 @@ public:
                         bool* signatureRefused = nullptr) const = 0;
     // Whether the release may be signed by another publisher than the installed program.
     virtual bool SubjectMayChange() const = 0;
+    // False when the file is run rather than put in the program's place (an installer): then it
+    // need not be a Windows image where the program is one; the rules judge its kind.
+    virtual bool ReplacesTarget() const { return true; }
     // Told once the download is installed and its program came up.
     virtual void Installed() const {}
 };

@@ -87,7 +87,7 @@ long RemainingMs(DWORD start, unsigned long totalMs) {
 
 }  // namespace
 
-bool FetchFeed(const std::wstring& url, std::string& body, const FeedFetchLimits& limits) {
+bool FetchFeed(const std::wstring& url, std::string& body, const FeedFetchLimits& limits, std::wstring* finalUrl) {
     if (!IsHttpsUrl(url)) {
         LogLine("feed: REFUSED, the feed URL is not https, nothing requested");
         return false;
@@ -105,6 +105,11 @@ bool FetchFeed(const std::wstring& url, std::string& body, const FeedFetchLimits
         if (delay < 0 || delay + 1000 >= RemainingMs(start, limits.totalMs)) break;
         LogLine("retry: attempt %d of %d in %ld ms", attempt + 1, kMaxTransferAttempts, delay);
         Sleep(static_cast<DWORD>(delay));
+    }
+    char* effective = nullptr;
+    if (ok && finalUrl != nullptr && curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK &&
+        effective != nullptr) {
+        *finalUrl = FromUtf8(effective);
     }
     if (curl != nullptr) curl_easy_cleanup(curl);
     curl_global_cleanup();

@@ -11,6 +11,8 @@ struct FeedFetchLimits {
     long connectTimeoutSeconds = 10;
 };
 
-// True when a 2xx answer's whole, plain body arrived within the limits; `body` holds it. Any
-// other URL than https is refused without a request. Every attempt and retry is logged.
-bool FetchFeed(const std::wstring& url, std::string& body, const FeedFetchLimits& limits = FeedFetchLimits());
+// True when a 2xx answer's whole, plain body arrived within the limits; `body` holds it, and
+// `finalUrl` (when given) the URL that answered, after redirects. Any other URL than https is
+// refused without a request. Every attempt and retry is logged.
+bool FetchFeed(const std::wstring& url, std::string& body, const FeedFetchLimits& limits = FeedFetchLimits(),
+               std::wstring* finalUrl = nullptr);

@@ -2,6 +2,8 @@
 
 #include <pugixml.hpp>
 
+#include <cwctype>
+
 #include "updater/feed/feed_dates.h"
 #include "updater/feed/xml_names.h"
 
@@ -80,32 +82,87 @@ void ReadCritical(pugi::xml_node item, FeedItem& out) {
 
 // An enclosure whose length is not a number is dropped with the item's offer: the transfer
 // limit is part of what the vendor signed, and guessing it would loosen the check.
-void ReadEnclosure(pugi::xml_node enclosure, FeedItem& out) {
-    if (!enclosure) return;
-    FeedEnclosure& e = out.enclosure;
+// The URL's file name (before any query or fragment) ends in ".msi", in any letter case.
+bool NamesMsi(const std::wstring& url) {
+    const std::wstring path = url.substr(0, url.find_first_of(L"?#"));
+    if (path.size() < 4) return false;
+    std::wstring end = path.substr(path.size() - 4);
+    for (wchar_t& ch : end) ch = static_cast<wchar_t>(std::towlower(ch));
+    return end == L".msi";
+}
+
+void ReadEnclosure(pugi::xml_node item, pugi::xml_node enclosure, FeedItem& out) {
+    FeedEnclosure e;
     e.url = Trim(enclosure.attribute(L"url").value());
     e.type = Trim(enclosure.attribute(L"type").value());
     e.os = Trim(XmlAttribute(enclosure, kSparkleNamespace, L"os").value());
     e.edSignature = Trim(XmlAttribute(enclosure, kSparkleNamespace, L"edSignature").value());
     const std::wstring length = Trim(enclosure.attribute(L"length").value());
-    out.hasEnclosure = !e.url.empty() && (length.empty() || ParseUnsigned(length, e.length));
-    if (XmlAttribute(enclosure, kSparkleNamespace, L"installerArguments")) out.installerArguments = true;
+    const pugi::xml_attribute arguments = XmlAttribute(enclosure, kSparkleNamespace, L"installerArguments");
+    const pugi::xml_node itemArguments = XmlChild(item, kSparkleNamespace, L"installerArguments");
+    if (arguments || itemArguments) out.installerArguments = true;
+    e.installerArguments = arguments ? Trim(arguments.value()) : Trim(TextOf(itemArguments));
+    e.msi = NamesMsi(e.url);
+    e.installer = arguments || itemArguments || e.msi;
+    if (e.url.empty() || (!length.empty() && !ParseUnsigned(length, e.length))) return;
+    if (!out.hasEnclosure) out.enclosure = e;
+    out.hasEnclosure = true;
+    out.enclosures.push_back(std::move(e));
+}
+
+// xml:lang belongs to the namespace the prefix "xml" is always bound to.
+std::wstring LanguageOf(pugi::xml_node node) {
+    return Trim(node.attribute(L"xml:lang").value());
+}
+
+// The text without a language, else the first one.
+const LanguageText* DefaultText(const std::vector<LanguageText>& texts) {
+    for (const LanguageText& text : texts) {
+        if (text.language.empty()) return &text;
+    }
+    return texts.empty() ? nullptr : &texts.front();
+}
+
+void ReadLanguageTexts(pugi::xml_node item, FeedItem& out) {
+    for (pugi::xml_node child : item.children()) {
+        if (XmlIs(child, {}, L"description")) {
+            const std::wstring_view format = XmlAttribute(child, kSparkleNamespace, L"format").value();
+            out.descriptions.push_back({LanguageOf(child), NotesOf(child), format == L"plain-text"});
+        } else if (XmlIs(child, kSparkleNamespace, L"releaseNotesLink")) {
+            out.notesLinks.push_back({LanguageOf(child), Trim(TextOf(child)), false});
+        }
+    }
+    if (const LanguageText* description = DefaultText(out.descriptions)) {
+        out.description = description->text;
+        out.descriptionIsPlainText = description->plainText;
+    }
+    if (const LanguageText* link = DefaultText(out.notesLinks)) out.releaseNotesLink = link->text;
+}
+
+void ReadInformational(pugi::xml_node item, FeedItem& out) {
+    const pugi::xml_node informational = XmlChild(item, kSparkleNamespace, L"informationalUpdate");
+    if (!informational) return;
+    out.informational = true;
+    for (pugi::xml_node child : informational.children()) {
+        if (XmlIs(child, kSparkleNamespace, L"version")) out.informationalVersions.push_back(Trim(TextOf(child)));
+        if (XmlIs(child, kSparkleNamespace, L"belowVersion")) out.informationalBelow.push_back(Trim(TextOf(child)));
+    }
 }
 
 FeedItem ReadItem(pugi::xml_node item) {
     FeedItem out;
     const pugi::xml_node enclosure = XmlChild(item, {}, L"enclosure");
-    ReadEnclosure(enclosure, out);
+    for (pugi::xml_node child : item.children()) {
+        if (XmlIs(child, {}, L"enclosure")) ReadEnclosure(item, child, out);
+    }
     out.version = SparkleValue(item, enclosure, L"version");
     out.shortVersion = SparkleValue(item, enclosure, L"shortVersionString");
     out.title = Trim(TextOf(XmlChild(item, {}, L"title")));
-    if (pugi::xml_node description = XmlChild(item, {}, L"description")) {
-        out.description = NotesOf(description);
-        const std::wstring_view format = XmlAttribute(description, kSparkleNamespace, L"format").value();
-        out.descriptionIsPlainText = format == L"plain-text";
-    }
-    out.releaseNotesLink = Trim(TextOf(XmlChild(item, kSparkleNamespace, L"releaseNotesLink")));
+    ReadLanguageTexts(item, out);
     out.minimumSystemVersion = Trim(TextOf(XmlChild(item, kSparkleNamespace, L"minimumSystemVersion")));
+    out.maximumSystemVersion = Trim(TextOf(XmlChild(item, kSparkleNamespace, L"maximumSystemVersion")));
+    out.minimumAutoupdateVersion = SparkleValue(item, {}, L"minimumAutoupdateVersion");
+    out.link = Trim(TextOf(XmlChild(item, {}, L"link")));
     out.channel = Trim(TextOf(XmlChild(item, kSparkleNamespace, L"channel")));
     if (pugi::xml_node date = XmlChild(item, {}, L"pubDate")) {
         out.hasPubDate = ParseRfc822Date(Trim(TextOf(date)), out.pubDate);
@@ -118,7 +175,7 @@ FeedItem ReadItem(pugi::xml_node item) {
         out.rolloutInterval = static_cast<std::int64_t>(interval < tenYears ? interval : tenYears);
     }
     ReadCritical(item, out);
-    if (XmlChild(item, kSparkleNamespace, L"installerArguments")) out.installerArguments = true;
+    ReadInformational(item, out);
     return out;
 }
 

@@ -175,3 +175,22 @@ bool ParseRfc3339Date(std::wstring_view text, std::int64_t& seconds) {
     seconds = ToSeconds(year, month, day, hour, minute, second, offset);
     return true;
 }
+
+std::wstring UtcDateText(std::int64_t seconds) {
+    const std::int64_t days = (seconds >= 0 ? seconds : seconds - 86399) / 86400;
+    const std::int64_t rest = seconds - days * 86400;
+    // The inverse of DaysFromCivil, over 400-year eras.
+    const std::int64_t z = days + 719468;
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const unsigned doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    const unsigned day = doy - (153 * mp + 2) / 5 + 1;
+    const unsigned month = mp < 10 ? mp + 3 : mp - 9;
+    const long long year = static_cast<long long>(yoe) + era * 400 + (month <= 2);
+    wchar_t text[40] = {};
+    swprintf(text, 40, L"%04lld-%02u-%02u %02u:%02u UTC", year, month, day, static_cast<unsigned>(rest / 3600),
+             static_cast<unsigned>(rest % 3600 / 60));
+    return text;
+}

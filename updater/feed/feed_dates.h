@@ -6,6 +6,7 @@
 // that names no zone is not guessed at.
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 bool ParseRfc822Date(std::wstring_view text, std::int64_t& seconds);
@@ -13,3 +14,6 @@ bool ParseRfc3339Date(std::wstring_view text, std::int64_t& seconds);
 
 // Days from 1970-01-01 to the given proleptic Gregorian date; no range checks.
 std::int64_t DaysFromCivil(std::int64_t year, unsigned month, unsigned day);
+
+// "YYYY-MM-DD HH:MM UTC" for seconds since 1970 UTC.
+std::wstring UtcDateText(std::int64_t seconds);

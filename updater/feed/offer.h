@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
+
 #include "updater/feed/appcast.h"
 
 struct OfferContext {
@@ -12,9 +14,20 @@ struct OfferContext {
     std::int64_t now = 0;                    // seconds since 1970 UTC
     bool checkNow = false;                   // --now: every item due, the skipped version ignored
     std::wstring skippedVersion;
+    bool automatic = false;                  // --yes: nobody is asked before the install
+};
+// A newer item that is no candidate, with the reason as the log states it.
+struct PassedOver {
+    const FeedItem* item = nullptr;
+    std::wstring reason;
 };
 struct Offer {
     const FeedItem* item = nullptr;          // null: nothing newer
+    const FeedEnclosure* enclosure = nullptr;  // the item's file for this machine; null when informational
     bool critical = false;                   // critical for the installed version
+    bool informational = false;              // the item is shown, never downloaded or installed
+    std::vector<PassedOver> passedOver;      // in feed order
 };
+// Whether `item` is only information for a program at `installed`.
+bool IsInformationalFor(const FeedItem& item, const std::wstring& installed);
 Offer ChooseOffer(const AppcastFeed& feed, const OfferContext& context);

@@ -5,6 +5,9 @@
 namespace {
 
 constexpr std::string_view kMarker = "<!-- sparkle-signatures:\n";
+// The marker without its line end: a block whose line ends were changed after signing (a feed
+// converted to CRLF) exists but does not parse, and is reported so, never as "unsigned".
+constexpr std::string_view kMarkerStart = "<!-- sparkle-signatures:";
 constexpr std::string_view kClose = "-->";
 
 bool IsSpace(char ch) {
@@ -66,7 +69,10 @@ FeedSignatureStatus VerifySignedFeed(std::string_view whole, const std::vector<E
     signedBytes = {};
     if (keyIndex) *keyIndex = -1;
     const std::size_t marker = whole.rfind(kMarker);
-    if (marker == std::string_view::npos) return FeedSignatureStatus::Unsigned;
+    if (marker == std::string_view::npos) {
+        return whole.find(kMarkerStart) == std::string_view::npos ? FeedSignatureStatus::Unsigned
+                                                                  : FeedSignatureStatus::Malformed;
+    }
     const std::string_view rest = whole.substr(marker + kMarker.size());
     const std::size_t close = rest.find(kClose);
     if (close == std::string_view::npos) return FeedSignatureStatus::Malformed;

@@ -62,7 +62,7 @@ std::vector<Ed25519Key> InstalledReleaseKeys(const std::wstring& launcherPath) {
     ReleasePointer live;
     std::vector<Ed25519Key> keys;
     const bool read = ReadCurrent(root, live) &&
-                      ReadProgramKeys(root + live.folder + L"\\" + FileNameOf(launcherPath), keys);
+                      ReadProgramKeys(root + live.folder + L"\\" + FileNameOf(launcherPath), keys) == KeyResource::Keys;
     if (!read) {
         LogLine("package: the installed release's keys cannot be read");
     }

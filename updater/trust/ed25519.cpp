@@ -11,6 +11,7 @@ namespace {
 
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 constexpr wchar_t kKeyResourceName[] = L"UPDATER_ED25519_KEYS";
+constexpr char kKeyResourceNameUtf8[] = "UPDATER_ED25519_KEYS";
 
 int Base64Value(char ch) {
     if (ch >= 'A' && ch <= 'Z') return ch - 'A';
@@ -115,29 +116,50 @@ std::vector<Ed25519Key> ParseEd25519Keys(std::string_view text, std::vector<std:
     return keys;
 }
 
-bool ReadProgramKeys(const std::wstring& programPath, std::vector<Ed25519Key>& keys) {
+namespace {
+
+// The text of resource `name` of `type` in whichever language the vendor's .rc used (FindResourceW
+// prefers some languages and may miss a resource compiled under another one). False when the
+// module has no such resource.
+bool ResourceText(HMODULE module, LPCWSTR type, LPCWSTR name, std::string_view& text) {
+    WORD language = 0xFFFF;
+    EnumResourceLanguagesW(module, type, name, FirstLanguage, reinterpret_cast<LONG_PTR>(&language));
+    if (language == 0xFFFF) return false;
+    HRSRC resource = FindResourceExW(module, type, name, language);
+    HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    if (data == nullptr) return false;
+    text = std::string_view(static_cast<const char*>(data), SizeofResource(module, resource));
+    return true;
+}
+
+}  // namespace
+
+KeyResource ReadProgramKeys(const std::wstring& programPath, std::vector<Ed25519Key>& keys) {
     keys.clear();
     // As data and as an image resource: nothing of the program runs, not even its DllMain.
     UniqueModule module(LoadLibraryExW(programPath.c_str(), nullptr,
                                        LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
-    if (!module) return false;
-    // FindResourceW prefers some languages and may miss a resource compiled under another one;
-    // whichever language the vendor's .rc used, the first one found is the key list.
-    WORD language = 0xFFFF;
-    EnumResourceLanguagesW(module.Get(), RT_RCDATA, kKeyResourceName, FirstLanguage,
-                           reinterpret_cast<LONG_PTR>(&language));
-    if (language == 0xFFFF) return false;
-    HRSRC resource = FindResourceExW(module.Get(), RT_RCDATA, kKeyResourceName, language);
-    HGLOBAL loaded = resource ? LoadResource(module.Get(), resource) : nullptr;
-    const void* data = loaded ? LockResource(loaded) : nullptr;
-    if (data == nullptr) return false;
-    const std::string_view text(static_cast<const char*>(data), SizeofResource(module.Get(), resource));
+    if (!module) return KeyResource::Missing;
+    // Ours first; a program already set up for WinSparkle-style feeds carries its key as the
+    // resource "EdDSAPub" of type "EDDSA", and keeps it.
+    std::string_view text;
+    const char* form = kKeyResourceNameUtf8;
+    if (!ResourceText(module.Get(), RT_RCDATA, kKeyResourceName, text)) {
+        form = "EdDSAPub";
+        if (!ResourceText(module.Get(), L"EDDSA", L"EdDSAPub", text)) return KeyResource::Missing;
+    }
     std::vector<std::string> skipped;
     keys = ParseEd25519Keys(text, &skipped);
     for (const std::string& word : skipped) {
-        LogLine("feed keys: skipped a malformed key \"%s\" in %s", Printable(word).c_str(), Utf8(programPath).c_str());
+        LogLine("feed keys: skipped a malformed key \"%s\" in the %s resource of %s", Printable(word).c_str(), form,
+                Utf8(programPath).c_str());
     }
-    return true;
+    if (keys.empty()) {
+        LogLine("feed keys: the %s resource of %s holds no well-formed key", form, Utf8(programPath).c_str());
+        return KeyResource::NoWellFormedKey;
+    }
+    return KeyResource::Keys;
 }
 
 int VerifyWithAnyKey(const std::uint8_t* data, std::size_t size, const std::vector<std::uint8_t>& signature,

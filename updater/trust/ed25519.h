@@ -17,10 +17,15 @@ std::string Base64Encode(const std::uint8_t* data, std::size_t size);
 // ignored. A malformed key is left out and its text added to `skipped` (when given).
 std::vector<Ed25519Key> ParseEd25519Keys(std::string_view text, std::vector<std::string>* skipped);
 
-// The RCDATA resource "UPDATER_ED25519_KEYS" (any language) of the program at `programPath`, read
-// as data (never loaded as code). False when the file is no image or has no such resource; the
-// malformed keys are logged. True with an empty list when the resource holds no well-formed key.
-bool ReadProgramKeys(const std::wstring& programPath, std::vector<Ed25519Key>& keys);
+enum class KeyResource {
+    Keys,             // at least one well-formed key
+    Missing,          // the file is no image, or has no key resource
+    NoWellFormedKey,  // the resource is there, and holds no well-formed key
+};
+// The RCDATA resource "UPDATER_ED25519_KEYS" (any language) of the program at `programPath`, else
+// a WinSparkle-style resource "EdDSAPub" of type "EDDSA" (base64 keys the same way), read as data
+// (never loaded as code). The malformed keys are logged.
+KeyResource ReadProgramKeys(const std::wstring& programPath, std::vector<Ed25519Key>& keys);
 
 // Index in `keys` of the first key under which `signature` is a valid Ed25519 signature of the
 // bytes, or -1 (also for a signature that is not 64 bytes).
