@@ -96,6 +96,7 @@ FeedItem ReadItem(pugi::xml_node item) {
     FeedItem out;
     const pugi::xml_node enclosure = XmlChild(item, {}, L"enclosure");
     ReadEnclosure(enclosure, out);
+    out.deltas = ReadDeltaEnclosures(item);
     out.version = SparkleValue(item, enclosure, L"version");
     out.shortVersion = SparkleValue(item, enclosure, L"shortVersionString");
     out.title = Trim(TextOf(XmlChild(item, {}, L"title")));
