@@ -4,6 +4,7 @@
 #include "delta_writer.h"
 #include "tests/release/release_fixture.h"
 #include "tests/support/process.h"
+#include "updater/feed/appcast.h"
 #include "updater/package/delta_apply.h"
 #include "updater/package/package_extract.h"
 #include "updater/package/release_files.h"
@@ -171,6 +172,66 @@ TEST(DeltaApply, WhenThePackageFailsTooTheLiveReleaseIsUntouched) {
     for (const ReleaseFile& file : BaseFiles()) {
         EXPECT_EQ(file.content, ReadWholeFile(ReleasePath(c.live.folder, FromUtf8(file.path)))) << file.path;
     }
+}
+
+std::wstring WritePackage(const std::wstring& path, const std::string& version, const std::vector<ReleaseFile>& files) {
+    std::string xml = ManifestXml(files);
+    xml.replace(xml.find("version=\"2.0\""), 13, "version=\"" + version + "\"");
+    const std::vector<uint8_t> zip = PackageZip(Signed(1, xml), files);
+    WriteWholeFile(path, std::string(zip.begin(), zip.end()));
+    return path;
+}
+
+// The feed lines the vendor pastes are read back by the updater's own appcast reader, and
+// their signature and base manifest are those of the delta and of the old package.
+TEST(DeltaCommand, WritesTheDeltaAndFeedLinesTheUpdaterReads) {
+    ScratchFolder scratch(L"delta-command");
+    const std::wstring folder = scratch.Path().substr(0, scratch.Path().size() - 1);
+    const DeltaRequest request{WritePackage(scratch.Path() + L"App-1.0.zip", "1.0", BaseFiles()),
+                               WritePackage(scratch.Path() + L"App-2.0.zip", "2.0", TargetFiles()), folder};
+    DeltaResult result;
+    std::string error;
+    ASSERT_TRUE(MakeDelta(request, TestSeed(1), result, error)) << error;
+    ASSERT_TRUE(result.written);
+    EXPECT_EQ(scratch.Path() + L"App-1.0-to-2.0.delta", result.delta);
+    EXPECT_EQ(result.feedItem, ReadWholeFile(result.delta + L"-item.txt"));
+    const std::string feed = "<rss xmlns:sparkle='http://www.andymatuschak.org/xml-namespaces/sparkle' "
+                             "xmlns:upd='urn:updater:feed:1'><channel><item>" + result.feedItem +
+                             "</item></channel></rss>";
+    AppcastFeed parsed;
+    ASSERT_EQ(AppcastStatus::Ok, ParseAppcast(feed, parsed));
+    ASSERT_EQ(1u, parsed.items.size());
+    ASSERT_EQ(1u, parsed.items[0].deltas.size());
+    const DeltaEnclosure& delta = parsed.items[0].deltas[0];
+    EXPECT_EQ(L"1.0", delta.deltaFrom);
+    EXPECT_EQ(L"App-1.0-to-2.0.delta", delta.url);
+    const std::string bytes = ReadWholeFile(result.delta);
+    EXPECT_EQ(bytes.size(), delta.length);
+    EXPECT_EQ(bytes.size(), result.deltaBytes);
+    std::vector<uint8_t> signature;
+    ASSERT_TRUE(Base64Decode(Utf8(delta.edSignature), signature));
+    EXPECT_EQ(0, VerifyWithAnyKey(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), signature, {TestKey(1)}));
+    std::string oldManifest;
+    PackageManifest manifest;
+    PackageRefusal refusal;
+    ASSERT_TRUE(ReadPackageManifest(request.oldPackage, {TestKey(1)}, oldManifest, manifest, refusal));
+    EXPECT_EQ(DigestOf(oldManifest), Sha256Digest(delta.baseManifest));
+    EXPECT_EQ(4u, FilesIn(scratch.Path()).size()) << "the two packages, the delta, its feed lines; no scratch left";
+}
+
+TEST(DeltaCommand, WritesNoneWhenTheDeltaWouldPassHalfThePackage) {
+    ScratchFolder scratch(L"delta-none");
+    std::vector<ReleaseFile> rebuilt = BaseFiles();
+    for (size_t i = 0; i < rebuilt.size(); ++i) rebuilt[i].content = Noise(rebuilt[i].content.size(), 100 + i);
+    const DeltaRequest request{WritePackage(scratch.Path() + L"App-1.0.zip", "1.0", BaseFiles()),
+                               WritePackage(scratch.Path() + L"App-2.0.zip", "2.0", rebuilt),
+                               scratch.Path().substr(0, scratch.Path().size() - 1)};
+    DeltaResult result;
+    std::string error;
+    ASSERT_TRUE(MakeDelta(request, TestSeed(1), result, error)) << error;
+    EXPECT_FALSE(result.written);
+    EXPECT_GT(result.deltaBytes * 2, result.fullBytes);
+    EXPECT_EQ(2u, FilesIn(scratch.Path()).size()) << "only the two packages";
 }
 
 TEST(DeltaCommand, ADeltaAboveHalfThePackageIsNotWorthIt) {

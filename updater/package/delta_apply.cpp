@@ -137,9 +137,13 @@ bool CompleteFromPackage(const std::wstring& zipPath, const std::vector<Ed25519K
     for (const std::wstring& path : kept) keptKeys.insert(PathKey(path));
     for (const std::wstring& path : delta.verified) {
         if (keptKeys.count(PathKey(path)) != 0) continue;
+        // A hard link shares its attributes with the live file: the read-only mark is taken off
+        // only when the deletion needs it.
         const std::wstring file = ReleasePath(newFolder, path);
-        SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (!DeleteFileW(file.c_str())) return Refuse(refusal, path, "a file the package replaces cannot be removed");
+        if (!DeleteFileW(file.c_str()) &&
+            !(SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL) && DeleteFileW(file.c_str()))) {
+            return Refuse(refusal, path, "a file the package replaces cannot be removed");
+        }
     }
     return ExtractPackage(zipPath, full, bytes, newFolder, refusal, kept);
 }
