@@ -9,6 +9,7 @@
 #include <string>
 
 #include "ui/util/unique_handle.h"
+#include "updater/install/install.h"
 
 constexpr UINT WM_INSTALL_STEP = 2040;       // wParam: the InstallStage begun
 constexpr UINT WM_INSTALL_FINISHED = 2041;   // wParam: the InstallResult
@@ -44,6 +45,7 @@ private:
     struct Job;
     bool Start(Job* job);
     static DWORD WINAPI Run(void* job);
+    static InstallResult InstallRelease(Job& job, const InstallObserver& observer);
 
     UniqueHandle thread;
 };

@@ -57,9 +57,16 @@ InstallResult RunPackageSteps(InstallJournal& journal, const PackageSource& sour
 
 }  // namespace
 
-bool IsReleaseLayout(const std::wstring& launcherPath) {
-    ReleasePointer pointer;
-    return ReadCurrent(FolderOf(launcherPath), pointer);
+std::vector<Ed25519Key> InstalledReleaseKeys(const std::wstring& launcherPath) {
+    const std::wstring root = FolderOf(launcherPath);
+    ReleasePointer live;
+    std::vector<Ed25519Key> keys;
+    const bool read = ReadCurrent(root, live) &&
+                      ReadProgramKeys(root + L"\\" + live.folder + L"\\" + FileNameOf(launcherPath), keys);
+    if (!read) {
+        LogLine("package: the installed release's keys cannot be read");
+    }
+    return keys;
 }
 
 InstallResult InstallPackage(const std::wstring& zipPath, const std::wstring& launcherPath,

@@ -8,11 +8,13 @@
 #include <vector>
 
 #include "updater/install/install.h"
+#include "updater/package/release_files.h"
 #include "updater/trust/ed25519.h"
 
-// True when `launcherPath`'s folder holds a readable `current`: the target is a launcher of
-// the whole-folder layout, and only a package updates it.
-bool IsReleaseLayout(const std::wstring& launcherPath);
+// The keys in the live release's main program ("<root>\\<current's folder>\\<Main>.exe"): in
+// the two-argument form no feed vouches for the package, an installed key must. Empty (and
+// logged) when they cannot be read.
+std::vector<Ed25519Key> InstalledReleaseKeys(const std::wstring& launcherPath);
 
 // Installs the package at `zipPath` for the launcher at `launcherPath`. StagingFailed, with a
 // log line naming the file and the rule, for a package refused before anything was written or

@@ -1,12 +1,12 @@
 #include "updater/package/package_extract.h"
 
 #include <minizip/unzip.h>
-#include <minizip/iowin32.h>  // needs the ioapi declarations that unzip.h brings in
 
 #include <map>
 #include <set>
 
 #include "updater/package/package_path.h"
+#include "updater/package/zip_file_io.h"
 #include "updater/paths.h"
 #include "updater/test_hooks.h"
 #include "updater/update_log.h"
@@ -29,7 +29,7 @@ class ZipReader {
 public:
     explicit ZipReader(const std::wstring& path) {
         zlib_filefunc64_def table;
-        fill_win32_filefunc64W(&table);
+        FillSharedReadFunctions(&table);
         zip_ = unzOpen2_64(path.c_str(), &table);
     }
     ~ZipReader() {
