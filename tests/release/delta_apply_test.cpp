@@ -234,12 +234,4 @@ TEST(DeltaCommand, WritesNoneWhenTheDeltaWouldPassHalfThePackage) {
     EXPECT_EQ(2u, FilesIn(scratch.Path()).size()) << "only the two packages";
 }
 
-TEST(DeltaCommand, ADeltaAboveHalfThePackageIsNotWorthIt) {
-    const struct {
-        uint64_t delta, full;
-        bool worth;
-    } cases[] = {{1, 100, true}, {50, 100, true}, {51, 100, false}, {100, 100, false}, {0, 0, true}};
-    for (const auto& c : cases) EXPECT_EQ(c.worth, DeltaWorthIt(c.delta, c.full)) << c.delta << "/" << c.full;
-}
-
 }  // namespace
