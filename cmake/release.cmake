@@ -25,7 +25,9 @@ install(TARGETS updater_sign RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The launcher of whole-folder installations, which `updater-sign pack` copies from beside itself.
 install(TARGETS launcher RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/client/updater_client.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/client)
-install(FILES ${UPDATER_GENERATED_DIR}/INTEGRATION.md ${PROJECT_SOURCE_DIR}/LICENSE
+# The vendor's guide (feeds, signing, rotation, recovery) is whole in the archive, pointing nowhere
+# outside it.
+install(FILES ${UPDATER_GENERATED_DIR}/INTEGRATION.md ${PROJECT_SOURCE_DIR}/docs/VENDOR-GUIDE.md ${PROJECT_SOURCE_DIR}/LICENSE
               ${PROJECT_SOURCE_DIR}/THIRD-PARTY-NOTICES.txt DESTINATION .)
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/package/UpdaterClientConfig.cmake.in
   ${UPDATER_GENERATED_DIR}/UpdaterClientConfig.cmake INSTALL_DESTINATION ${UPDATER_CONFIG_DIR}

@@ -54,25 +54,43 @@ bool ReadCheck(const std::vector<std::wstring>& arguments, CheckRequest& check, 
     return true;
 }
 
-}  // namespace
-
-bool ParseCommandLine(const wchar_t* commandLine, UpdateRequest& request) {
-    bool ok = false;
-    const std::vector<std::wstring> arguments = SplitArguments(commandLine, ok);
-    if (!ok || arguments.size() != 3) return false;
+bool ReadUpdate(const std::vector<std::wstring>& arguments, UpdateRequest& request) {
+    if (arguments.size() != 3) return false;
     request.recover = arguments[1] == L"--recover";
     request.url = request.recover ? L"" : arguments[1];
     request.targetPath = arguments[2];
     return true;
 }
 
-CommandKind ParseAnyCommandLine(const wchar_t* commandLine, UpdateRequest& update, CheckRequest& check,
-                                std::string& problem) {
+// Takes "--lang <tag>" off the front of the arguments. False when the tag is missing or unknown.
+bool TakeLanguage(std::vector<std::wstring>& arguments, std::optional<Language>& language) {
+    if (arguments.size() < 2 || arguments[1] != L"--lang") return true;
+    language = arguments.size() >= 3 ? ParseLanguageTag(arguments[2]) : std::nullopt;
+    arguments.erase(arguments.begin() + 1, arguments.begin() + (arguments.size() >= 3 ? 3 : 2));
+    return language.has_value();
+}
+
+}  // namespace
+
+bool ParseCommandLine(const wchar_t* commandLine, UpdateRequest& request) {
     bool ok = false;
     const std::vector<std::wstring> arguments = SplitArguments(commandLine, ok);
+    return ok && ReadUpdate(arguments, request);
+}
+
+CommandKind ParseAnyCommandLine(const wchar_t* commandLine, UpdateRequest& update, CheckRequest& check,
+                                std::string& problem, std::optional<Language>* language) {
+    bool ok = false;
+    std::vector<std::wstring> arguments = SplitArguments(commandLine, ok);
     if (!ok) return CommandKind::Ignored;
-    if (arguments.size() >= 2 && arguments[1] == L"--check") {
-        return ReadCheck(arguments, check, problem) ? CommandKind::Check : CommandKind::MalformedCheck;
+    std::optional<Language> chosen;
+    const bool languageKnown = TakeLanguage(arguments, chosen);
+    if (language != nullptr) *language = chosen;
+    const bool isCheck = arguments.size() >= 2 && arguments[1] == L"--check";
+    if (!languageKnown) {
+        problem = "unknown language after --lang (zh-CN or en)";
+        return isCheck ? CommandKind::MalformedCheck : CommandKind::Ignored;
     }
-    return ParseCommandLine(commandLine, update) ? CommandKind::Update : CommandKind::Ignored;
+    if (isCheck) return ReadCheck(arguments, check, problem) ? CommandKind::Check : CommandKind::MalformedCheck;
+    return ReadUpdate(arguments, update) ? CommandKind::Update : CommandKind::Ignored;
 }

@@ -4,8 +4,12 @@
 // logon entry that finishes an unsettled installation, "--recover" and that path; or a check of
 // an update feed:
 //     --check [--now] [--yes] [--channel NAME] <feed URL> <full path of the installed program>
+// Before either of the first and the last: "--lang zh-CN|en", the language of every text.
 
+#include <optional>
 #include <string>
+
+#include "updater/ui_language.h"
 
 struct UpdateRequest {
     std::wstring url;
@@ -34,6 +38,7 @@ enum class CommandKind {
 bool ParseCommandLine(const wchar_t* commandLine, UpdateRequest& request);
 
 // Which form `commandLine` has; fills `update` or `check` for its form. `problem` (for the log)
-// says what is wrong with a malformed check.
+// says what is wrong with a malformed check. Either form may start with "--lang zh-CN|en", which
+// sets `language`; an unknown language makes the line Ignored (a check: MalformedCheck).
 CommandKind ParseAnyCommandLine(const wchar_t* commandLine, UpdateRequest& update, CheckRequest& check,
-                                std::string& problem);
+                                std::string& problem, std::optional<Language>* language = nullptr);

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -18,6 +19,7 @@
 #include "updater/install/program_start.h"
 #include "updater/install/recovery.h"
 #include "updater/paths.h"
+#include "updater/ui_texts.h"
 #include "updater/update_log.h"
 #include "updater/update_window.h"
 
@@ -47,7 +49,7 @@ void RunUpdateWindow(const std::wstring& url, const std::wstring& targetPath,
     updateWindow->SetOldProgramClosed(oldProgramClosed);
     const DWORD style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU |
                         WS_MINIMIZEBOX;
-    if (updateWindow->Create(nullptr, L"在线升级", style, WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE) != nullptr) {
+    if (updateWindow->Create(nullptr, UiText(TextId::UpdateWindowTitle), style, WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE) != nullptr) {
         updateWindow->CenterWindow();
         updateWindow->ShowModal();
     }
@@ -106,7 +108,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     UpdateRequest update;
     CheckRequest check;
     std::string problem;
-    switch (ParseAnyCommandLine(GetCommandLineW(), update, check, problem)) {
+    std::optional<Language> language;
+    const CommandKind kind = ParseAnyCommandLine(GetCommandLineW(), update, check, problem, &language);
+    if (language) SetLanguage(*language);
+    switch (kind) {
         case CommandKind::Update:
             // The logon entry runs from another folder: a relative target would name another file.
             if (!IsFullPath(update.targetPath)) {

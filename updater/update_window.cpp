@@ -10,21 +10,21 @@
 #include "ui/controls/progress.h"
 #include "ui/core/window_dpi.h"
 #include "updater/delivery/download_file.h"
+#include "updater/failure_text.h"
 #include "updater/first_paint.h"
 #include "updater/install/program_start.h"
 #include "updater/install/recovery.h"
 #include "updater/paths.h"
 #include "updater/responsive_wait.h"
+#include "updater/skin_texts.h"
 #include "updater/test_hooks.h"
 #include "updater/update_log.h"
 
 namespace {
 
-const wchar_t kTrayTip[] = L"程序更新中";
-const wchar_t kFailureBalloon[] = L"下载错误，升级失败！";
 // The title while the installation runs, one per InstallStage.
-const wchar_t* const kStepTitles[] = {L"正在准备安装", L"正在备份旧版本", L"正在关闭程序",
-                                      L"正在替换文件", L"正在启动新版本", L"正在完成安装"};
+const TextId kStepTitles[] = {TextId::StepPreparing, TextId::StepBackingUp, TextId::StepClosing,
+                              TextId::StepReplacing, TextId::StepStarting,  TextId::StepFinishing};
 
 template <size_t N>
 void CopyTruncated(wchar_t (&field)[N], const wchar_t* text) {
@@ -119,6 +119,10 @@ void CUpdateWnd::OnSkinBuilt() {
         phase = Phase::HandedOver;
         PostMessageW(window, WM_CLOSE, 2, 0);
     }
+    ApplySkinTexts(host, {{L"down_dlg_title", TextId::DownloadTitle},
+                          {L"down_current_caption", TextId::CurrentFileCaption},
+                          {L"down_progress_caption", TextId::ProgressCaption},
+                          {L"down_taskbar_button", TextId::HideToTray}});
     // Only a real progress bar is driven: another skin may give the name to another class.
     CControlUI* bar = host.FindControlByName(L"down_progress");
     progressBar = bar ? static_cast<CProgressUI*>(bar->CastTo(L"Progress")) : nullptr;
@@ -154,6 +158,8 @@ void CUpdateWnd::OnClick(NotifyMsg& msg) {
         PostClose();
     } else if (IsNamed(msg.sender, L"down_taskbar_button")) {
         ShowWindow(WindowHandle(), SW_HIDE);
+    } else {
+        AnswerHostPrompt(msg.sender);
     }
 }
 
@@ -172,13 +178,13 @@ void CUpdateWnd::OnRecoveryFinished(WPARAM result, LPARAM restartDeferred) {
     const auto settled = static_cast<RecoveryResult>(result);
     if (settled != RecoveryResult::NothingLeft && settled != RecoveryResult::Settled) {
         LogLine("window: an earlier installation of the target is not settled, nothing downloaded");
-        phase = Phase::Downloading;
-        OnDownloadFinished(false);
+        phase = Phase::Closing;
+        EndWithoutInstalling(TextId::InstallImpossible);
         return;
     }
     phase = Phase::Downloading;
     // Without a worker no outcome would ever come, and the window would wait at 0% for good.
-    if (!StartDownload(WindowHandle(), downloadUrl, targetPath, job, &worker)) OnDownloadFinished(false);
+    if (!StartDownload(WindowHandle(), downloadUrl, targetPath, job, &worker)) OnDownloadFinished(DownloadOutcome::Failed);
 }
 
 // Windows hands the worker's messages over in order: progress still queued behind the outcome
@@ -187,11 +193,13 @@ LRESULT CUpdateWnd::HandleOtherMessage(UINT message, WPARAM wParam, LPARAM lPara
     if (message == WM_DOWNLOAD_PROGRESS) {
         OnProgress(wParam);
     } else if (message == WM_DOWNLOAD_FINISHED) {
-        OnDownloadFinished(wParam != 0);
+        OnDownloadFinished(static_cast<DownloadOutcome>(wParam));
     } else if (message == WM_RECOVERY_FINISHED) {
         OnRecoveryFinished(wParam, lParam);
     } else if (message == WM_INSTALL_STEP) {
         OnInstallStep(wParam);
+    } else if (message == WM_INSTALL_HOST_BUSY) {
+        OnHostBusy();
     } else if (message == WM_INSTALL_FINISHED) {
         OnInstallFinished(static_cast<InstallResult>(wParam));
     }
@@ -209,34 +217,43 @@ void CUpdateWnd::OnProgress(WPARAM value) {
 }
 
 // Runs once: a second outcome (forged, or sent while the first one installs) changes nothing.
-void CUpdateWnd::OnDownloadFinished(bool succeeded) {
+void CUpdateWnd::OnDownloadFinished(DownloadOutcome outcome) {
     if (phase != Phase::Downloading) return;
-    if (succeeded) {
+    if (outcome == DownloadOutcome::Succeeded) {
         phase = Phase::Installing;
         if (installation.StartInstall(WindowHandle(), std::move(job.file), targetPath, oldProgramClosed)) return;
         LogLine("window: no thread for the installation, nothing installed");
+        outcome = DownloadOutcome::Failed;
     }
-    EndWithoutInstalling();
+    EndWithoutInstalling(DownloadFailureText(outcome));
 }
 
-void CUpdateWnd::EndWithoutInstalling() {
+void CUpdateWnd::EndWithoutInstalling(TextId text) {
     // Not waited for: no watch, and a copy that already runs is not started again.
     if (oldProgramClosed) StartProgram(targetPath, false);
-    ShowFailureBalloon();
+    ShowFailureBalloon(text);
     EndWithOutcome();
 }
 
 void CUpdateWnd::OnInstallStep(WPARAM stage) {
+    EndHostPrompt();
     CControlUI* title = host.FindControlByName(L"down_dlg_title");
     if (phase == Phase::Installing && title != nullptr && stage < std::size(kStepTitles)) {
-        title->SetText(kStepTitles[stage]);
+        title->SetText(UiText(kStepTitles[stage]));
     }
 }
 
 void CUpdateWnd::OnInstallFinished(InstallResult result) {
     if (phase != Phase::Installing) return;
-    // A first installation (no target yet) is no failure: there was nothing to update.
-    if (result != InstallResult::Installed && result != InstallResult::NoTarget) ShowFailureBalloon();
+    EndHostPrompt();
+    if (result == InstallResult::Installed && job.rules) job.rules->Installed();
+    // A first installation (no target yet) is no failure: there was nothing to update; nor is the
+    // user's choice to keep the old program running.
+    if (result == InstallResult::Cancelled) {
+        LogLine("window: the user cancelled the update, the old program keeps running");
+    } else if (result != InstallResult::Installed && result != InstallResult::NoTarget) {
+        ShowFailureBalloon(InstallFailureText(result));
+    }
     EndWithOutcome();
 }
 
@@ -278,6 +295,8 @@ LRESULT CUpdateWnd::OnClose(UINT, WPARAM, LPARAM, bool& handled) {
     // An installation is never left halfway: the user's close only hides the window, and the
     // outcome closes it as always (with the balloon, should the installation fail).
     if (phase == Phase::Installing) {
+        // Closing the window while it asks is the user's Cancel: nobody would be left to answer.
+        if (hostPromptShown) installation.AnswerHostPrompt(HostWait::Cancel);
         ShowWindow(WindowHandle(), SW_HIDE);
         return 0;
     }
@@ -344,20 +363,21 @@ void CUpdateWnd::AddTrayIcon() {
     trayData.uCallbackMessage = WM_TRAY_NOTIFY;
     trayData.hIcon = trayIcon;
     trayData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    CopyTruncated(trayData.szTip, kTrayTip);
+    CopyTruncated(trayData.szTip, UiText(TextId::UpdatingTip));
     Shell_NotifyIconW(NIM_ADD, &trayData);
     trayAdded = true;
 }
 
-void CUpdateWnd::ShowFailureBalloon() {
-    LogLine("window: failure balloon shown");
+void CUpdateWnd::ShowFailureBalloon(TextId which) {
+    const wchar_t* text = UiText(which);
+    LogLine("window: failure balloon shown (\"%s\")", Utf8(text).c_str());
     AddTrayIcon();  // an outcome during the first paint comes before the icon
     trayData.uFlags |= NIF_INFO;
     trayData.hIcon = trayIcon;
-    CopyTruncated(trayData.szInfo, kFailureBalloon);
+    CopyTruncated(trayData.szInfo, text);
     Shell_NotifyIconW(NIM_MODIFY, &trayData);
     // A screen reader says what the balloon shows.
-    Host().Accessibility().RaiseAlert(kFailureBalloon);
+    Host().Accessibility().RaiseAlert(text);
 }
 
 // The icon goes with the window on every close path, so no dead icon lingers in the tray.

@@ -19,6 +19,7 @@
 #include "updater/install/install_thread.h"
 #include "updater/install/single_instance.h"
 #include "ui/util/unique_handle.h"
+#include "updater/ui_texts.h"
 
 class CControlUI;
 class CProgressUI;
@@ -87,9 +88,15 @@ private:
     void OnTrayNotify(WPARAM id, LPARAM event);
     void OnProgress(WPARAM value);
     void OnRecoveryFinished(WPARAM result, LPARAM restartDeferred);
-    void OnDownloadFinished(bool succeeded);
+    void OnDownloadFinished(DownloadOutcome outcome);
     void OnInstallStep(WPARAM stage);
     void OnInstallFinished(InstallResult result);
+    // A program of the target did not close: ask the user to close it (update_window_prompt.cpp).
+    void OnHostBusy();
+    // The download's details again, once the installation goes on.
+    void EndHostPrompt();
+    // Retry or Cancel; false for any other control.
+    bool AnswerHostPrompt(CControlUI* sender);
     // The outcome is handled: hide, give the single-instance guard up, close in three seconds.
     void EndWithOutcome();
     // After every painted WM_PAINT; the first one ends the start-up.
@@ -98,7 +105,7 @@ private:
     void StartDownloadOnce();
     void StopDownload();
     void AddTrayIcon();
-    void ShowFailureBalloon();
+    void ShowFailureBalloon(TextId text);
     void RemoveTrayIcon();
     void PostClose();
 
@@ -116,8 +123,9 @@ private:
     Phase phase = Phase::Waiting;
     bool trayAdded = false;  // the icon is in the notification area
     bool firstPaintDone = false;
+    bool hostPromptShown = false;  // the user is asked to close a program of the target
     bool oldProgramClosed = false;
-    // Ends a run that installs nothing: the failure balloon, and the old program started again
-    // when an earlier run had closed it.
-    void EndWithoutInstalling();
+    // Ends a run that installs nothing: the failure balloon (`text`), and the old program started
+    // again when an earlier run had closed it.
+    void EndWithoutInstalling(TextId text);
 };

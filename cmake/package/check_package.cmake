@@ -29,7 +29,7 @@ foreach(line ${lines})
   endif()
   list(REMOVE_ITEM present ${CMAKE_MATCH_2})
 endforeach()
-foreach(expected bin/updater.exe bin/updater-sign.exe bin/launcher.exe include/client/updater_client.h INTEGRATION.md
+foreach(expected bin/updater.exe bin/updater-sign.exe bin/launcher.exe include/client/updater_client.h INTEGRATION.md VENDOR-GUIDE.md
                  LICENSE THIRD-PARTY-NOTICES.txt
                  lib/cmake/UpdaterClient/UpdaterClientConfig.cmake)
   if(NOT EXISTS ${root}/${expected})

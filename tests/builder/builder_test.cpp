@@ -84,7 +84,7 @@ TEST(SkinBuilder, UpdaterSkinGivesWindowSettingsFontsAndRectangles) {
     for (size_t i = 0; i < all.size(); ++i) {
         EXPECT_EQ(expected[i], all[i]->Pos()) << "control " << i << " " << all[i]->Name().GetData();
     }
-    EXPECT_EQ(all[18], host.FindControlByName(L"down_taskbar_button"));
+    EXPECT_EQ(all.back(), host.FindControlByName(L"down_taskbar_button"));
 }
 
 TEST(SkinBuilder, ClassDefaultsApplyBeforeMarkupAndTheFirstDefinitionWins) {

@@ -180,15 +180,17 @@ TEST_F(DeliveryProgramTest, RefusedCertificatesRedirectsAndHashesInstallNothing)
         const char* logged;
         bool viaProxy;
     } cases[] = {
-        {"self-signed", tls->WideUrl("selfsigned", "/new.exe"), L"", "certificate refused, error 0x800B0109",
-         false},
+        {"self-signed", tls->WideUrl("selfsigned", "/new.exe"), L"",
+         "certificate refused, error 0x800B0109 (untrusted root)", false},
         {"unknown authority", tls->WideUrl("unknown", "/new.exe"), L"",
-         "certificate refused, error 0x800B010A", false},
-        {"other host", tls->WideUrl("wronghost", "/new.exe"), L"", "certificate refused, error 0x800B010F",
+         "certificate refused, error 0x800B010A (chain incomplete)", false},
+        {"other host", tls->WideUrl("wronghost", "/new.exe"), L"",
+         "certificate refused, error 0x800B010F (name does not match; the certificate names DNS:wrong-host.test, "
+         "CN=wrong-host.test)",
          false},
-        {"revoked", tls->WideUrl("revoked", "/new.exe"), L"", "certificate refused, error 0x80092010", false},
+        {"revoked", tls->WideUrl("revoked", "/new.exe"), L"", "certificate refused, error 0x80092010 (revoked)", false},
         {"other host, no revocation server", tls->WideUrl("wronghost-offline", "/new.exe"), L"",
-         "certificate refused, error 0x800B010F", false},
+         "certificate refused, error 0x800B010F (name does not match", false},
 
         {"downgrade", tls->WideUrl("good", "/to-plain"), L"", "curl result 1 ", false},
         {"proxy wants credentials", L"http://updates.example.test/new.exe", L"", "HTTP status 407", true},

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "updater/delivery/tls_refusal_text.h"
 #include "updater/delivery/tls_verify.h"
 
 TEST(TlsVerify, OnlyAnUnknownRevocationStatusIsForgiven) {
@@ -22,4 +23,16 @@ TEST(TlsVerify, OnlyAnUnknownRevocationStatusIsForgiven) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(ChainTrustError(c.status), static_cast<DWORD>(c.expected)) << c.status;
+}
+
+// The log says what a refusal code means; an unknown code is said to be one.
+TEST(TlsRefusalMeaning, NamesEachRefusal) {
+    const struct {
+        HRESULT code;
+        const char* meaning;
+    } cases[] = {{CERT_E_CN_NO_MATCH, "name does not match"},   {CERT_E_EXPIRED, "expired or not yet valid"},
+                 {CERT_E_UNTRUSTEDROOT, "untrusted root"},     {CRYPT_E_REVOKED, "revoked"},
+                 {CRYPT_E_REVOCATION_OFFLINE, "revocation unknown"}, {CRYPT_E_NO_REVOCATION_CHECK, "revocation unknown"},
+                 {E_FAIL, "unexpected error"}};
+    for (const auto& c : cases) EXPECT_STREQ(TlsRefusalMeaning(static_cast<DWORD>(c.code)), c.meaning) << c.meaning;
 }

@@ -29,6 +29,39 @@ TEST(CheckCommandLine, FormsAndOptions) {
     }
 }
 
+// "--lang" comes before either form; an unknown or missing language refuses the line as that
+// form refuses any other mistake.
+TEST(CheckCommandLine, LanguageBeforeEitherForm) {
+    const std::optional<Language> none;
+    struct Case {
+        const wchar_t* line;
+        CommandKind kind;
+        std::optional<Language> language;
+    } cases[] = {
+        {L"u.exe --lang en https://h/new.exe C:\\a.exe", CommandKind::Update, Language::English},
+        {L"u.exe --lang ZH-cn --check --now https://h/f.xml C:\\a.exe", CommandKind::Check, Language::Chinese},
+        {L"u.exe https://h/new.exe C:\\a.exe", CommandKind::Update, none},
+        {L"u.exe --lang fr https://h/new.exe C:\\a.exe", CommandKind::Ignored, none},
+        {L"u.exe --lang fr --check https://h/f.xml C:\\a.exe", CommandKind::MalformedCheck, none},
+        {L"u.exe --lang", CommandKind::Ignored, none},
+        {L"u.exe https://h/new.exe --lang en", CommandKind::Ignored, none},
+        {L"u.exe --check --lang en https://h/f.xml C:\\a.exe", CommandKind::MalformedCheck, none},
+    };
+    for (const Case& c : cases) {
+        UpdateRequest update;
+        CheckRequest check;
+        std::string problem;
+        std::optional<Language> language;
+        EXPECT_EQ(ParseAnyCommandLine(c.line, update, check, problem, &language), c.kind) << c.line;
+        EXPECT_EQ(language, c.language) << c.line;
+    }
+    EXPECT_EQ(LanguageForUiLanguage(MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_TRADITIONAL)), Language::Chinese);
+    EXPECT_EQ(LanguageForUiLanguage(MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED)), Language::Chinese);
+    EXPECT_EQ(LanguageForUiLanguage(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN)), Language::English);
+    // The default build keeps the Chinese texts.
+    EXPECT_EQ(BuildLanguage(), Language::Chinese);
+}
+
 TEST(CheckRules, IntervalFreshnessAndLostKeyBoundaries) {
     const std::int64_t now = 2000000000;
     FeedState state;

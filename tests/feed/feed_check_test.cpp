@@ -163,6 +163,7 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
         const wchar_t* valueAfter = nullptr;  // a feed-state value that must exist afterwards
         const wchar_t* skippedAfter = L"";
         std::string channelExtra = "";  // beside the serial
+        const wchar_t* goneAfter = nullptr;  // a feed-state value that must not exist afterwards
     };
     const std::string rollout = "<pubDate>" + Rfc822(std::time(nullptr)) + "</pubDate>"
                                 "<sparkle:phasedRolloutInterval>86400</sparkle:phasedRolloutInterval>";
@@ -221,8 +222,10 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
         {"a DLL", "v1", Vendor, {Item("v2-dll", "2.0.0")}, L"--yes", nullptr, 1, {"is a DLL"}},
         {"subject change carried by the key", "v1-a", Vendor, {Item("v2_newkey-b", "2.0.0")}, L"--yes", nullptr, 1,
          {"publisher: subject changes"}, "v2_newkey-b"},
+        // The recovery restarts the lost-key clock: another lost key waits 20 days again.
         {"lost key after 20 days", "v1-a", NewKey, {Item("v2_newkey-a", "2.0.0")}, L"--yes", nullptr, 1,
-         {"(authenticode after lost key)"}, "v2_newkey-a", {-1, -1, 21 * kDay}},
+         {"(authenticode after lost key)", "FirstFeedFailureTime cleared"}, "v2_newkey-a", {-1, -1, 21 * kDay},
+         nullptr, L"", "", L"FirstFeedFailureTime"},
     };
     // Every feed is signed in one openssl run.
     OpensslSigner signer;
@@ -256,6 +259,11 @@ TEST_F(FeedCheckTest, FeedsDecideWhatIsOfferedAndInstalled) {
         if (c.valueAfter != nullptr) {
             EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, kStateKey, c.valueAfter, RRF_RT_ANY, nullptr, nullptr, nullptr),
                       ERROR_SUCCESS)
+                << c.name;
+        }
+        if (c.goneAfter != nullptr) {
+            EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, kStateKey, c.goneAfter, RRF_RT_ANY, nullptr, nullptr, nullptr),
+                      ERROR_FILE_NOT_FOUND)
                 << c.name;
         }
         wchar_t skippedAfter[64] = {};

@@ -1,12 +1,18 @@
 // Shows the new-version window with sample details and ends with the answer as its exit code
 // (0 now, 1 later, 2 skip). scripts/demo pictures it at 96 and 144 DPI, with
-// UPDATER_TEST_OFFER_CHOICE and UPDATER_TEST_OFFER_HOLD_MS making it answer by itself.
+// UPDATER_TEST_OFFER_CHOICE and UPDATER_TEST_OFFER_HOLD_MS making it answer by itself, and in
+// English with "--lang en" (the vendor's notes then in English too).
 
 #include <objbase.h>
 #include <windows.h>
+#include <shellapi.h>
+
+#include <optional>
+#include <string>
 
 #include "ui/core/window_host.h"
 #include "updater/check/offer_window.h"
+#include "updater/ui_language.h"
 
 namespace {
 
@@ -25,6 +31,30 @@ const wchar_t kSampleNotes[] =
     L"• 修复了更新完成后程序偶尔没有重新启动的问题{n}{n}"
     L"完整的变更列表请见 {a https://example.com/sample-host/releases/2.0}发布页面{/a}。";
 
+const wchar_t kSampleNotesEnglish[] =
+    L"{b}New{/b}{n}"
+    L"• Checks for a new version at start and asks before updating{n}"
+    L"• Updates are verified against the vendor's signature; a tampered file is never installed{n}"
+    L"• Sharper on high-resolution displays{n}"
+    L"• Skip a version, or be reminded later{n}{n}"
+    L"{b}Fixed{/b}{n}"
+    L"• A download that stopped when the network dropped{n}"
+    L"• Proxy settings that were sometimes ignored{n}"
+    L"• Text of the wrong size after moving the window to another display{n}"
+    L"• The program sometimes not starting again after an update{n}{n}"
+    L"The whole list of changes is on the {a https://example.com/sample-host/releases/2.0}release page{/a}.";
+
+// "--lang en" or "--lang zh-CN" as the only arguments; anything else keeps the build's language.
+void ChooseLanguage() {
+    int count = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (argv == nullptr) return;
+    if (count == 3 && std::wstring(argv[1]) == L"--lang") {
+        if (const std::optional<Language> language = ParseLanguageTag(argv[2])) SetLanguage(*language);
+    }
+    LocalFree(argv);
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -35,7 +65,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     offer.productName = L"SampleHost";
     offer.newVersion = L"2.0";
     offer.installedVersion = L"1.0";
-    offer.releaseNotesMarkup = kSampleNotes;
+    ChooseLanguage();
+    offer.releaseNotesMarkup = CurrentLanguage() == Language::English ? kSampleNotesEnglish : kSampleNotes;
     offer.releaseNotesLink = L"https://example.com/sample-host/releases/2.0";
     const OfferChoice choice = ShowOfferWindow(offer);
     CoUninitialize();

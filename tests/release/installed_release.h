@@ -31,7 +31,9 @@ inline std::vector<ReleaseFile> Release(const wchar_t* host, const std::string& 
             {"plugins/audio/codec.dll", std::string(90000, 'c')},
             {"data/empty.bin", ""},
             {"data/changing.txt", changing},
-            {"data/user.cfg", "the release's own settings"}};
+            {"tools/helper.exe", ReadWholeFile(ProgramFolder() + L"host_app_v1.exe")},
+            {"plugins/host_plugin.dll", ReadWholeFile(ProgramFolder() + L"host_plugin.dll")},
+            {"data/user.cfg", "the release's own settings"}};  // last: the user's own in 1.0.0
 }
 
 // An installation of release 1.0.0 as an installer lays it out, with files the user added.

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "client/updater_client.h"
 #include "tests/release/installed_release.h"
 #include "updater/install/install_journal.h"
+#include "updater/install/logon_recovery.h"
 #include "updater/install/package_install.h"
 
 namespace {
@@ -63,6 +65,36 @@ TEST(PackageInstall, RefusesABadPackageBeforeTheSwitch) {
         EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(installed.next.c_str())) << c.name;
         EXPECT_EQ("one", ReadWholeFile(installed.live + L"\\data\\changing.txt")) << c.name;
         EXPECT_FALSE(FileExists(JournalPathFor(installed.launcher))) << c.name;
+    }
+}
+
+std::wstring RunOnceCommand(const std::wstring& target) {
+    wchar_t value[2048] = {};
+    DWORD size = sizeof value;
+    RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+                 LogonRecoveryValueName(target).c_str(), RRF_RT_REG_SZ, nullptr, value, &size);
+    return value;
+}
+
+// The release folder this updater runs from may be the old one, which the clean-up deletes: the
+// logon entry and the client name the updater of the release `current` names.
+TEST(PackageInstall, TheLogonEntryAndTheClientNameTheCurrentReleasesUpdater) {
+    Installed installed(TestSeed(kVendor));
+    ASSERT_TRUE(ScheduleLogonRecovery(installed.launcher));
+    EXPECT_EQ(LogonRecoveryCommand(installed.live + L"\\updater.exe", installed.launcher),
+              RunOnceCommand(installed.launcher));
+    EXPECT_EQ(installed.live + L"\\updater.exe", updater_client::CurrentReleaseUpdater(installed.launcher));
+    CreateDirectoryW(installed.next.c_str(), nullptr);
+    WriteWholeFile(installed.next + L"\\updater.exe", "MZ");
+    ASSERT_TRUE(SwitchCurrent(installed.root, ReleasePointer{L"app-2.0.0", {}}));
+    ASSERT_TRUE(ScheduleLogonRecovery(installed.launcher));
+    EXPECT_EQ(LogonRecoveryCommand(installed.next + L"\\updater.exe", installed.launcher),
+              RunOnceCommand(installed.launcher));
+    EXPECT_EQ(installed.next + L"\\updater.exe", updater_client::CurrentReleaseUpdater(installed.launcher));
+    CancelLogonRecovery(installed.launcher);
+    for (const char* bad : {"..\r\nx\r\n", "app-2.0.0\\..\\..\r\nx\r\n", ""}) {
+        WriteWholeFile(installed.root + L"\\current", bad);
+        EXPECT_EQ(L"", updater_client::CurrentReleaseUpdater(installed.launcher)) << bad;
     }
 }
 

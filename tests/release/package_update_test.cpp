@@ -103,6 +103,40 @@ TEST(PackageUpdate, TheTwoArgumentFormInstallsAPackageSignedByAnInstalledKey) {
     EXPECT_EQ("my settings", ReadWholeFile(update.installed.next + L"\\data\\user.cfg.user-1.0.0"));
 }
 
+// The main program (started through the launcher), a helper in a sub-folder and another program
+// that loaded the release's plug-in are all closed; one that refuses to close fails the update,
+// the old release intact and started again.
+TEST(PackageUpdate, ClosesEveryProcessHoldingTheLiveReleaseOrFailsWhole) {
+    for (const bool refuses : {false, true}) {
+        PackageUpdate update(10);
+        const std::wstring live = update.installed.live, other = update.installed.scratch.Path() + L"other.exe";
+        CopyFileW((ProgramFolder() + L"host_app_v1.exe").c_str(), other.c_str(), FALSE);
+        ChildProcess launcher, helper, loader;
+        ASSERT_TRUE(launcher.Start(update.installed.launcher, L""));
+        ASSERT_TRUE(helper.Start(live + L"\\tools\\helper.exe", refuses ? L"--ignore-close" : L""));
+        ASSERT_TRUE(loader.Start(other, L"--load=" + live + L"\\plugins\\host_plugin.dll"));
+        ASSERT_TRUE(WaitUntil(
+            [&] { return FindFolderHolders(live, update.installed.launcher).processes.size() == 4; }, 20000));
+        ASSERT_TRUE(WaitUntil([&] { return MainWindowsOf({helper.Id(), loader.Id()}).size() == 2; }, 20000));
+        update.Update();
+        EXPECT_FALSE(loader.Running()) << refuses;
+        if (!refuses) {
+            EXPECT_TRUE(update.Updated());
+            EXPECT_FALSE(helper.Running());
+            continue;
+        }
+        EXPECT_TRUE(update.LaunchedReleaseIsWhole());
+        EXPECT_EQ(L"app-1.0.0", update.installed.Current());
+        EXPECT_TRUE(AnyProcessRuns(update.installed.launcher));
+        // The staged folder shares the helper's file (a hard link), which Windows keeps while it
+        // runs: its removal waits for the next run once the helper has ended.
+        helper.Terminate();
+        EXPECT_EQ(1, update.Run(L"--recover " + Quoted(update.installed.launcher)));
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(update.installed.next.c_str()));
+        EXPECT_FALSE(FileExists(JournalPathFor(update.installed.launcher)));
+    }
+}
+
 // Every cut point of a 40-file package: the launcher's release is whole at once; the next run
 // (the logon entry's recovery) settles it; an update after that succeeds.
 TEST(PackageUpdate, ACutAnywhereLeavesOneWholeReleaseAndTheNextRunsSettleAndUpdate) {

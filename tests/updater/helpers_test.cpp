@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <string>
 
 #include "updater/command_line.h"
 #include "updater/delivery/download.h"
+#include "updater/failure_text.h"
 #include "updater/paths.h"
 #include "updater/delivery/retry_policy.h"
 #include "updater/install/install_journal.h"
@@ -172,6 +174,39 @@ TEST(RetryDelayMs, OnlyFailuresBeforeTheBodyAreRetriedAndOnlyTwice) {
         {{56, 206, true, false, -1}, 1, -1},   {{56, 404, true, false, -1}, 1, -1},
     };
     for (const auto& c : cases) EXPECT_EQ(RetryDelayMs(c.outcome, c.attemptsMade), c.delay) << c.outcome.curlResult;
+}
+
+// "Download error" only for a download; after it, what happened, in either language.
+TEST(FailureText, SaysWhatFailed) {
+    const struct {
+        TextId text;
+        const wchar_t* chinese;
+        const wchar_t* english;
+    } cases[] = {
+        {DownloadFailureText(DownloadOutcome::Failed), L"下载错误，升级失败！", L"Download error, update failed!"},
+        {DownloadFailureText(DownloadOutcome::SignatureRefused), L"更新的签名无效，升级失败！",
+         L"The update's signature was refused"},
+        {DownloadFailureText(DownloadOutcome::PublisherRefused), L"更新的发布者不符，升级失败！",
+         L"The update's publisher was refused"},
+        {InstallFailureText(InstallResult::StartFailed), L"新版本无法启动，已恢复旧版本",
+         L"The new version did not start; the old one was restored"},
+        {InstallFailureText(InstallResult::ReplaceFailed), L"无法安装更新（文件夹不可写或磁盘已满）",
+         L"The update cannot be installed (folder not writable or disk full)"},
+        {InstallFailureText(InstallResult::StagingFailed), L"无法安装更新（文件夹不可写或磁盘已满）",
+         L"The update cannot be installed (folder not writable or disk full)"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_STREQ(UiText(c.text, Language::Chinese), c.chinese);
+        EXPECT_STREQ(UiText(c.text, Language::English), c.english);
+        // The balloon's text field holds 255 characters.
+        EXPECT_LT(std::wcslen(UiText(c.text, Language::English)), 256u);
+    }
+}
+
+TEST(UiTexts, FillInReplacesNumberedMarksOnly) {
+    EXPECT_EQ(FillIn(L"请先关闭 {0}，然后点击“重试”", {L"SampleHost"}), L"请先关闭 SampleHost，然后点击“重试”");
+    EXPECT_EQ(FillIn(L"{1} {0} {2} {x}", {L"a", L"b"}), L"b a {2} {x}");
+    EXPECT_EQ(FillIn(UiText(TextId::CloseProgramPrompt, Language::English), {L"App"}), L"Close App, then click Retry");
 }
 
 // The logon entry and a later run may start in any folder: only a path that names one file

@@ -78,6 +78,8 @@ TEST_F(InstallFaultTest, NewProgramThatEndsAtOnceStaysUnlessItCrashed) {
         EXPECT_TRUE(ReadWholeFile(target) == (c.kept ? newProgram : oldProgram)) << c.options;
         EXPECT_EQ(WaitUntil([&] { return LogCount(target, "started old") == 2; }, 10000), !c.kept) << c.options;
         EXPECT_EQ(UpdaterLog().find("window: failure balloon shown", logBefore) != std::string::npos, !c.kept);
+        // The balloon says the old program is back, not that the download failed.
+        EXPECT_EQ(UpdaterLog().find("新版本无法启动，已恢复旧版本", logBefore) != std::string::npos, !c.kept);
         std::vector<std::wstring> files = {name, name + L".log"};
         if (c.stubborn) files.insert(files.end(), {name + L".upd-aside", name + L".upd-journal"});
         EXPECT_EQ(FilesIn(folder), files) << c.options;

@@ -78,6 +78,16 @@ protected:
         ASSERT_TRUE(WaitUntil([&] { return server.RequestCount("/held.exe") == 1; }, 20000));
     }
 
+    // Waits for the update window's question about a program that does not close (logged after
+    // `logBefore` in `logPath`), then closes the window, which is the user's Cancel.
+    void AnswerHostPromptByClosing(const std::wstring& logPath, size_t logBefore) {
+        ASSERT_TRUE(WaitUntil([&] { return ReadWholeFile(logPath).find("window: asking the user", logBefore) !=
+                                           std::string::npos; }, 40000));
+        const HWND window = FindWindowW(L"UIUpdateWnd", nullptr);
+        ASSERT_NE(window, nullptr);
+        PostMessageW(window, WM_CLOSE, 0, 0);
+    }
+
     TestHttpServer server;
     ScratchFolder scratch{L"program"};
     const std::wstring folder = scratch.Path();

@@ -196,8 +196,8 @@ TEST_F(UpdaterProgramTest, SecondUpdaterHandsOverToTheFirstAndDownloadsNothing) 
     EXPECT_EQ(ReadWholeFile(target), newProgram);
 }
 
-// The host closed, then the new program cannot replace it (a second copy that refuses to close
-// holds the file) or cannot start: the old one is back.
+// The host closed, then a second copy refuses to close (the user is asked and cancels) or the new
+// program cannot start: the old one is back, with a balloon only for the failure.
 TEST_F(UpdaterProgramTest, FailuresAfterTheHostClosedBringTheOldProgramBack) {
     // The new program with a DLL renamed: a valid image that its loader ends at once.
     std::string unloadable = newProgram;
@@ -214,12 +214,20 @@ TEST_F(UpdaterProgramTest, FailuresAfterTheHostClosedBringTheOldProgramBack) {
             ASSERT_TRUE(WaitUntil([&] { return LogCount(target, "started old") == i + 1; }, 10000));
         }
         const size_t logBefore = ReadWholeFile(logPath).size();
-        EXPECT_EQ(RunUpdater(Arguments(copies == 2 ? "/new.exe" : "/unloadable.exe", target)), 1);
+        const bool cancelled = copies == 2;
+        ChildProcess updaterRun;
+        ASSERT_TRUE(updaterRun.Start(updater, Arguments(cancelled ? "/new.exe" : "/unloadable.exe", target)));
+        if (cancelled) {
+            ASSERT_NO_FATAL_FAILURE(AnswerHostPromptByClosing(logPath, logBefore));
+        }
+        EXPECT_EQ(updaterRun.Wait(kRunTimeoutMs), 1);
         EXPECT_EQ(ReadWholeFile(target), oldProgram) << copies;
         // Started again only where no copy of it still runs: never twice.
         EXPECT_TRUE(WaitUntil([&] { return LogCount(target, "started old") == 2; }, 10000)) << copies;
         EXPECT_EQ(FilesIn(folder), (std::vector<std::wstring>{name, name + L".log"})) << copies;
-        EXPECT_NE(ReadWholeFile(logPath).find("window: failure balloon shown", logBefore), std::string::npos);
+        const std::string log = ReadWholeFile(logPath).substr(logBefore);
+        EXPECT_EQ(log.find("window: failure balloon shown") == std::string::npos, cancelled) << copies;
+        EXPECT_EQ(log.find("the user cancelled") != std::string::npos, cancelled) << copies;
         for (ChildProcess& copy : running) copy.Terminate();
         CloseRunningHost();
         for (const std::wstring& file : {target, target + L".log"}) DeleteFileW(file.c_str());
@@ -292,4 +300,51 @@ TEST_F(UpdaterProgramTest, FailedDownloadIsRemovedAtOnceAndItsNameIsFreeDuringTh
     EXPECT_TRUE(WaitUntil([&] { return LogHas(target, "started new"); }, 10000));
     EXPECT_NE(log().find("HTTP status 404 (Not Found)"), std::string::npos) << log();
     EXPECT_EQ(log().find("Failed writing"), std::string::npos) << log();
+}
+
+// A host that asks its own user before closing (here: never closes by itself) holds the update
+// in the window's question, without a time limit; once the user has closed it the update goes
+// on by itself and installs.
+TEST_F(UpdaterProgramTest, HostThatAsksBeforeClosingIsWaitedForUntilTheUserClosesIt) {
+    const std::wstring target = Target(L"host_asks.exe");
+    const std::wstring logPath = TempFolder() + L"updater.log";
+    ASSERT_TRUE(WriteWholeFile(target, oldProgram));
+    ChildProcess host;
+    ASSERT_TRUE(host.Start(target, L"--ignore-close"));
+    ASSERT_TRUE(WaitUntil([&] { return LogCount(target, "started old") == 1; }, 10000));
+    const size_t logBefore = ReadWholeFile(logPath).size();
+    ChildProcess updaterRun;
+    ASSERT_TRUE(updaterRun.Start(updater, Arguments("/new.exe", target)));
+    ASSERT_TRUE(WaitUntil([&] { return ReadWholeFile(logPath).find("window: asking the user", logBefore) !=
+                                       std::string::npos; }, 40000));
+    // Past the host's 10 seconds the window still asks, shown.
+    Sleep(1000);
+    EXPECT_TRUE(updaterRun.Running());
+    const HWND window = FindWindowW(L"UIUpdateWnd", nullptr);
+    EXPECT_TRUE(window != nullptr && IsWindowVisible(window));
+    host.Terminate();
+    EXPECT_EQ(updaterRun.Wait(kRunTimeoutMs), 1);
+    EXPECT_EQ(ReadWholeFile(target), newProgram);
+    const std::string log = ReadWholeFile(logPath).substr(logBefore);
+    EXPECT_NE(log.find("has ended, the installation goes on"), std::string::npos);
+    EXPECT_EQ(log.find("window: failure balloon shown"), std::string::npos);
+    EXPECT_TRUE(WaitUntil([&] { return LogHas(target, "started new"); }, 10000));
+}
+
+// "--lang" before the two arguments chooses the language of the balloon; without it the
+// default build speaks Chinese.
+TEST_F(UpdaterProgramTest, LanguageChosenOnTheCommandLineSpeaksInTheBalloon) {
+    server.Route("/gone.exe", HttpResponse::Status(404, "gone"));
+    const std::wstring logPath = TempFolder() + L"updater.log";
+    const struct {
+        const wchar_t* language;
+        const char* balloon;
+    } cases[] = {{L"--lang en ", "(\"Download error, update failed!\")"}, {L"", "(\"下载错误，升级失败！\")"}};
+    for (const auto& c : cases) {
+        const std::wstring target = Target(L"host_language.exe");
+        ASSERT_TRUE(WriteWholeFile(target, oldProgram));
+        const size_t before = ReadWholeFile(logPath).size();
+        EXPECT_EQ(RunUpdater(c.language + Arguments("/gone.exe", target)), 1) << c.balloon;
+        EXPECT_NE(ReadWholeFile(logPath).find(c.balloon, before), std::string::npos) << c.balloon;
+    }
 }

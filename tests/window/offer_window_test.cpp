@@ -9,10 +9,12 @@
 #include <thread>
 
 #include "tests/support/display_dpi.h"
+#include "tests/window/text_fit.h"
 #include "ui/controls/container.h"
 #include "ui/controls/scroll_bar.h"
 #include "ui/util/dpi_scale.h"
 #include "updater/check/offer_dialog.h"
+#include "updater/ui_texts.h"
 
 namespace {
 
@@ -44,7 +46,7 @@ protected:
     HWND Open(const OfferDetails& offer) {
         window.emplace(offer, std::nullopt);
         const DWORD style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU;
-        handle = window->Create(nullptr, COfferWnd::kTitle, style, WS_EX_APPWINDOW);
+        handle = window->Create(nullptr, UiText(TextId::OfferTitle), style, WS_EX_APPWINDOW);
         if (handle == nullptr) return nullptr;
         window->CenterWindow();
         ShowWindow(handle, SW_SHOWNOACTIVATE);
@@ -53,6 +55,16 @@ protected:
     }
 
     CControlUI* Control(const wchar_t* name) { return window->Host().FindControlByName(name); }
+
+    using SpokenNames = std::initializer_list<std::pair<const wchar_t*, const wchar_t*>>;
+    // What a screen reader says of each named control.
+    void ExpectSpokenNames(SpokenNames names) {
+        for (const auto& [name, spoken] : names) {
+            CControlUI* control = Control(name);
+            ASSERT_NE(control, nullptr) << name;
+            EXPECT_EQ(control->AccessibleName(), spoken) << name;
+        }
+    }
     bool Shown(const wchar_t* name) { return Control(name) && Control(name)->IsVisible(); }
 
     std::optional<COfferWnd> window;
@@ -75,7 +87,7 @@ TEST_F(OfferWindowTest, BuildsFromTheShippedSkinAtTheDisplayDpi) {
     wchar_t title[32] = {};
     EXPECT_TRUE(GetWindowTextW(handle, title, 32) && std::wstring(title) == L"发现新版本");
     EXPECT_EQ(GetWindowLongW(handle, GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);
-    const std::pair<const wchar_t*, const wchar_t*> kNames[] = {
+    const SpokenNames kNames = {
         {L"offer_title", L"发现新版本"},
         {L"offer_now", L"立即更新"},
         {L"offer_later", L"稍后提醒"},
@@ -84,16 +96,51 @@ TEST_F(OfferWindowTest, BuildsFromTheShippedSkinAtTheDisplayDpi) {
         {L"offer_notes_box", L"更新说明"},
         {L"offer_versions", L"SampleHost 2.1 已发布（您当前的版本是 2.0）"},
         {L"offer_notes_link", L"在浏览器中查看完整的更新说明"}};
-    for (const auto& [name, spoken] : kNames) {
-        CControlUI* control = Control(name);
-        ASSERT_NE(control, nullptr) << name;
-        EXPECT_EQ(control->AccessibleName(), spoken) << name;
+    ExpectSpokenNames(kNames);
+}
+
+// In English the window's title, every control and what a screen reader says come from the
+// English table, and the one-line texts fit where the skin puts the Chinese ones.
+TEST_F(OfferWindowTest, SpeaksEnglishInTextsThatFitTheSkin) {
+    struct EnglishForThisCase {
+        EnglishForThisCase() { SetLanguage(Language::English); }
+        ~EnglishForThisCase() { SetLanguage(Language::Chinese); }
+    } english;
+    ASSERT_NE(Open(SampleOffer(false)), nullptr);
+    const int dpi = RequestedTestDpi() ? RequestedTestDpi() : 96;
+    wchar_t title[32] = {};
+    EXPECT_TRUE(GetWindowTextW(handle, title, 32) && std::wstring(title) == L"New version available");
+    const SpokenNames kNames = {
+        {L"offer_title", L"New version available"},
+        {L"offer_now", L"Update now"},
+        {L"offer_later", L"Later"},
+        {L"offer_skip", L"Skip version"},
+        {L"closebtn", L"Close"},
+        {L"offer_notes_box", L"Release notes"},
+        {L"offer_versions", L"SampleHost 2.1 is available (you have 2.0)"},
+        {L"offer_notes_link", L"Read the full release notes in your browser"}};
+    ExpectSpokenNames(kNames);
+    for (const wchar_t* name : {L"offer_title", L"offer_notes_caption", L"offer_now", L"offer_later", L"offer_skip"}) {
+        EXPECT_TRUE(TextFits(window->Host(), name, dpi)) << name;
+    }
+}
+
+// A lost-key recovery says in one line why it is offered; an ordinary offer does not.
+TEST_F(OfferWindowTest, RecoveryOfferSaysTheKeyChanged) {
+    for (const bool keyChanged : {false, true}) {
+        OfferDetails offer = SampleOffer(false, L"");
+        offer.keyChanged = keyChanged;
+        ASSERT_NE(Open(offer), nullptr);
+        EXPECT_EQ(Shown(L"offer_key_changed"), keyChanged);
+        EXPECT_EQ(Control(L"offer_key_changed")->Text(), CWideString(UiText(TextId::KeyChangedNote)));
+        DestroyWindow(handle);
+        window.reset();
     }
 }
 
 TEST(DisplayScale, OfferWindowAt144Dpi) {
     if (RequestedTestDpi()) GTEST_SKIP() << "a child run";
-    EXPECT_EQ(RunSelfAtDpi(144, L"--gtest_filter=OfferWindowTest.Builds*"), 0);
+    EXPECT_EQ(RunSelfAtDpi(144, L"--gtest_filter=OfferWindowTest.Builds*:OfferWindowTest.SpeaksEnglish*"), 0);
 }
 
 // What an offer has decides what is shown; long notes scroll inside their box, short ones do not.

@@ -13,10 +13,12 @@
 #include "tests/support/http_server.h"
 #include "tests/support/process.h"
 #include "tests/support/updater_skin.h"
+#include "tests/window/text_fit.h"
 #include "ui/controls/progress.h"
 #include "ui/core/window_dpi.h"
 #include "ui/draw/gdi_objects.h"
 #include "updater/paths.h"
+#include "updater/ui_texts.h"
 #include "updater/update_window.h"
 #include "updater/install/window_record.h"
 
@@ -323,4 +325,39 @@ TEST(DisplayScale, UpdateWindowAt144And192Dpi) {
     for (int dpi : {144, 192}) {
         EXPECT_EQ(RunSelfAtDpi(dpi, L"--gtest_filter=UpdateWindowTest.LaysTheSkinOutAtTheDisplayDpi*"), 0) << dpi;
     }
+}
+
+// In English every text of the window, its tip and its balloon come from the English table, and
+// each fits where the skin puts the Chinese one, the installation's step titles too.
+TEST_F(UpdateWindowTest, SpeaksEnglishInTextsThatFitTheSkin) {
+    struct EnglishForThisCase {
+        EnglishForThisCase() { SetLanguage(Language::English); }
+        ~EnglishForThisCase() { SetLanguage(Language::Chinese); }
+    } english;
+    ASSERT_TRUE(WriteWholeFile(target, oldProgram));
+    server.Route("/missing.exe", HttpResponse::Status(404, "not here"));
+    ASSERT_NE(Open("/missing.exe"), nullptr);
+    UpdateWindow(handle);  // laid out by its first paint
+    const int dpi = RequestedTestDpi() ? RequestedTestDpi() : 96;
+    const std::pair<const wchar_t*, TextId> kTexts[] = {{L"down_dlg_title", TextId::DownloadTitle},
+                                                        {L"down_current_caption", TextId::CurrentFileCaption},
+                                                        {L"down_progress_caption", TextId::ProgressCaption},
+                                                        {L"down_taskbar_button", TextId::HideToTray}};
+    for (const auto& [name, id] : kTexts) {
+        ASSERT_NE(Control(name), nullptr) << name;
+        EXPECT_EQ(Control(name)->AccessibleName(), UiText(id, Language::English)) << name;
+        EXPECT_TRUE(TextFits(window->Host(), name, dpi)) << name;
+    }
+    for (TextId step : {TextId::StepPreparing, TextId::StepBackingUp, TextId::StepClosing, TextId::StepReplacing,
+                        TextId::StepStarting, TextId::StepFinishing}) {
+        EXPECT_TRUE(TextFits(window->Host(), L"down_dlg_title", dpi, UiText(step))) << UiText(step);
+    }
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(handle); }, 20000));
+    EXPECT_STREQ(window->TrayData().szTip, L"Updating the program");
+    EXPECT_STREQ(window->TrayData().szInfo, L"Download error, update failed!");
+}
+
+TEST(DisplayScale, EnglishUpdateWindowAt144Dpi) {
+    if (RequestedTestDpi()) GTEST_SKIP() << "a child run";
+    EXPECT_EQ(RunSelfAtDpi(144, L"--gtest_filter=UpdateWindowTest.SpeaksEnglish*"), 0);
 }

@@ -6,6 +6,7 @@
 #include "updater/feed/feed_dates.h"
 #include "updater/feed/xml_names.h"
 #include "updater/trust/ed25519.h"
+#include "updater/update_log.h"
 
 namespace {
 
@@ -47,20 +48,71 @@ void SetText(pugi::xml_node element, const std::wstring& text) {
     element.append_child(pugi::node_pcdata).set_value(text.c_str());
 }
 
-bool NextSerial(pugi::xml_node rss, pugi::xml_node channel, std::string& error) {
+std::wstring Trimmed(const wchar_t* raw) {
+    const std::wstring text = raw;
+    const std::size_t first = text.find_first_not_of(L" \t\r\n");
+    return first == std::wstring::npos ? L"" : text.substr(first, text.find_last_not_of(L" \t\r\n") - first + 1);
+}
+
+// The serial is the signing time by default: a feed made again from a template still rises
+// above every earlier publication, where counting up from the file's own value would start again
+// at 1 and be refused as a replay by every client.
+bool SetSerial(pugi::xml_node rss, pugi::xml_node channel, const FeedSigningOptions& options, std::string& error) {
     pugi::xml_node serial = XmlChild(channel, kFeedNamespace, L"serial");
-    std::uint64_t value = 0;
+    std::uint64_t current = 0;
     if (serial) {
-        std::wstring text = serial.text().get();
-        const std::size_t first = text.find_first_not_of(L" \t\r\n");
-        text = first == std::wstring::npos ? L"" : text.substr(first, text.find_last_not_of(L" \t\r\n") - first + 1);
+        const std::wstring text = Trimmed(serial.text().get());
         if (text.empty() || text.size() > 19 || text.find_first_not_of(L"0123456789") != std::wstring::npos) {
             error = "the feed's serial is not a number";
             return false;
         }
-        value = std::stoull(text);
+        current = std::stoull(text);
     }
-    SetText(OurElement(rss, channel, L"serial"), std::to_wstring(value + 1));
+    std::uint64_t next = options.now > 0 ? static_cast<std::uint64_t>(options.now) : 1;
+    if (next <= current) next = current + 1;
+    if (options.serial) {
+        if (*options.serial < current) {
+            error = "--serial " + std::to_string(*options.serial) + " is lower than the feed's serial " +
+                    std::to_string(current) + "; clients would refuse it as a replay";
+            return false;
+        }
+        next = *options.serial;
+    }
+    SetText(OurElement(rss, channel, L"serial"), std::to_wstring(next));
+    return true;
+}
+
+bool ExpiryAhead(const std::wstring& expires, std::int64_t now, const char* what, std::string& error) {
+    std::int64_t seconds = 0;
+    if (!ParseRfc3339Date(expires, seconds)) {
+        error = std::string(what) + " \"" + Utf8(expires) + "\" is no RFC 3339 time such as 2027-01-31T00:00:00Z";
+        return false;
+    }
+    if (seconds < now + kMinimumExpiryLeadSeconds) {
+        error = std::string(what) + " " + Utf8(expires) +
+                " is past or within the hour: clients would refuse the feed as expired";
+        return false;
+    }
+    return true;
+}
+
+// A feed is never published already expired: a new expiry must lie ahead, and one the feed
+// carries from an earlier signing is kept only while it does.
+bool SetExpiry(pugi::xml_node rss, pugi::xml_node channel, const FeedSigningOptions& options, std::string& error) {
+    pugi::xml_node existing = XmlChild(channel, kFeedNamespace, L"expires");
+    if (options.noExpires) {
+        if (existing) channel.remove_child(existing);
+        return true;
+    }
+    if (!options.expires.empty()) {
+        if (!ExpiryAhead(options.expires, options.now, "--expires", error)) return false;
+        SetText(OurElement(rss, channel, L"expires"), options.expires);
+        return true;
+    }
+    if (existing && !ExpiryAhead(Trimmed(existing.text().get()), options.now, "the feed's <upd:expires>", error)) {
+        error += "; set a new one with --expires <RFC 3339 time> or remove it with --no-expires";
+        return false;
+    }
     return true;
 }
 
@@ -71,7 +123,7 @@ std::string_view WithoutSignature(std::string_view feed) {
     return marker == std::string_view::npos ? feed : feed.substr(0, marker);
 }
 
-bool PrepareFeed(std::string_view feed, const std::wstring& expires, std::string& prepared, std::string& error) {
+bool PrepareFeed(std::string_view feed, const FeedSigningOptions& options, std::string& prepared, std::string& error) {
     pugi::xml_document document;
     const unsigned flags = (pugi::parse_full | pugi::parse_ws_pcdata) & ~pugi::parse_eol;
     if (!document.load_buffer(feed.data(), feed.size(), flags, pugi::encoding_utf8)) {
@@ -84,15 +136,7 @@ bool PrepareFeed(std::string_view feed, const std::wstring& expires, std::string
         error = "the feed has no <rss> root with a <channel>";
         return false;
     }
-    if (!NextSerial(rss, channel, error)) return false;
-    if (!expires.empty()) {
-        std::int64_t ignored = 0;
-        if (!ParseRfc3339Date(expires, ignored)) {
-            error = "--expires wants an RFC 3339 time such as 2027-01-31T00:00:00Z";
-            return false;
-        }
-        SetText(OurElement(rss, channel, L"expires"), expires);
-    }
+    if (!SetSerial(rss, channel, options, error) || !SetExpiry(rss, channel, options, error)) return false;
     // Node by node, one line each: the document's own white space between its declaration, a
     // leading comment and the root is not kept by the parser.
     Utf8Writer writer;

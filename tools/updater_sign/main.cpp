@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -20,20 +21,27 @@ namespace {
 
 constexpr wchar_t kDefaultKeyFile[] = L"updater-ed25519.pem";
 
-int Usage() {
-    std::fputs(
-        "usage:\n"
-        "  updater-sign generate-key [PRIVATE.pem]   new key (never overwrites); prints the public key\n"
-        "  updater-sign public-key PRIVATE.pem       prints the public key for UPDATER_ED25519_KEYS\n"
-        "  updater-sign sign-file PRIVATE.pem FILE   prints sparkle:edSignature=\"...\" length=\"...\"\n"
-        "  updater-sign sign-feed PRIVATE.pem FEED [--expires RFC3339]\n"
-        "                                            raises <upd:serial>, signs FEED in place\n"
-        "  updater-sign pack FOLDER --main MAIN.exe --version V --key PRIVATE.pem --out DIR\n"
-        "                                            the package zip, a portable zip and the feed item\n"
-        "  updater-sign delta OLD.zip NEW.zip --key PRIVATE.pem --out DIR\n"
-        "                                            the delta between two packages and its feed lines\n",
-        stderr);
-    return 2;
+constexpr char kUsage[] =
+    "usage:\n"
+    "  updater-sign generate-key [PRIVATE.pem]   new key (never overwrites); prints the public key\n"
+    "  updater-sign public-key PRIVATE.pem       prints the public key for UPDATER_ED25519_KEYS\n"
+    "  updater-sign sign-file PRIVATE.pem FILE   prints sparkle:edSignature=\"...\" length=\"...\"\n"
+    "  updater-sign sign-feed PRIVATE.pem FEED [--expires RFC3339 | --no-expires] [--serial N]\n"
+    "                                            sets <upd:serial> (by default the signing time in\n"
+    "                                            UTC seconds, above the feed's own), signs FEED in place;\n"
+    "                                            an expiry must lie at least an hour ahead, and without\n"
+    "                                            --expires the feed's own is kept only while it does\n"
+    "  updater-sign pack FOLDER --main MAIN.exe --version V --key PRIVATE.pem --out DIR\n"
+    "                                            the package zip, a portable zip and the feed item\n"
+    "  updater-sign delta OLD.zip NEW.zip --key PRIVATE.pem --out DIR\n"
+    "                                            the delta between two packages and its feed lines\n"
+    "  updater-sign --help                       this text\n"
+    "VENDOR-GUIDE.md in the release explains the feed's elements, signing, key rotation and recovery.\n";
+
+// Asked for: on the standard output, success. After a mistake: on the error output, exit 2.
+int Usage(bool asked = false) {
+    std::fputs(kUsage, asked ? stdout : stderr);
+    return asked ? 0 : 2;
 }
 
 int Fail(const std::string& message) {
@@ -108,12 +116,43 @@ int SignFile(const std::wstring& keyPath, const std::wstring& path) {
     return 0;
 }
 
-int SignFeed(const std::wstring& keyPath, const std::wstring& path, const std::wstring& expires) {
+// The options after the feed's path; false on anything unknown, repeated or contradictory.
+bool ReadFeedOptions(int argc, wchar_t** argv, FeedSigningOptions& options) {
+    for (int at = 4; at < argc; ++at) {
+        const std::wstring option = argv[at];
+        const bool hasValue = at + 1 < argc;
+        if (option == L"--expires" && hasValue && options.expires.empty() && !options.noExpires) {
+            options.expires = argv[++at];
+            if (options.expires.empty()) return false;
+        } else if (option == L"--no-expires" && options.expires.empty() && !options.noExpires) {
+            options.noExpires = true;
+        } else if (option == L"--serial" && hasValue && !options.serial) {
+            const std::wstring text = argv[++at];
+            if (text.empty() || text.size() > 19 || text.find_first_not_of(L"0123456789") != std::wstring::npos) {
+                return false;
+            }
+            options.serial = std::stoull(text);
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::int64_t UtcSecondsNow() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const std::uint64_t ticks = (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    return static_cast<std::int64_t>(ticks / 10000000ULL) - 11644473600LL;
+}
+
+int SignFeed(const std::wstring& keyPath, const std::wstring& path, FeedSigningOptions options) {
     Ed25519Seed seed;
     if (!LoadKey(keyPath, seed)) return Fail("cannot read an Ed25519 private key from " + Utf8(keyPath));
     std::string feed, prepared, error;
     if (!ReadWholeFile(path, feed)) return Fail("cannot read " + Utf8(path));
-    if (!PrepareFeed(WithoutSignature(feed), expires, prepared, error)) return Fail(Utf8(path) + ": " + error);
+    options.now = UtcSecondsNow();
+    if (!PrepareFeed(WithoutSignature(feed), options, prepared, error)) return Fail(Utf8(path) + ": " + error);
     if (!WriteWholeFile(path, prepared + SignatureComment(seed, prepared), true)) {
         return Fail("cannot write " + Utf8(path));
     }
@@ -190,9 +229,10 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"generate-key" && argc <= 3) return GenerateKey(argc == 3 ? argv[2] : kDefaultKeyFile);
     if (command == L"public-key" && argc == 3) return PublicKey(argv[2]);
     if (command == L"sign-file" && argc == 4) return SignFile(argv[2], argv[3]);
-    if (command == L"sign-feed" && argc == 4) return SignFeed(argv[2], argv[3], L"");
-    if (command == L"sign-feed" && argc == 6 && std::wstring(argv[4]) == L"--expires") {
-        return SignFeed(argv[2], argv[3], argv[5]);
+    if (command == L"--help" || command == L"-h" || command == L"/?" || command == L"help") return Usage(true);
+    FeedSigningOptions options;
+    if (command == L"sign-feed" && argc >= 4 && ReadFeedOptions(argc, argv, options)) {
+        return SignFeed(argv[2], argv[3], options);
     }
     if (command == L"pack" && argc >= 3) return Pack(argc, argv);
     if (command == L"delta" && argc >= 4) return Delta(argc, argv);

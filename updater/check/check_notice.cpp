@@ -5,13 +5,13 @@
 #include <cwchar>
 
 #include "ui/core/window_host.h"
+#include "updater/ui_texts.h"
 #include "updater/update_log.h"
 #include "updater/update_window.h"
 
 namespace {
 
 const wchar_t kClassName[] = L"UIUpdateCheck";
-const wchar_t kTip[] = L"检查更新";
 
 ATOM RegisterNoticeClass(HINSTANCE instance) {
     WNDCLASSEXW windowClass = {};
@@ -60,7 +60,7 @@ void CheckNotice::ShowBalloon(const wchar_t* text, DWORD ms) {
     data.uID = TRAY_ICON_ID;
     data.uFlags = NIF_ICON | NIF_TIP | NIF_INFO;
     data.hIcon = icon_.Get();
-    CopyTruncated(data.szTip, kTip);
+    CopyTruncated(data.szTip, UiText(TextId::CheckTip));
     CopyTruncated(data.szInfo, text);
     if (!Shell_NotifyIconW(NIM_ADD, &data)) return;
     PumpFor(ms);

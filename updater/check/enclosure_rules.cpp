@@ -4,6 +4,7 @@
 #include <cwctype>
 
 #include "updater/delivery/file_snapshot.h"
+#include "updater/feed/feed_state.h"
 #include "updater/feed/release_program.h"
 #include "updater/feed/signed_feed.h"
 #include "updater/trust/program_facts.h"
@@ -76,18 +77,30 @@ std::uint64_t EnclosureRules::ByteLimit() const {
     return length != 0 ? length : kMaxUnannouncedEnclosureBytes;
 }
 
-bool EnclosureRules::Allows(HANDLE file, const std::wstring& path, std::uint64_t received) const {
-    return EnclosureAllows(file, path, received, *this);
+bool EnclosureRules::Allows(HANDLE file, const std::wstring& path, std::uint64_t received,
+                            bool* signatureRefused) const {
+    return EnclosureAllows(file, path, received, *this, signatureRefused);
 }
 
-bool EnclosureAllows(HANDLE file, const std::wstring& path, std::uint64_t received, const EnclosureRules& rules) {
+void EnclosureRules::Installed() const {
+    if (!LostKey() || feedStateKeyPath.empty()) return;
+    const bool cleared = ClearFirstFeedFailureTime(feedStateKeyPath);
+    LogLine("check: lost-key recovery installed, FirstFeedFailureTime %s", cleared ? "cleared" : "NOT cleared");
+}
+
+bool EnclosureAllows(HANDLE file, const std::wstring& path, std::uint64_t received, const EnclosureRules& rules,
+                     bool* signatureRefused) {
     if (!LengthHolds(received, rules)) return false;
     FileSnapshot snapshot;
     if (!snapshot.Take(file, path + L".check")) {
         LogLine("enclosure: REFUSED, the download cannot be read for its checks");
         return false;
     }
-    if (!SignatureHolds(file, snapshot.Path(), rules) || !FactsHold(snapshot.Path(), rules)) return false;
+    if (!SignatureHolds(file, snapshot.Path(), rules)) {
+        if (signatureRefused != nullptr) *signatureRefused = true;
+        return false;
+    }
+    if (!FactsHold(snapshot.Path(), rules)) return false;
     LogLine("enclosure: %llu bytes, edSignature verified (%s), version \"%s\" of \"%s\"",
             static_cast<unsigned long long>(received), rules.LostKey() ? "authenticode after lost key" : "ed25519 key",
             Utf8(rules.itemVersion).c_str(), Utf8(rules.productName).c_str());

@@ -28,6 +28,9 @@ struct EnclosureRules : DownloadRules {
     std::wstring itemVersion;                  // the item's sparkle:version
     std::wstring installedVersion;
     std::wstring productName;                  // the installed program's ProductName
+    // Where the program's feed state is kept: a lost-key recovery that installs restarts the
+    // lost-key clock there, so a later recovery waits its full time again.
+    std::wstring feedStateKeyPath;
     // Lost-key recovery: no installed key verified the feed, so the whole feed as received is kept
     // for the download's own keys to verify. Empty in the ordinary case.
     std::string unverifiedFeed;
@@ -36,12 +39,18 @@ struct EnclosureRules : DownloadRules {
 
     // The announced length, else the fixed bound.
     std::uint64_t ByteLimit() const override;
-    bool Allows(HANDLE file, const std::wstring& path, std::uint64_t received) const override;
+    bool Allows(HANDLE file, const std::wstring& path, std::uint64_t received,
+                bool* signatureRefused = nullptr) const override;
     // Only a release carried by an installed Ed25519 key may move the publisher pin.
     bool SubjectMayChange() const override { return !LostKey(); }
+    // The new program's keys verified the feed and the file of a lost-key recovery: the lost-key
+    // clock starts again, so that yet another key would have to wait its full time.
+    void Installed() const override;
 };
 
 // The rules on the finished download (open as `file`, at `path`, `received` bytes). True when
 // every one holds; each refusal is one log line. The version and key resources are read from a
 // snapshot beside `path` (see file_snapshot.h), removed again before this returns.
-bool EnclosureAllows(HANDLE file, const std::wstring& path, std::uint64_t received, const EnclosureRules& rules);
+// `signatureRefused`, when given, tells whether it was the Ed25519 signature that failed.
+bool EnclosureAllows(HANDLE file, const std::wstring& path, std::uint64_t received, const EnclosureRules& rules,
+                     bool* signatureRefused = nullptr);

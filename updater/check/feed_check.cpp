@@ -10,12 +10,11 @@
 #include "updater/feed/offer.h"
 #include "updater/feed/release_notes.h"
 #include "updater/install/single_instance.h"
+#include "updater/ui_texts.h"
 #include "updater/update_log.h"
 
 namespace {
 
-const wchar_t kUpToDate[] = L"已是最新版本";
-const wchar_t kCheckFailedBalloon[] = L"检查更新失败！";
 
 CheckResult Finished(int exitCode) {
     CheckResult result;
@@ -43,7 +42,7 @@ OfferContext ContextFor(const CheckRequest& request, const InstalledProgram& pro
 // What the download must meet. Null (the check fails) when the item cannot be fetched safely:
 // an enclosure that is not https, or a signature that cannot even be read.
 std::shared_ptr<EnclosureRules> RulesFor(const FeedItem& item, const InstalledProgram& program,
-                                         const ReceivedFeed& received) {
+                                         const ReceivedFeed& received, const std::wstring& keyPath) {
     auto rules = std::make_shared<EnclosureRules>();
     if (!IsHttpsUrl(item.enclosure.url)) {
         LogLine("check: FAILED, the enclosure URL is not https, nothing requested");
@@ -59,6 +58,7 @@ std::shared_ptr<EnclosureRules> RulesFor(const FeedItem& item, const InstalledPr
     rules->itemVersion = item.version;
     rules->installedVersion = program.facts.fileVersion;
     rules->productName = program.facts.productName;
+    rules->feedStateKeyPath = keyPath;
     if (received.root == FeedRoot::LostKey) rules->unverifiedFeed = received.whole;
     return rules;
 }
@@ -77,6 +77,7 @@ int AskUser(const CheckRequest& request, const Offer& offer, const InstalledProg
         if (IsHttpsUrl(offer.item->releaseNotesLink)) details.releaseNotesLink = offer.item->releaseNotesLink;
     }
     details.critical = offer.critical;
+    details.keyChanged = received.root == FeedRoot::LostKey;
     const OfferChoice choice = ShowOfferWindow(details);
     if (choice == OfferChoice::InstallNow) return kCheckUpdateAttempted;
     if (choice == OfferChoice::Skip && !offer.critical) {
@@ -93,7 +94,7 @@ CheckResult Offered(const CheckRequest& request, const Offer& offer, const Insta
     const bool lostKey = received.root == FeedRoot::LostKey;
     LogLine("check: offering version \"%s\"%s, carried by %s", Utf8(offer.item->version).c_str(),
             offer.critical ? " (critical)" : "", lostKey ? "authenticode after lost key" : "ed25519 key");
-    std::shared_ptr<EnclosureRules> rules = RulesFor(*offer.item, program, received);
+    std::shared_ptr<EnclosureRules> rules = RulesFor(*offer.item, program, received, place.keyPath);
     if (!rules) return Finished(kCheckFailed);
     const int answer = AskUser(request, offer, program, received, place.keyPath);
     if (answer != kCheckUpdateAttempted) return Finished(answer);
@@ -123,7 +124,7 @@ CheckResult CheckAndOffer(const CheckRequest& request, CheckNotice& notice) {
         return Finished(kCheckFailed);
     }
     LogLine("check: nothing newer than \"%s\"", Utf8(program.facts.fileVersion).c_str());
-    if (request.now) notice.ShowBalloon(kUpToDate);
+    if (request.now) notice.ShowBalloon(UiText(TextId::UpToDate));
     return Finished(kCheckNothingNewer);
 }
 
@@ -140,6 +141,6 @@ CheckResult RunFeedCheck(const CheckRequest& request) {
         return Finished(kCheckNothingNewer);
     }
     const CheckResult result = CheckAndOffer(request, notice);
-    if (result.exitCode == kCheckFailed && request.now) notice.ShowBalloon(kCheckFailedBalloon);
+    if (result.exitCode == kCheckFailed && request.now) notice.ShowBalloon(UiText(TextId::CheckFailed));
     return result;
 }

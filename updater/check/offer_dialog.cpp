@@ -9,6 +9,7 @@
 
 #include "ui/controls/label.h"
 #include "ui/core/window_dpi.h"
+#include "updater/skin_texts.h"
 #include "updater/update_log.h"
 #include "updater/update_window.h"
 
@@ -85,6 +86,14 @@ void COfferWnd::OnSkinBuilt() {
 }
 
 void COfferWnd::ShowDetails() {
+    ApplySkinTexts(host, {{L"offer_title", TextId::OfferTitle},
+                          {L"closebtn", TextId::Close, true},
+                          {L"offer_critical", TextId::OfferCritical},
+                          {L"offer_notes_caption", TextId::NotesCaption},
+                          {L"offer_notes_box", TextId::NotesGroup},
+                          {L"offer_skip", TextId::SkipVersion},
+                          {L"offer_later", TextId::RemindLater},
+                          {L"offer_now", TextId::UpdateNow}});
     if (CControlUI* line = host.FindControlByName(L"offer_versions"))
         line->SetText(OfferVersionLine(details).c_str());
     const bool hasNotes = !details.releaseNotesMarkup.empty();
@@ -104,6 +113,10 @@ void COfferWnd::ShowDetails() {
     }
     if (CControlUI* warning = host.FindControlByName(L"offer_critical"))
         warning->SetVisible(details.critical);
+    if (CControlUI* why = host.FindControlByName(L"offer_key_changed")) {
+        why->SetText(UiText(TextId::KeyChangedNote));
+        why->SetVisible(details.keyChanged);
+    }
 }
 
 // The taskbar shows the window's icon; at the DPI of its display.

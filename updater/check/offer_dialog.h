@@ -17,7 +17,6 @@
 // Lives on its caller's stack for the whole modal loop; the native window goes first.
 class COfferWnd final : public WindowImplBase {
 public:
-    static constexpr const wchar_t* kTitle = L"发现新版本";
     static constexpr const wchar_t* kSkinFile = L"newversion.xml";
     static constexpr UINT kTestAnswerTimer = 520;
 

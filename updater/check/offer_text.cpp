@@ -6,6 +6,7 @@
 #include <cwctype>
 
 #include "updater/feed/shell_text.h"
+#include "updater/ui_texts.h"
 
 namespace {
 
@@ -46,15 +47,15 @@ bool IsOpenableLink(std::wstring_view url) {
 }
 
 std::wstring OfferVersionLine(const OfferDetails& details) {
-    std::wstring line = details.productName.empty() ? L"新版本" : details.productName;
-    line += L" " + details.newVersion + L" 已发布";
-    if (!details.installedVersion.empty()) line += L"（您当前的版本是 " + details.installedVersion + L"）";
+    const std::wstring product = details.productName.empty() ? UiText(TextId::NewVersionFallback) : details.productName;
+    std::wstring line = FillIn(UiText(TextId::VersionReleased), {product, details.newVersion});
+    if (!details.installedVersion.empty()) line += FillIn(UiText(TextId::InstalledVersion), {details.installedVersion});
     return line;
 }
 
 std::wstring ReleaseNotesLinkMarkup(std::wstring_view url) {
     if (!IsOpenableLink(url)) return std::wstring();
-    return L"{a " + std::wstring(url) + L"}在浏览器中查看完整的更新说明{/a}";
+    return L"{a " + std::wstring(url) + L"}" + UiText(TextId::FullNotesLink) + L"{/a}";
 }
 
 std::optional<OfferChoice> ParseOfferChoice(std::wstring_view text) {

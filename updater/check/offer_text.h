@@ -16,7 +16,8 @@
 // read as an environment variable.
 bool IsOpenableLink(std::wstring_view url);
 
-// "<product> <new> 已发布（您当前的版本是 <installed>）", "新版本" standing in for a missing name.
+// "<product> <new> 已发布（您当前的版本是 <installed>）" in the user's language, "新版本" standing in for
+// a missing name.
 std::wstring OfferVersionLine(const OfferDetails& details);
 
 // The releaseNotesLink as a mark-up link, empty when it may not be opened.

@@ -3,6 +3,7 @@
 #include "updater/check/offer_window.h"
 
 #include "updater/check/offer_dialog.h"
+#include "updater/ui_texts.h"
 #include "updater/update_log.h"
 
 OfferChoice ShowOfferWindow(const OfferDetails& details) {
@@ -11,7 +12,7 @@ OfferChoice ShowOfferWindow(const OfferDetails& details) {
     // and its taskbar behaviour. No tool-window style: the taskbar shows the question.
     const DWORD style =
         WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    if (window.Create(nullptr, COfferWnd::kTitle, style, WS_EX_APPWINDOW | WS_EX_WINDOWEDGE) == nullptr) {
+    if (window.Create(nullptr, UiText(TextId::OfferTitle), style, WS_EX_APPWINDOW | WS_EX_WINDOWEDGE) == nullptr) {
         // Nothing was asked, so nothing is decided: the offer comes again at the next check.
         LogLine("offer: the window could not be created; counted as later");
         return OfferChoice::Later;

@@ -11,6 +11,7 @@ struct OfferDetails {
     std::wstring releaseNotesMarkup;  // from ReleaseNotesToMarkup; empty: no notes shown
     std::wstring releaseNotesLink;    // https only shown; empty: no link
     bool critical = false;            // only "立即更新"; closing counts as Later
+    bool keyChanged = false;          // a lost-key recovery: one line says why it is offered
 };
 // Shows the "发现新版本" window (the window's own title too) modally on the calling thread, with
 // "立即更新", "稍后提醒", "跳过此版本"; returns the user's choice. Closing the window is Later.

@@ -196,8 +196,6 @@ bool MayTransfer(const WorkerJob& job, TransferLimits& limits) {
     return true;
 }
 
-// The checks on the stored file, in order of cost; the feed's rules come before the publisher,
-// whose verdict depends on which root carries the release.
 // A whole-folder installation (a launcher beside `current`) takes a package and only a package:
 // a single program over the launcher would lose the layout.
 bool BodyFitsLayout(const WorkerJob& job, const TransferResult& result, bool& package) {
@@ -213,40 +211,47 @@ bool BodyFitsLayout(const WorkerJob& job, const TransferResult& result, bool& pa
     return false;
 }
 
-bool DownloadPasses(const WorkerJob& job, const TransferResult& result) {
+// The checks on the stored file, in order of cost; the feed's rules come before the publisher,
+// whose verdict depends on which root carries the release.
+DownloadOutcome DownloadVerdict(const WorkerJob& job, const TransferResult& result) {
     bool package = false;
-    if (!result.complete || !BodyFitsLayout(job, result, package)) return false;
+    if (!result.complete || !BodyFitsLayout(job, result, package)) return DownloadOutcome::Failed;
     const std::wstring path = TempDownloadPath(job.targetPath);
-    if (job.rules && !job.rules->Allows(job.file.Get(), path, result.body.Size())) return false;
+    bool signatureRefused = false;
+    if (job.rules && !job.rules->Allows(job.file.Get(), path, result.body.Size(), &signatureRefused)) {
+        return signatureRefused ? DownloadOutcome::SignatureRefused : DownloadOutcome::Failed;
+    }
     // A package's files are vouched for by its signed manifest, and its main program is held to
     // the publisher pin once unpacked, before the switch.
-    if (package) return true;
+    if (package) return DownloadOutcome::Succeeded;
     // Only a release carried by an installed Ed25519 key may move the publisher pin.
     const bool subjectMayChange = job.rules && job.rules->SubjectMayChange();
-    return PublisherAllows(job.file.Get(), path, job.targetPath, subjectMayChange);
+    return PublisherAllows(job.file.Get(), path, job.targetPath, subjectMayChange) ? DownloadOutcome::Succeeded
+                                                                                 : DownloadOutcome::PublisherRefused;
 }
 
-bool RunDownload(const WorkerJob& job) {
+DownloadOutcome RunDownload(const WorkerJob& job) {
     const std::string url = UrlForTransfer(job.url);
     if (url.empty() || !job.file) {
         LogLine("download: no transfer (%s)", url.empty() ? "empty URL" : "the download file cannot be created");
-        return false;
+        return DownloadOutcome::Failed;
     }
     TransferLimits limits;
-    if (!MayTransfer(job, limits)) return false;
+    if (!MayTransfer(job, limits)) return DownloadOutcome::Failed;
     curl_global_init(CURL_GLOBAL_ALL);
     CURL* curl = curl_easy_init();
     const TransferResult result =
         TransferWithRetries(curl, job.ownerWindow, url, job.file.Get(), limits, job.cancelled.get());
     curl_easy_cleanup(curl);
     curl_global_cleanup();
-    return DownloadPasses(job, result);
+    return DownloadVerdict(job, result);
 }
 
 unsigned __stdcall DownloadThread(void* parameter) {
     std::unique_ptr<WorkerJob> job(static_cast<WorkerJob*>(parameter));
     if (job->ownerWindow == nullptr) return 0;
-    const bool succeeded = RunDownload(*job);
+    const DownloadOutcome outcome = RunDownload(*job);
+    const bool succeeded = outcome == DownloadOutcome::Succeeded;
     // A failed download is removed before anyone hears of the failure: the window holds its own
     // handle for seconds more, and an update asked for meanwhile needs the file's name.
     if (!succeeded && job->file) DiscardDownload(job->file.Get(), TempDownloadPath(job->targetPath));
@@ -257,7 +262,7 @@ unsigned __stdcall DownloadThread(void* parameter) {
         LogLine("download: cancelled, the window closed");
         return 0;
     }
-    SendMessageW(job->ownerWindow, WM_DOWNLOAD_FINISHED, succeeded ? 1 : 0, 0);
+    SendMessageW(job->ownerWindow, WM_DOWNLOAD_FINISHED, static_cast<WPARAM>(outcome), 0);
     return 0;
 }
 

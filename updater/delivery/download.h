@@ -17,8 +17,17 @@
 #include "updater/delivery/retry_policy.h"
 #include "updater/delivery/url_text.h"
 
-constexpr UINT WM_DOWNLOAD_FINISHED = 2038;
+constexpr UINT WM_DOWNLOAD_FINISHED = 2038;  // wParam: the DownloadOutcome
 constexpr UINT WM_DOWNLOAD_PROGRESS = 2039;
+
+// How a download ended, as WM_DOWNLOAD_FINISHED carries it: the user is told which trust rule
+// refused a download, and any other failure is a failure of the download.
+enum class DownloadOutcome : WPARAM {
+    Failed = 0,
+    Succeeded = 1,
+    SignatureRefused = 2,  // the feed's Ed25519 signature of the file does not verify
+    PublisherRefused = 3,  // the publisher pin refused the file
+};
 
 struct DownloadJob {
     HWND ownerWindow = nullptr;

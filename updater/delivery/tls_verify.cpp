@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "updater/trust/crypto_handles.h"
+#include "updater/delivery/tls_refusal_text.h"
 #include "updater/delivery/trusted_roots_preload.h"
 #include "updater/update_log.h"
 
@@ -74,9 +75,12 @@ int OnBeforeRequest(void* userdata, char*, char*, int, int) {
     const std::string host = UrlPart(url, CURLUPART_HOST);
     CtxtHandle* context = ConnectionContext(curl);
     DWORD error = static_cast<DWORD>(SEC_E_NO_CREDENTIALS);  // a connection that shows no certificate
+    std::string names;
     if (context != nullptr) {
         RemoteCertificate certificate(context);
         if (certificate.Get() != nullptr) error = CheckServerCertificate(certificate.Get(), FromUtf8(host));
+        // A name that does not match is mended from what the certificate does name.
+        if (error == static_cast<DWORD>(CERT_E_CN_NO_MATCH)) names = CertificateNames(certificate.Get());
     }
     ++state->connectionsChecked;
     if (error == 0) {
@@ -84,7 +88,8 @@ int OnBeforeRequest(void* userdata, char*, char*, int, int) {
         return CURL_PREREQFUNC_OK;
     }
     state->refusal = error;
-    LogLine("tls %s: certificate refused, error 0x%08lX", host.c_str(), static_cast<unsigned long>(error));
+    LogLine("tls %s: certificate refused, error 0x%08lX (%s%s%s)", host.c_str(), static_cast<unsigned long>(error),
+            TlsRefusalMeaning(error), names.empty() ? "" : "; the certificate names ", names.c_str());
     return CURL_PREREQFUNC_ABORT;
 }
 

@@ -54,6 +54,7 @@ InstallResult Install(UniqueHandle download, const std::wstring& targetPath, con
     context.download = download.Get();
     context.timings = timings;
     context.replace = steps;
+    context.observer = &observer;
     context.oldProgramClosed = oldProgramClosed;
     if (!RecordDownloadPath(context)) {
         LogLine("replace: target kept, the journal cannot be written, error %lu", GetLastError());

@@ -24,14 +24,20 @@ enum class InstallResult {
     StagingFailed,  // the download could not be copied beside the target, or backed up, or journaled
     ReplaceFailed,  // the target is still in use or cannot be written; the old file is intact
     StartFailed,    // the new program did not come up; the old one is back in place (or will be)
+    Cancelled,      // a program of the target did not close and the user chose to keep it running
 };
 
 // The steps of an installation, in their order, as the update window shows them.
 enum class InstallStage { Stage, BackUp, CloseHost, Swap, Start, CleanUp };
 
-// Told each step as it begins, on the installing thread.
+enum class HostWait;
+
+// Told each step as it begins, on the installing thread; asked, when a program of the target is
+// still running after the close request and its time, whether to wait for it (no such question:
+// the swap is tried anyway and fails while the program holds the file).
 struct InstallObserver {
     void (*stepBegun)(InstallStage stage, void* context) = nullptr;
+    HostWait (*programsStillRun)(const std::wstring& target, void* context) = nullptr;
     void* context = nullptr;
 };
 

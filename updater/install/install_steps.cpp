@@ -9,6 +9,7 @@
 #include "updater/files/file_write.h"
 #include "updater/files/windows_image.h"
 #include "updater/install/close_programs.h"
+#include "updater/install/host_prompt.h"
 #include "updater/install/package_steps.h"
 #include "updater/install/process_holders.h"
 #include "updater/install/program_start.h"
@@ -191,11 +192,38 @@ StepOutcome DropBackup(InstallContext& context) {
                : StepOutcome::Pending;
 }
 
+// A program that is still running after its time (it asks its user to save, say) is waited for
+// when the observer can ask the user: it ends, the user retries the close, or the user cancels
+// (false). `ended` counts the programs gone meanwhile.
+bool WaitOutProgramsThatStay(InstallContext& context, ClosedPrograms closed, int& ended) {
+    const InstallObserver* observer = context.observer;
+    while (closed.running > 0 && observer != nullptr && observer->programsStillRun != nullptr) {
+        LogLine("close: %d program(s) of the target still running, waiting for the user", closed.running);
+        const HostWait answer = observer->programsStillRun(context.target, observer->context);
+        if (answer == HostWait::Cancel) {
+            LogLine("close: the user cancelled, the old program stays and keeps running");
+            return false;
+        }
+        if (answer == HostWait::Ended) {
+            LogLine("close: the program of the target has ended, the installation goes on");
+            ended += closed.running;
+            return true;
+        }
+        LogLine("close: the user asked to retry");
+        closed = CloseTargetPrograms(context.target, context.timings);
+        ended += closed.ended;
+    }
+    return true;
+}
+
 StepOutcome CloseHost(InstallContext& context) {
     const ClosedPrograms closed = CloseTargetPrograms(context.target, context.timings);
-    context.journal->Fact(kClosedCount, std::to_string(closed.ended));
+    int ended = closed.ended;
+    context.cancelled = !WaitOutProgramsThatStay(context, closed, ended);
+    context.journal->Fact(kClosedCount, std::to_string(ended));
+    if (context.cancelled) return StepOutcome::Failed;
     // A program that just ended may still flush its files.
-    if (closed.ended > 0) Sleep(context.timings.settleMs);
+    if (ended > 0) Sleep(context.timings.settleMs);
     return StepOutcome::Done;
 }
 

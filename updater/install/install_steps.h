@@ -21,6 +21,8 @@ struct InstallContext {
     HANDLE download = nullptr;          // the held download while installing; null in a recovery
     InstallTimings timings;
     ReplaceSteps replace = kReplaceSteps;
+    const InstallObserver* observer = nullptr;  // may ask the user about programs that stay
+    bool cancelled = false;                     // the user chose to keep the old program running
     // False for a settle that runs ahead of an installation in the same run: that one ends by
     // starting a program, so the walk back only notes in `restartDeferred` that it would have.
     bool mayStartPrograms = true;

@@ -19,15 +19,18 @@ struct InstallThread::Job {
     std::wstring targetPath;
     UniqueHandle download;
     bool oldProgramClosed = false;
+    std::shared_ptr<HostPrompt> prompt;
 };
 
-namespace {
-
-void PostStep(InstallStage stage, void* window) {
-    PostMessageW(static_cast<HWND>(window), WM_INSTALL_STEP, static_cast<WPARAM>(stage), 0);
+void InstallThread::PostStep(InstallStage stage, void* job) {
+    PostMessageW(static_cast<Job*>(job)->window, WM_INSTALL_STEP, static_cast<WPARAM>(stage), 0);
 }
 
-}  // namespace
+HostWait InstallThread::AskAboutRunningPrograms(const std::wstring& target, void* parameter) {
+    auto* job = static_cast<Job*>(parameter);
+    PostMessageW(job->window, WM_INSTALL_HOST_BUSY, 0, 0);
+    return job->prompt->Wait(target);
+}
 
 // The package is read by its name (the held download refuses no reader); it goes once installed.
 InstallResult InstallThread::InstallRelease(Job& job, const InstallObserver& observer) {
@@ -44,19 +47,25 @@ InstallThread::~InstallThread() {
 }
 
 bool InstallThread::StartRecovery(HWND window, const std::wstring& targetPath) {
-    return Start(new (std::nothrow) Job{false, window, targetPath, UniqueHandle(), false});
+    return Start(new (std::nothrow) Job{false, window, targetPath, UniqueHandle(), false, prompt});
 }
 
 bool InstallThread::StartInstall(HWND window, UniqueHandle download, const std::wstring& targetPath,
                                  bool oldProgramClosed) {
-    return Start(new (std::nothrow) Job{true, window, targetPath, std::move(download), oldProgramClosed});
+    return Start(new (std::nothrow) Job{true, window, targetPath, std::move(download), oldProgramClosed, prompt});
 }
 
 bool InstallThread::Running() const {
     return thread && WaitForSingleObject(thread.Get(), 0) == WAIT_TIMEOUT;
 }
 
+void InstallThread::AnswerHostPrompt(HostWait answer) {
+    prompt->Answer(answer);
+}
+
+// A window that goes while the user is asked takes the question with it: the old program stays.
 void InstallThread::Join() {
+    if (Running()) prompt->Answer(HostWait::Cancel);
     if (thread) WaitForSingleObject(thread.Get(), kStopTimeoutMs);
     thread.Reset();
 }
@@ -83,7 +92,8 @@ DWORD WINAPI InstallThread::Run(void* parameter) {
     } else {
         InstallObserver observer;
         observer.stepBegun = PostStep;
-        observer.context = job->window;
+        observer.programsStillRun = AskAboutRunningPrograms;
+        observer.context = job.get();
         const InstallResult result = IsReleaseLayout(job->targetPath)
                                          ? InstallRelease(*job, observer)
                                          : InstallUpdate(std::move(job->download), job->targetPath, {}, observer,

@@ -6,16 +6,24 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
+
+#include "updater/install/host_prompt.h"
 
 #include "ui/util/unique_handle.h"
 #include "updater/install/install.h"
+
+enum class InstallStage;
 
 constexpr UINT WM_INSTALL_STEP = 2040;       // wParam: the InstallStage begun
 constexpr UINT WM_INSTALL_FINISHED = 2041;   // wParam: the InstallResult
 constexpr UINT WM_RECOVERY_FINISHED = 2042;  // wParam: the RecoveryResult; lParam: 1 when the
                                              // old program is to be started should nothing be
                                              // installed (see RecoverInterruptedInstall)
+// A program of the target is still running after the close request: the window asks the user,
+// who answers through AnswerHostPrompt; the installation goes on by itself once the program ends.
+constexpr UINT WM_INSTALL_HOST_BUSY = 2043;
 
 class InstallThread {
 public:
@@ -38,14 +46,20 @@ public:
                       bool oldProgramClosed = false);
 
     bool Running() const;
-    // Waits for the thread to end (at most kStopTimeoutMs).
+    // Waits for the thread to end (at most kStopTimeoutMs); a question still open is cancelled.
     void Join();
+
+    // The user's answer to WM_INSTALL_HOST_BUSY: Retry or Cancel.
+    void AnswerHostPrompt(HostWait answer);
 
 private:
     struct Job;
     bool Start(Job* job);
     static DWORD WINAPI Run(void* job);
+    static void PostStep(InstallStage stage, void* job);
+    static HostWait AskAboutRunningPrograms(const std::wstring& target, void* job);
     static InstallResult InstallRelease(Job& job, const InstallObserver& observer);
 
     UniqueHandle thread;
+    std::shared_ptr<HostPrompt> prompt = std::make_shared<HostPrompt>();
 };

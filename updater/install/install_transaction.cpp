@@ -25,7 +25,7 @@ InstallResult RunStepItems(InstallContext& context, const InstallStepItem* const
             context.journal->Begin(step.name) ? step.perform(context) : StepOutcome::Failed;
         if (outcome == StepOutcome::Failed) {
             Settle(context, WalkBack(context));
-            return step.failure;
+            return context.cancelled ? InstallResult::Cancelled : step.failure;
         }
         settled = settled && outcome == StepOutcome::Done;
         StopHereIfTestAsks(step.stopPoint);

@@ -62,7 +62,7 @@ std::vector<Ed25519Key> InstalledReleaseKeys(const std::wstring& launcherPath) {
     ReleasePointer live;
     std::vector<Ed25519Key> keys;
     const bool read = ReadCurrent(root, live) &&
-                      ReadProgramKeys(root + L"\\" + live.folder + L"\\" + FileNameOf(launcherPath), keys);
+                      ReadProgramKeys(root + live.folder + L"\\" + FileNameOf(launcherPath), keys);
     if (!read) {
         LogLine("package: the installed release's keys cannot be read");
     }
@@ -81,7 +81,7 @@ InstallResult InstallPackage(const std::wstring& zipPath, const std::wstring& la
     PackageSource source;
     JournalRecord header;
     if (!ReadSource(zipPath, keys, live, source)) return InstallResult::StagingFailed;
-    if (!DescribePackage(launcherPath, root + L"\\" + live.folder, source, header)) {
+    if (!DescribePackage(launcherPath, root + live.folder, source, header)) {
         LogLine("package: the live release's manifest cannot be read, error %lu", GetLastError());
         return InstallResult::StagingFailed;
     }

@@ -18,6 +18,7 @@ namespace {
 const char kReleaseMade[] = "release-made";
 const char kClosedCount[] = "closed";
 
+// The root ends with its separator (as FolderOf gives it).
 struct Places {
     std::wstring root, liveName, nextName, live, next;
 };
@@ -27,8 +28,8 @@ Places PlacesOf(const InstallContext& context) {
     places.root = FolderOf(context.target);
     places.liveName = FromUtf8(context.journal->Record().Fact(kLiveReleaseFact));
     places.nextName = FromUtf8(context.journal->Record().Fact(kNextReleaseFact));
-    places.live = places.root + L"\\" + places.liveName;
-    places.next = places.root + L"\\" + places.nextName;
+    places.live = places.root + places.liveName;
+    places.next = places.root + places.nextName;
     return places;
 }
 
