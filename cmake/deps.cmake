@@ -53,3 +53,9 @@ set_target_properties(dep_sodium PROPERTIES
   INTERFACE_INCLUDE_DIRECTORIES ${UPDATER_DEPS_CACHE}/libsodium/include
   INTERFACE_COMPILE_DEFINITIONS SODIUM_STATIC
   INTERFACE_LINK_LIBRARIES advapi32)
+
+# zstd (static, library only, single-threaded) for delta releases, built by scripts/bootstrap.
+add_library(dep_zstd STATIC IMPORTED GLOBAL)
+set_target_properties(dep_zstd PROPERTIES
+  IMPORTED_LOCATION ${UPDATER_DEPS_CACHE}/zstd/lib/libzstd.a
+  INTERFACE_INCLUDE_DIRECTORIES ${UPDATER_DEPS_CACHE}/zstd/include)

@@ -60,15 +60,18 @@ TEST(FeedState, KeepsValuesPerProgramAndIgnoresTimesAhead) {
     FeedState empty = LoadFeedState(key, now);
     EXPECT_FALSE(empty.hasLastCheck || empty.hasRolloutGroup || empty.hasFeedSerial || empty.hasFirstFailure);
     EXPECT_TRUE(empty.skippedVersion.empty());
+    EXPECT_TRUE(empty.deltaFailedVersion.empty());
 
     const int group = RolloutGroup(key, now);
     EXPECT_TRUE(group >= 0 && group <= 6);
     EXPECT_TRUE(SaveSkippedVersion(key, L"2.0 beta"));
+    EXPECT_TRUE(SaveDeltaFailedVersion(key, L"2.1"));
     EXPECT_TRUE(SaveLastCheckTime(key, now - 10));
     EXPECT_TRUE(SaveFeedSerial(key, 0x123456789ull));
     EXPECT_TRUE(SaveFirstFeedFailureTime(key, now + 3600));  // a clock set back
     FeedState state = LoadFeedState(key, now);
     EXPECT_EQ(L"2.0 beta", state.skippedVersion);
+    EXPECT_EQ(L"2.1", state.deltaFailedVersion);  // apart from the skipped version, in its own value
     EXPECT_TRUE(state.hasLastCheck);
     EXPECT_EQ(now - 10, state.lastCheckTime);
     EXPECT_TRUE(state.hasFeedSerial);

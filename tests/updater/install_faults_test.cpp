@@ -185,9 +185,9 @@ TEST_F(InstallFaultTest, EveryCutLeavesAWholeProgramAndAWayForward) {
         // The last three are on the walk back of a new program that does not come up: one its
         // loader ends at once (a DLL renamed), or, for the restore's gap, one that leaves a copy
         // that refuses to close and ends with the session before the logon entry runs.
-        const bool unloadable = point == "undone swap" || point == "restarted", stubborn = point == "restore aside";
+        const bool loaderEnds = point == "undone swap" || point == "restarted", stubborn = point == "restore aside";
         SetEnvironmentVariableW(L"HOST_APP_NEW_OPTIONS", stubborn ? L"--copy-then-crash=stubborn" : nullptr);
-        EXPECT_EQ(RunUpdater(Arguments(unloadable ? "/unloadable.exe" : "/new.exe", target)), 3) << point;
+        EXPECT_EQ(RunUpdater(Arguments(loaderEnds ? "/unloadable.exe" : "/new.exe", target)), 3) << point;
         SetEnvironmentVariableW(L"UPDATER_TEST_CUT_AT", nullptr);
         SetEnvironmentVariableW(L"HOST_APP_NEW_OPTIONS", nullptr);
         EXPECT_TRUE(!RunOnceValue(LogonRecoveryValueName(target)).empty() || point.rfind("header", 0) == 0) << point;

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "delta_command.h"
 #include "feed_signing.h"
 #include "package_pack.h"
 #include "signing_key.h"
@@ -32,6 +33,8 @@ constexpr char kUsage[] =
     "                                            --expires the feed's own is kept only while it does\n"
     "  updater-sign pack FOLDER --main MAIN.exe --version V --key PRIVATE.pem --out DIR\n"
     "                                            the package zip, a portable zip and the feed item\n"
+    "  updater-sign delta OLD.zip NEW.zip --key PRIVATE.pem --out DIR\n"
+    "                                            the delta between two packages and its feed lines\n"
     "  updater-sign --help                       this text\n"
     "VENDOR-GUIDE.md in the release explains the feed's elements, signing, key rotation and recovery.\n";
 
@@ -189,6 +192,36 @@ int Pack(int argc, wchar_t** argv) {
     return 0;
 }
 
+int Delta(int argc, wchar_t** argv) {
+    DeltaRequest request;
+    request.oldPackage = argv[2];
+    request.newPackage = argv[3];
+    std::wstring keyPath;
+    for (int i = 4; i + 1 < argc; i += 2) {
+        const std::wstring option = argv[i];
+        std::wstring* value = option == L"--key" ? &keyPath : option == L"--out" ? &request.outFolder : nullptr;
+        if (value == nullptr) return Usage();
+        *value = argv[i + 1];
+    }
+    if (argc % 2 != 0 || keyPath.empty() || request.outFolder.empty()) return Usage();
+    Ed25519Seed seed;
+    if (!LoadKey(keyPath, seed)) return Fail("cannot read an Ed25519 private key from " + Utf8(keyPath));
+    DeltaResult result;
+    std::string error;
+    if (!MakeDelta(request, seed, result, error)) return Fail(error);
+    const double percent = result.fullBytes == 0 ? 0.0 : 100.0 * double(result.deltaBytes) / double(result.fullBytes);
+    if (!result.written) {
+        std::printf("delta: none written: it would take %llu bytes, %.1f%% of the full package (%llu bytes), "
+                    "over 50%%\n", static_cast<unsigned long long>(result.deltaBytes), percent,
+                    static_cast<unsigned long long>(result.fullBytes));
+        return 0;
+    }
+    std::printf("delta: %s\n%llu bytes, %.1f%% of the full package (%llu bytes)\n%s", Utf8(result.delta).c_str(),
+                static_cast<unsigned long long>(result.deltaBytes), percent,
+                static_cast<unsigned long long>(result.fullBytes), result.feedItem.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -202,5 +235,6 @@ int wmain(int argc, wchar_t** argv) {
         return SignFeed(argv[2], argv[3], options);
     }
     if (command == L"pack" && argc >= 3) return Pack(argc, argv);
+    if (command == L"delta" && argc >= 4) return Delta(argc, argv);
     return Usage();
 }

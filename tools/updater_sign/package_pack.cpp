@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "feed_signing.h"
+#include "file_signature.h"
 #include "launcher_resources.h"
 #include "release_folder.h"
 #include "zip_writer.h"
@@ -96,21 +97,14 @@ bool WritePortable(const PackRequest& request, const std::string& manifest, cons
     return ok || Fail(error, "cannot write " + Utf8(path));
 }
 
-// The enclosure's signature covers the whole zip, read through a mapping rather than copied.
+// The enclosure's signature covers the whole zip.
 bool FeedItem(const Ed25519Seed& seed, const std::wstring& package, const PackRequest& request, std::string& item) {
-    UniqueHandle file(CreateFileW(package.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    LARGE_INTEGER size;
-    if (!file || !GetFileSizeEx(file.Get(), &size) || size.QuadPart == 0) return false;
-    UniqueHandle mapping(CreateFileMappingW(file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-    UniqueMappedView view(mapping ? MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 0) : nullptr);
-    if (!view) return false;
-    const auto signature = SignBytes(seed, static_cast<const std::uint8_t*>(view.Get()),
-                                     static_cast<size_t>(size.QuadPart));
-    const std::string length = std::to_string(size.QuadPart);
-    item = "sparkle:edSignature=\"" + Base64Encode(signature.data(), signature.size()) + "\" length=\"" + length +
+    FileSignature signature;
+    if (!SignWholeFile(seed, package, signature)) return false;
+    const std::string length = std::to_string(signature.length);
+    item = "sparkle:edSignature=\"" + signature.base64 + "\" length=\"" + length +
            "\"\n<enclosure url=\"" + Utf8(FileNameOf(package)) + "\" sparkle:version=\"" + Utf8(request.version) +
-           "\" length=\"" + length + "\" type=\"application/zip\" sparkle:edSignature=\"" +
-           Base64Encode(signature.data(), signature.size()) + "\"/>\n";
+           "\" length=\"" + length + "\" type=\"application/zip\" sparkle:edSignature=\"" + signature.base64 + "\"/>\n";
     return true;
 }
 

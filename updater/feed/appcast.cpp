@@ -155,6 +155,7 @@ FeedItem ReadItem(pugi::xml_node item) {
     for (pugi::xml_node child : item.children()) {
         if (XmlIs(child, {}, L"enclosure")) ReadEnclosure(item, child, out);
     }
+    out.deltas = ReadDeltaEnclosures(item);
     out.version = SparkleValue(item, enclosure, L"version");
     out.shortVersion = SparkleValue(item, enclosure, L"shortVersionString");
     out.title = Trim(TextOf(XmlChild(item, {}, L"title")));

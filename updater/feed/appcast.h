@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "updater/feed/delta_enclosure.h"
+
 struct FeedEnclosure {
     std::wstring url;
     std::uint64_t length = 0;       // 0: not given (or "0")
@@ -52,6 +54,7 @@ struct FeedItem {
     bool hasEnclosure = false;
     FeedEnclosure enclosure;        // the first usable enclosure
     std::vector<FeedEnclosure> enclosures;  // every usable one (an x64 and an x86 file), in feed order
+    std::vector<DeltaEnclosure> deltas;   // <sparkle:deltas>, beside the full enclosure
 };
 struct AppcastFeed {
     bool hasSerial = false;         // <upd:serial> (namespace urn:updater:feed:1) in the channel

@@ -58,6 +58,14 @@ std::wstring ReadString(HKEY key, const wchar_t* name) {
     return std::wstring(buffer, wcsnlen(buffer, size / sizeof(wchar_t)));
 }
 
+bool WriteVersion(const std::wstring& keyPath, const wchar_t* name, const std::wstring& version) {
+    UniqueRegistryKey key = OpenKey(keyPath, true);
+    const DWORD bytes = static_cast<DWORD>((version.size() + 1) * sizeof(wchar_t));
+    return key && version.size() <= kMaxVersionChars - 1 &&
+           RegSetValueExW(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(version.c_str()), bytes) ==
+               ERROR_SUCCESS;
+}
+
 bool WriteQword(const std::wstring& keyPath, const wchar_t* name, std::uint64_t value) {
     UniqueRegistryKey key = OpenKey(keyPath, true);
     return key && RegSetValueExW(key.Get(), name, 0, REG_QWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
@@ -94,6 +102,7 @@ FeedState LoadFeedState(const std::wstring& keyPath, std::int64_t now) {
     UniqueRegistryKey key = OpenKey(keyPath, false);
     if (!key) return state;
     state.skippedVersion = ReadString(key.Get(), L"SkippedVersion");
+    state.deltaFailedVersion = ReadString(key.Get(), L"DeltaFailedVersion");
     state.hasLastCheck = ReadTime(key.Get(), L"LastCheckTime", now, state.lastCheckTime);
     state.hasFirstFailure = ReadTime(key.Get(), L"FirstFeedFailureTime", now, state.firstFeedFailureTime);
     state.hasFeedSerial = ReadQword(key.Get(), L"FeedSerial", state.feedSerial);
@@ -104,11 +113,11 @@ FeedState LoadFeedState(const std::wstring& keyPath, std::int64_t now) {
 }
 
 bool SaveSkippedVersion(const std::wstring& keyPath, const std::wstring& version) {
-    UniqueRegistryKey key = OpenKey(keyPath, true);
-    const DWORD bytes = static_cast<DWORD>((version.size() + 1) * sizeof(wchar_t));
-    return key && version.size() <= kMaxVersionChars - 1 &&
-           RegSetValueExW(key.Get(), L"SkippedVersion", 0, REG_SZ, reinterpret_cast<const BYTE*>(version.c_str()),
-                          bytes) == ERROR_SUCCESS;
+    return WriteVersion(keyPath, L"SkippedVersion", version);
+}
+
+bool SaveDeltaFailedVersion(const std::wstring& keyPath, const std::wstring& version) {
+    return WriteVersion(keyPath, L"DeltaFailedVersion", version);
 }
 
 bool SaveLastCheckTime(const std::wstring& keyPath, std::int64_t time) {

@@ -8,6 +8,9 @@
 // later than `now` counts as never set.
 struct FeedState {
     std::wstring skippedVersion;             // SkippedVersion REG_SZ
+    // DeltaFailedVersion REG_SZ: a version whose delta failed here once; its next try goes
+    // straight to the full package, so a broken delta never costs twice.
+    std::wstring deltaFailedVersion;
     bool hasLastCheck = false;  std::int64_t lastCheckTime = 0;        // LastCheckTime REG_QWORD
     bool hasRolloutGroup = false; int rolloutGroup = 0;                // RolloutGroup REG_DWORD (0..6)
     bool hasFeedSerial = false; std::uint64_t feedSerial = 0;          // FeedSerial REG_QWORD
@@ -16,6 +19,7 @@ struct FeedState {
 std::wstring FeedStateKeyPath(const ProgramFacts& facts, const std::wstring& programPath);
 FeedState LoadFeedState(const std::wstring& keyPath, std::int64_t now);
 bool SaveSkippedVersion(const std::wstring& keyPath, const std::wstring& version);
+bool SaveDeltaFailedVersion(const std::wstring& keyPath, const std::wstring& version);
 bool SaveLastCheckTime(const std::wstring& keyPath, std::int64_t time);
 bool SaveFeedSerial(const std::wstring& keyPath, std::uint64_t serial);
 bool SaveFirstFeedFailureTime(const std::wstring& keyPath, std::int64_t time);

@@ -8,3 +8,9 @@ bool Sha256::Finish(Sha256Digest& digest) {
     std::copy(value.begin(), value.end(), digest.begin());
     return true;
 }
+
+bool Sha256Of(std::string_view bytes, Sha256Digest& digest) {
+    Sha256 hash;
+    hash.Update(bytes.data(), bytes.size());
+    return hash.Finish(digest);
+}

@@ -29,3 +29,6 @@ public:
 private:
     CngHash hash_;
 };
+
+// The digest of bytes held in memory; false when CNG offers no SHA-256.
+bool Sha256Of(std::string_view bytes, Sha256Digest& digest);
