@@ -10,6 +10,7 @@
 #include "ui/util/unique_handle.h"
 #include "updater/delivery/file_snapshot.h"
 #include "updater/delivery/integrity.h"
+#include "updater/trust/msi_signature.h"
 
 namespace {
 
@@ -77,4 +78,21 @@ TEST(FileSnapshotHold, TheHeldCopyIsTheSourceAndRefusesWriters) {
         EXPECT_FALSE(DeleteFileW(copy.c_str()));
     }
     EXPECT_FALSE(FileExists(copy));
+}
+
+// A package's streams are hashed in the order of their names' UTF-16LE bytes: the low byte of a
+// character counts first, and a name that is a prefix of another comes before it.
+TEST(MsiEntryOrder, NamesCompareByTheirLittleEndianBytes) {
+    const struct {
+        std::wstring first, second;
+    } cases[] = {
+        {L"\x0100", L"\x00FF"},          // low bytes 0x00 < 0xFF, against code-unit order
+        {L"ab", L"abc"},                 // the prefix first
+        {L"\x4840\x3F3B", L"\x4840\x3B3F"},  // encoded stream names: low byte 0x3B before 0x3F
+        {L"\x05" L"DigitalSignature", L"\x05" L"SummaryInformation"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_TRUE(MsiEntryBefore(c.first, c.second));
+        EXPECT_FALSE(MsiEntryBefore(c.second, c.first));
+    }
 }
