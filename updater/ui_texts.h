@@ -36,6 +36,7 @@ enum class TextId {
     CheckTip,
     UpToDate,
     CheckFailed,
+    CheckingForUpdates,   // the window of a check the user asked for
     // The new-version window.
     OfferTitle,
     Close,

@@ -27,6 +27,7 @@ const wchar_t* const kEnglishTexts[] = {
     L"Check for updates",
     L"Already up to date",
     L"Update check failed!",
+    L"Checking for updates…",
     L"New version available",
     L"Close",
     L"This is an important update; please install it soon.",

@@ -457,3 +457,70 @@ TEST_F(FeedCheckTest, PackagesAnswerToThePublisherPin) {
         EXPECT_TRUE(ReadWholeFile(targets[i]) == programs[cases[i].result]) << cases[i].package << "\n" << log;
     }
 }
+
+// A check the user asked for shows "正在检查更新…" (in the language asked for) while the server
+// holds the feed back, a second check brings it to the front, and the user's Cancel or close ends
+// it as "later" does; the start-up check shows no window and ends with the feed's answer.
+TEST_F(FeedCheckTest, CheckTheUserAskedForShowsThatItWorksUntilCancelled) {
+    HttpResponse held = HttpResponse::Ok("<rss/>");
+    held.holdBody = true;
+    server->Route("/held.xml", held);
+    const std::wstring target = scratch.Path() + L"waiting.exe";
+    ASSERT_TRUE(WriteWholeFile(target, programs["v1"]));
+    const struct {
+        const wchar_t* options;
+        const char* shown;  // null: no window
+        bool clickCancel;   // else the window is closed
+        long exitCode;
+        const char* logged;
+    } cases[] = {
+        {L"--check --now", "window \"正在检查更新…\" shown", true, 2, "the user cancelled the check"},
+        {L"--lang en --check --now", "window \"Checking for updates…\" shown", false, 2, "the user cancelled the check"},
+        // Last: releasing the held feed lets every later request through.
+        {L"--check", nullptr, false, 3, "feed: REFUSED, unsigned"},
+    };
+    for (const auto& c : cases) {
+        Apply({});
+        const size_t before = ReadWholeFile(logPath).size();
+        const int requests = server->RequestCount("/held.xml");
+        ChildProcess run;
+        ASSERT_TRUE(run.Start(updater, std::wstring(c.options) + L" " + tls->WideUrl("good", "/held.xml") + L" " +
+                                           Quoted(target)));
+        ASSERT_TRUE(WaitUntil([&] { return server->RequestCount("/held.xml") > requests; }, 30000)) << c.options;
+        HWND window = nullptr;
+        const bool visible = WaitUntil([&] {
+            window = FindWindowW(L"UICheckingWnd", nullptr);
+            return window != nullptr && IsWindowVisible(window);
+        }, c.shown != nullptr ? 10000 : 0);
+        EXPECT_EQ(visible, c.shown != nullptr) << c.options;
+        if (visible) {
+            // A second check brings this window to the front and asks for nothing.
+            const HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
+                                               nullptr, nullptr, nullptr);
+            SetForegroundWindow(other);
+            EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == other; }, 5000));
+            EXPECT_EQ(RunUpdater(std::wstring(c.options) + L" " + tls->WideUrl("good", "/held.xml") + L" " +
+                                     Quoted(target), nullptr), 0);
+            EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window; }, 5000)) << c.options;
+            EXPECT_EQ(server->RequestCount("/held.xml"), requests + 1);
+            DestroyWindow(other);
+        }
+        if (c.shown == nullptr) {
+            server->ReleaseHeldBodies();
+        } else if (c.clickCancel) {
+            // The cancel button's middle in the skin's 300 x 120 window at 96 DPI.
+            PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(150, 95));
+            PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(150, 95));
+            PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(150, 95));
+        } else {
+            PostMessageW(window, WM_CLOSE, 0, 0);
+        }
+        EXPECT_EQ(run.Wait(kRunTimeoutMs), c.exitCode) << c.options;
+        const std::string log = ReadWholeFile(logPath).substr(before);
+        if (c.shown != nullptr) {
+            EXPECT_NE(log.find(c.shown), std::string::npos) << c.options << "\n" << log;
+        }
+        EXPECT_NE(log.find(c.logged), std::string::npos) << c.options << "\n" << log;
+        EXPECT_EQ(log.find("balloon"), std::string::npos) << c.options << "\n" << log;
+    }
+}

@@ -32,6 +32,13 @@ inline void EndProgramsStartedFrom(const std::wstring& exe) {
     }
 }
 
+inline int LogCount(const std::wstring& exe, const std::string& line) {  // of the sample host's log
+    const std::string log = ReadWholeFile(exe + L".log");
+    int count = 0;
+    for (size_t at = log.find(line); at != std::string::npos; at = log.find(line, at + 1)) ++count;
+    return count;
+}
+
 class UpdaterProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -78,6 +85,21 @@ protected:
         ASSERT_TRUE(WaitUntil([&] { return server.RequestCount("/held.exe") == 1; }, 20000));
     }
 
+    // Starts, over `target`, a sample host that never closes by itself and an updater, and waits
+    // until the update window asks the user to close the host; `logBefore` marks the log's end
+    // before the updater started.
+    void StartUpdateThatAsksAboutTheHost(const std::wstring& target, ChildProcess& host, ChildProcess& updaterRun,
+                                         size_t& logBefore) {
+        const std::wstring logPath = TempFolder() + L"updater.log";
+        ASSERT_TRUE(WriteWholeFile(target, oldProgram));
+        ASSERT_TRUE(host.Start(target, L"--ignore-close"));
+        ASSERT_TRUE(WaitUntil([&] { return LogCount(target, "started old") == 1; }, 10000));
+        logBefore = ReadWholeFile(logPath).size();
+        ASSERT_TRUE(updaterRun.Start(updater, Arguments("/new.exe", target)));
+        ASSERT_TRUE(WaitUntil([&] { return ReadWholeFile(logPath).find("window: asking the user", logBefore) !=
+                                           std::string::npos; }, 40000));
+    }
+
     // Waits for the update window's question about a program that does not close (logged after
     // `logBefore` in `logPath`), then closes the window, which is the user's Cancel.
     void AnswerHostPromptByClosing(const std::wstring& logPath, size_t logBefore) {
@@ -96,11 +118,4 @@ protected:
     std::string newProgram;
     std::string oldProgram;
 };
-
-inline int LogCount(const std::wstring& exe, const std::string& line) {  // of the sample host's log
-    const std::string log = ReadWholeFile(exe + L".log");
-    int count = 0;
-    for (size_t at = log.find(line); at != std::string::npos; at = log.find(line, at + 1)) ++count;
-    return count;
-}
 

@@ -308,15 +308,9 @@ TEST_F(UpdaterProgramTest, FailedDownloadIsRemovedAtOnceAndItsNameIsFreeDuringTh
 TEST_F(UpdaterProgramTest, HostThatAsksBeforeClosingIsWaitedForUntilTheUserClosesIt) {
     const std::wstring target = Target(L"host_asks.exe");
     const std::wstring logPath = TempFolder() + L"updater.log";
-    ASSERT_TRUE(WriteWholeFile(target, oldProgram));
-    ChildProcess host;
-    ASSERT_TRUE(host.Start(target, L"--ignore-close"));
-    ASSERT_TRUE(WaitUntil([&] { return LogCount(target, "started old") == 1; }, 10000));
-    const size_t logBefore = ReadWholeFile(logPath).size();
-    ChildProcess updaterRun;
-    ASSERT_TRUE(updaterRun.Start(updater, Arguments("/new.exe", target)));
-    ASSERT_TRUE(WaitUntil([&] { return ReadWholeFile(logPath).find("window: asking the user", logBefore) !=
-                                       std::string::npos; }, 40000));
+    ChildProcess host, updaterRun;
+    size_t logBefore = 0;
+    ASSERT_NO_FATAL_FAILURE(StartUpdateThatAsksAboutTheHost(target, host, updaterRun, logBefore));
     // Past the host's 10 seconds the window still asks, shown.
     Sleep(1000);
     EXPECT_TRUE(updaterRun.Running());
@@ -347,4 +341,28 @@ TEST_F(UpdaterProgramTest, LanguageChosenOnTheCommandLineSpeaksInTheBalloon) {
         EXPECT_EQ(RunUpdater(c.language + Arguments("/gone.exe", target)), 1) << c.balloon;
         EXPECT_NE(ReadWholeFile(logPath).find(c.balloon, before), std::string::npos) << c.balloon;
     }
+}
+
+// A second updater started while the window asks the user to close the host brings that
+// question to the front and downloads nothing.
+TEST_F(UpdaterProgramTest, SecondUpdaterBringsTheHostQuestionToTheFront) {
+    const std::wstring target = Target(L"host_asks_twice.exe");
+    ChildProcess host, first;
+    size_t logBefore = 0;
+    ASSERT_NO_FATAL_FAILURE(StartUpdateThatAsksAboutTheHost(target, host, first, logBefore));
+    const HWND question = FindWindowW(L"UIUpdateWnd", nullptr);
+    ASSERT_NE(question, nullptr);
+    HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
+                                 nullptr, nullptr);
+    SetForegroundWindow(other);
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == other; }, 5000));
+    const int requests = server.RequestCount("/new.exe");
+
+    EXPECT_EQ(RunUpdater(Arguments("/new.exe", target)), 1);
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == question; }, 5000));
+    EXPECT_EQ(server.RequestCount("/new.exe"), requests);
+    DestroyWindow(other);
+    host.Terminate();
+    EXPECT_EQ(first.Wait(kRunTimeoutMs), 1);
+    EXPECT_EQ(ReadWholeFile(target), newProgram);
 }

@@ -1,10 +1,10 @@
 #include "updater/check/feed_check.h"
 
-
-#include "updater/check/check_feed.h"
+#include "updater/check/check_findings.h"
 #include "updater/check/check_notice.h"
 #include "updater/check/check_program.h"
 #include "updater/check/check_rules.h"
+#include "updater/check/checking_window.h"
 #include "updater/check/offer_window.h"
 #include "updater/delivery/download_file.h"
 #include "updater/delivery/url_text.h"
@@ -16,29 +16,10 @@
 
 namespace {
 
-
 CheckResult Finished(int exitCode) {
     CheckResult result;
     result.exitCode = exitCode;
     return result;
-}
-
-OfferContext ContextFor(const CheckRequest& request, const InstalledProgram& program, const FeedState& state,
-                        const FeedCheckPlace& place) {
-    OfferContext context;
-    context.installedVersion = program.facts.fileVersion;
-    context.machine = program.facts.machine;
-    const SystemVersion system = RunningSystemVersion();
-    context.osMajor = system.major;
-    context.osMinor = system.minor;
-    context.osBuild = system.build;
-    context.channel = request.channel;
-    context.rolloutGroup = RolloutGroup(place.keyPath, place.now);
-    context.now = place.now;
-    context.checkNow = request.now;
-    context.skippedVersion = state.skippedVersion;
-    context.automatic = request.yes;
-    return context;
 }
 
 // What the download must meet. Null (the check fails) when the item cannot be fetched safely:
@@ -133,31 +114,36 @@ CheckResult Offered(const CheckRequest& request, const Offer& offer, const Insta
     return result;
 }
 
-CheckResult CheckAndOffer(const CheckRequest& request, CheckNotice& notice) {
-    InstalledProgram program;
-    if (!ReadInstalledProgram(request.programPath, program)) return Finished(kCheckFailed);
-    FeedCheckPlace place{request.feedUrl, FeedStateKeyPath(program.facts, request.programPath), UnixTimeNow()};
-    const FeedState state = LoadFeedState(place.keyPath, place.now);
-    if (!CheckIsDue(state, place.now, request.now)) {
-        LogLine("check: last check %lld s ago, within the interval; nothing requested",
-                static_cast<long long>(place.now - state.lastCheckTime));
-        return Finished(kCheckNothingNewer);
-    }
-    ReceivedFeed received;
-    if (!ReceiveFeed(place, program, state, received)) return Finished(kCheckFailed);
-    const Offer offer = ChooseOffer(received.feed, ContextFor(request, program, state, place));
-    for (const PassedOver& passed : offer.passedOver) {
+// The findings' outcome, on the window's thread: an offer asked of the user, or the balloon a
+// check the user asked for shows.
+CheckResult Decide(const CheckRequest& request, CheckFindings& found, CheckNotice& notice) {
+    if (found.finished) return Finished(found.exitCode);
+    for (const PassedOver& passed : found.offer.passedOver) {
         LogLine("check: passed over \"%s\": %s", Utf8(passed.item->version).c_str(), Utf8(passed.reason).c_str());
     }
-    if (offer.item != nullptr) return Offered(request, offer, program, received, place);
+    if (found.offer.item != nullptr) return Offered(request, found.offer, found.program, found.received, found.place);
     // A feed no installed key vouches for cannot say "nothing newer" either.
-    if (received.root == FeedRoot::LostKey) {
+    if (found.received.root == FeedRoot::LostKey) {
         LogLine("check: FAILED, the unverified feed offers nothing to recover with");
         return Finished(kCheckFailed);
     }
-    LogLine("check: nothing newer than \"%s\"", Utf8(program.facts.fileVersion).c_str());
+    LogLine("check: nothing newer than \"%s\"", Utf8(found.program.facts.fileVersion).c_str());
     if (request.now) notice.ShowBalloon(UiText(TextId::UpToDate));
     return Finished(kCheckNothingNewer);
+}
+
+// A check the user asked for shows that it works until it has its answer, and may be cancelled
+// meanwhile; the start-up check stays silent.
+CheckResult CheckAndOffer(const CheckRequest& request, CheckNotice& notice, CheckProgress& progress) {
+    if (!request.now) {
+        CheckFindings findings;
+        GatherCheckFindings(request, findings);
+        return Decide(request, findings, notice);
+    }
+    const std::shared_ptr<CheckFindings> findings = progress.Gather(request);
+    // Nothing was decided: the same as choosing "later" in the offer.
+    if (!findings) return Finished(kCheckDeclined);
+    return Decide(request, *findings, notice);
 }
 
 }  // namespace
@@ -167,14 +153,18 @@ CheckResult RunFeedCheck(const CheckRequest& request) {
             Utf8(request.programPath).c_str(), request.now ? ", now" : "", request.yes ? ", yes" : "",
             Utf8(request.channel).c_str());
     CheckNotice notice;
+    CheckProgress progress;
+    // A second updater brings forward what this one shows: the waiting window of a check the
+    // user asked for.
+    const HWND shown = request.now && progress.Create() ? progress.Window() : notice.Window();
     CSingleInst guard;
-    if (!guard.TryAcquire(notice.Window())) {
+    if (!guard.TryAcquire(shown)) {
         LogLine("check: another updater runs; brought to the front");
         return Finished(kCheckNothingNewer);
     }
     // An installer an earlier run could not remove (still held when it ended) goes now.
     for (const bool msi : {false, true}) RemoveStaleFile(InstallerFilePath(request.programPath, msi));
-    const CheckResult result = CheckAndOffer(request, notice);
+    const CheckResult result = CheckAndOffer(request, notice, progress);
     if (result.exitCode == kCheckFailed && request.now) notice.ShowBalloon(UiText(TextId::CheckFailed));
     return result;
 }

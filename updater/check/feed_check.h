@@ -2,6 +2,8 @@
 // The --check mode: is there a newer version of the installed program in its vendor's signed
 // feed? Runs on the calling thread (after CoInitialize and the framework's module instance are
 // set) and answers with the exit code, or with the download to continue with in this process.
+// With --now the feed is fetched and verified on a worker while "正在检查更新…" shows; the user's
+// cancel there ends the check as "later" does (kCheckDeclined).
 
 #include <memory>
 #include <string>

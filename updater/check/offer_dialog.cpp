@@ -42,17 +42,8 @@ COfferWnd::~COfferWnd() {
 const wchar_t* COfferWnd::WindowClassName() const {
     return L"UIOfferWnd";
 }
-const wchar_t* COfferWnd::SkinFolder() const {
-    return L"";
-}
 const wchar_t* COfferWnd::SkinFile() const {
     return kSkinFile;
-}
-int COfferWnd::SkinSource() const {
-    return SkinFromArchiveResource;
-}
-const wchar_t* COfferWnd::SkinResourceId() const {
-    return MAKEINTRESOURCEW(IDR_SKIN_ZIP);
 }
 
 const WindowImplBase::MessageTable* COfferWnd::OwnMessageTable() const {
@@ -200,12 +191,4 @@ void COfferWnd::OnLink(NotifyMsg& msg) {
 bool COfferWnd::HandleDefaultKey(WPARAM key) {
     if (key == VK_ESCAPE) Answer(OfferChoice::Later);
     return false;
-}
-
-// The title band drags the window, its close button does not.
-LRESULT COfferWnd::OnNcHitTest(UINT, WPARAM, LPARAM lParam, bool&) {
-    static const wchar_t* const kButtonClass[] = {L"ButtonUI"};
-    POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-    ScreenToClient(WindowHandle(), &pt);
-    return IsCaptionPoint(pt, kButtonClass, 1, false) ? HTCAPTION : HTCLIENT;
 }

@@ -9,14 +9,14 @@
 
 #include <optional>
 
-#include "ui/core/window_impl_base.h"
 #include "ui/util/unique_handle.h"
 #include "updater/check/notes_fetch.h"
 #include "updater/check/offer_text.h"
 #include "updater/check/offer_window.h"
+#include "updater/skin_window.h"
 
 // Lives on its caller's stack for the whole modal loop; the native window goes first.
-class COfferWnd final : public WindowImplBase {
+class COfferWnd final : public CUpdaterSkinWindow {
 public:
     static constexpr const wchar_t* kSkinFile = L"newversion.xml";
     static constexpr UINT kTestAnswerTimer = 520;
@@ -28,14 +28,10 @@ public:
     OfferChoice Choice() const { return choice; }
 
     const wchar_t* WindowClassName() const override;
-    const wchar_t* SkinFolder() const override;
     const wchar_t* SkinFile() const override;
-    int SkinSource() const override;
-    const wchar_t* SkinResourceId() const override;
     void OnSkinBuilt() override;
     void OnClick(NotifyMsg& msg) override;
     bool HandleDefaultKey(WPARAM key) override;
-    LRESULT OnNcHitTest(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
     const MessageTable* OwnMessageTable() const override;
     const NotifyMap* OwnNotifyMap() const override;
 
