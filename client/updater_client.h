@@ -15,6 +15,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <string>
@@ -105,6 +106,33 @@ inline std::wstring UpdaterCommandLine(const std::wstring& updaterExe, const std
                                        const std::wstring& targetPath, const std::wstring& sha256Hex = L"") {
     return QuoteArgument(updaterExe) + L" " + QuoteArgument(UrlWithHash(url, sha256Hex)) + L" " +
            QuoteArgument(targetPath);
+}
+
+// For a whole-folder installation, the updater to start: "<root>\\<release>\\updater.exe" for
+// the release "<root>\\current" names, given the launcher "<root>\\<Main>.exe" that shortcuts
+// start. Each release carries its own updater, and the one of an older release goes with its
+// folder. Empty when `current` cannot be read or its first line is no plain folder name.
+inline std::wstring CurrentReleaseUpdater(const std::wstring& launcherPath) {
+    const size_t slash = launcherPath.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) return std::wstring();
+    const std::wstring root = launcherPath.substr(0, slash);
+    HANDLE file = CreateFileW((root + L"\\current").c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::wstring();
+    char text[512];
+    DWORD got = 0;
+    const BOOL read = ReadFile(file, text, sizeof text, &got, nullptr);
+    CloseHandle(file);
+    if (!read) return std::wstring();
+    const std::string line(text, std::find_if(text, text + got, [](char ch) { return ch == '\r' || ch == '\n'; }));
+    wchar_t name[512];
+    const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, line.data(), static_cast<int>(line.size()),
+                                           name, 511);
+    const std::wstring folder(name, length > 0 ? static_cast<size_t>(length) : 0);
+    if (folder.empty() || folder == L"." || folder == L".." || folder.find_first_of(L"\\/:") != std::wstring::npos)
+        return std::wstring();
+    return root + L"\\" + folder + L"\\updater.exe";
 }
 
 // Starts `updaterExe` with `commandLine`. When `process` is given it receives the process handle

@@ -3,7 +3,7 @@
 // what happened to "<exe name>.log" beside itself so a test can see it.
 //
 // Options for tests: --hang (stops answering messages once asked to close), --ignore-close
-// (refuses to close), --exit-delay=MS (takes that long to shut down after the request),
+// (refuses to close), --load=PATH (loads that DLL, as a plug-in), --exit-delay=MS (takes that long to shut down after the request),
 // --quit-with=CODE (ends with that exit code 200 ms after its start, before any window),
 // --copy-then-crash[=stubborn] (starts a second copy of itself, one that ignores the close
 // request when stubborn, and then ends with an access violation's status before any window).
@@ -67,6 +67,7 @@ void ParseOption(const wchar_t* option, Options& options) {
         options.stubbornCopy = wcscmp(option + 17, L"=stubborn") == 0;
     }
     if (wcscmp(option, L"--copy") == 0) options.isCopy = true;
+    if (wcsncmp(option, L"--load=", 7) == 0) LoadLibraryW(option + 7);
 }
 
 void ParseArguments(const wchar_t* commandLine, Options& options) {

@@ -172,6 +172,9 @@ TEST_F(InstallFaultTest, EveryCutLeavesAWholeProgramAndAWayForward) {
         {"begin swap", true, false},        {"begin start", true, true},     {"begin cleanup", true, false},
         {"undone swap", true, false},      {"restarted", true, false},       {"restore aside", true, false},
     };
+    std::string unloadable = newProgram;
+    unloadable[unloadable.find("SHELL32.dll") + 4] = 'Q';
+    server.Route("/unloadable.exe", HttpResponse::Ok(unloadable));
     int index = 0;
     for (const auto& cut : cuts) {
         const std::wstring name = L"host_cut" + std::to_wstring(++index) + L".exe", target = Target(name);
@@ -179,12 +182,12 @@ TEST_F(InstallFaultTest, EveryCutLeavesAWholeProgramAndAWayForward) {
         ASSERT_NO_FATAL_FAILURE(StartOld(target, host));
         const std::string point = cut.point;
         SetEnvironmentVariableA("UPDATER_TEST_CUT_AT", cut.point);
-        // The last three are on the walk back of a new program that crashes; the copy it leaves
-        // refuses to close in the last, and ends with the session before the logon entry runs.
-        const bool crash = point == "undone swap" || point == "restarted", stubborn = point == "restore aside";
-        SetEnvironmentVariableW(L"HOST_APP_NEW_OPTIONS",
-                                stubborn ? L"--copy-then-crash=stubborn" : crash ? L"--copy-then-crash" : nullptr);
-        EXPECT_EQ(RunUpdater(Arguments("/new.exe", target)), 3) << point;
+        // The last three are on the walk back of a new program that does not come up: one its
+        // loader ends at once (a DLL renamed), or, for the restore's gap, one that leaves a copy
+        // that refuses to close and ends with the session before the logon entry runs.
+        const bool unloadable = point == "undone swap" || point == "restarted", stubborn = point == "restore aside";
+        SetEnvironmentVariableW(L"HOST_APP_NEW_OPTIONS", stubborn ? L"--copy-then-crash=stubborn" : nullptr);
+        EXPECT_EQ(RunUpdater(Arguments(unloadable ? "/unloadable.exe" : "/new.exe", target)), 3) << point;
         SetEnvironmentVariableW(L"UPDATER_TEST_CUT_AT", nullptr);
         SetEnvironmentVariableW(L"HOST_APP_NEW_OPTIONS", nullptr);
         EXPECT_TRUE(!RunOnceValue(LogonRecoveryValueName(target)).empty() || point.rfind("header", 0) == 0) << point;

@@ -12,6 +12,7 @@
 #include "updater/delivery/delivery_checks.h"
 #include "updater/delivery/download_file.h"
 #include "updater/delivery/retry_policy.h"
+#include "updater/package/release_files.h"
 #include "updater/paths.h"
 #include "updater/test_hooks.h"
 #include "updater/trust/publisher_pin.h"
@@ -195,9 +196,28 @@ bool MayTransfer(const WorkerJob& job, TransferLimits& limits) {
     return true;
 }
 
+// A whole-folder installation (a launcher beside `current`) takes a package and only a package:
+// a single program over the launcher would lose the layout.
+bool BodyFitsLayout(const WorkerJob& job, const TransferResult& result, bool& package) {
+    package = IsReleaseLayout(job.targetPath);
+    if (package) {
+        if (!result.body.IsZip()) LogLine("download: REFUSED, a whole-folder release takes a package zip");
+        return result.body.IsZip();
+    }
+    if (BodyFitsTarget(result.body, IsWindowsImageFile(job.targetPath))) return true;
+    // A whole-folder package never replaces one program file: that would leave the program's
+    // path holding a zip.
+    if (result.body.IsZip()) {
+        LogLine("download: REFUSED, a zip archive cannot replace the program file");
+    } else {
+        LogLine("download: REFUSED, the body (%llu bytes) cannot replace the program: %s", result.body.Size(),
+                result.body.Size() == 0 ? "it is empty" : "the program is a Windows image and the body is not");
+    }
+    return false;
+}
+
 // The checks on the stored file, in order of cost; the feed's rules come before the publisher,
 // whose verdict depends on which root carries the release.
-// The caller's rules come first: they know what the body was promised to be and say so.
 DownloadOutcome DownloadVerdict(const WorkerJob& job, const TransferResult& result) {
     if (!result.complete) return DownloadOutcome::Failed;
     const std::wstring path = TempDownloadPath(job.targetPath);
@@ -206,17 +226,11 @@ DownloadOutcome DownloadVerdict(const WorkerJob& job, const TransferResult& resu
         return signatureRefused ? DownloadOutcome::SignatureRefused : DownloadOutcome::Failed;
     }
     const bool replaces = !job.rules || job.rules->ReplacesTarget();
-    if (replaces && !BodyFitsTarget(result.body, IsWindowsImageFile(job.targetPath))) {
-        // A whole-folder package never replaces one program file: that would leave the
-        // program's path holding a zip.
-        if (result.body.IsZip()) {
-            LogLine("download: REFUSED, a zip archive cannot replace the program file");
-        } else {
-            LogLine("download: REFUSED, the body (%llu bytes) cannot replace the program: %s", result.body.Size(),
-                    result.body.Size() == 0 ? "it is empty" : "the program is a Windows image and the body is not");
-        }
-        return DownloadOutcome::Failed;
-    }
+    bool package = false;
+    if (replaces && !BodyFitsLayout(job, result, package)) return DownloadOutcome::Failed;
+    // A package's files are vouched for by its signed manifest, and its main program is held to
+    // the publisher pin once unpacked, before the switch.
+    if (package) return DownloadOutcome::Succeeded;
     // Only a release carried by an installed Ed25519 key may move the publisher pin.
     const bool subjectMayChange = job.rules && job.rules->SubjectMayChange();
     return PublisherAllows(job.file.Get(), path, job.targetPath, subjectMayChange) ? DownloadOutcome::Succeeded

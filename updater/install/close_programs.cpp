@@ -65,7 +65,10 @@ ClosedPrograms WaitForEnd(const TargetHolders& holders, DWORD timeoutMs) {
 }  // namespace
 
 ClosedPrograms CloseTargetPrograms(const std::wstring& targetPath, const InstallTimings& timings) {
-    const TargetHolders holders = FindTargetHolders(targetPath);
+    return CloseHolders(FindTargetHolders(targetPath), timings);
+}
+
+ClosedPrograms CloseHolders(const TargetHolders& holders, const InstallTimings& timings) {
     if (holders.processes.empty()) {
         LogLine("host: no program of the target runs, nothing to close");
         return ClosedPrograms();

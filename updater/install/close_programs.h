@@ -5,6 +5,7 @@
 #include <string>
 
 struct InstallTimings;
+struct TargetHolders;
 
 struct ClosedPrograms {
     int ended = 0;    // processes that held the target and are gone now
@@ -16,3 +17,6 @@ struct ClosedPrograms {
 // waiting at most timings.closeRequestTimeoutMs for all answers together, then waits up to
 // timings.hostExitTimeoutMs for the processes to end.
 ClosedPrograms CloseTargetPrograms(const std::wstring& targetPath, const InstallTimings& timings);
+
+// The same for processes already found (the holders of a release folder).
+ClosedPrograms CloseHolders(const TargetHolders& holders, const InstallTimings& timings);

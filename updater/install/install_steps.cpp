@@ -10,6 +10,7 @@
 #include "updater/files/windows_image.h"
 #include "updater/install/close_programs.h"
 #include "updater/install/host_prompt.h"
+#include "updater/install/package_steps.h"
 #include "updater/install/process_holders.h"
 #include "updater/install/program_start.h"
 #include "updater/paths.h"
@@ -352,7 +353,7 @@ const InstallStepItem* StepNamed(const std::string& name) {
     for (const InstallStepItem& step : kSteps) {
         if (name == step.name) return &step;
     }
-    return nullptr;
+    return PackageStepNamed(name);
 }
 
 bool MoveOverTarget(const std::wstring& from, const std::wstring& to, const InstallTimings& timings,

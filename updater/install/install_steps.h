@@ -13,6 +13,8 @@
 #include "updater/install/install_journal.h"
 #include "updater/install/install_leftovers.h"
 
+struct PackageSource;  // package_steps.h
+
 struct InstallContext {
     std::wstring target;
     InstallJournal* journal = nullptr;  // what the steps read (the two programs) and write (facts)
@@ -27,6 +29,8 @@ struct InstallContext {
     bool restartDeferred = false;
     // An earlier run closed the old program: a walk back starts it although this one closed none.
     bool oldProgramClosed = false;
+    // A whole-folder release being installed: the verified package; null in a recovery.
+    const PackageSource* package = nullptr;
 };
 
 enum class StepOutcome {
@@ -48,7 +52,7 @@ struct InstallStepItem {
 };
 
 const InstallStepItem& StepFor(InstallStage stage);
-// Null for a name no step has (a journal of another make).
+// Null for a name no step has (a journal of another make). Covers the whole-folder steps too.
 const InstallStepItem* StepNamed(const std::string& name);
 
 // Writes down where the download is, so that a copy of it cut short can be told as ours.

@@ -6,8 +6,12 @@
 #include <new>
 #include <utility>
 
+#include "updater/files/file_write.h"
 #include "updater/install/install.h"
+#include "updater/install/package_install.h"
 #include "updater/install/recovery.h"
+#include "updater/paths.h"
+#include "updater/update_log.h"
 
 struct InstallThread::Job {
     bool install = false;  // otherwise a recovery
@@ -26,6 +30,16 @@ HostWait InstallThread::AskAboutRunningPrograms(const std::wstring& target, void
     auto* job = static_cast<Job*>(parameter);
     PostMessageW(job->window, WM_INSTALL_HOST_BUSY, 0, 0);
     return job->prompt->Wait(target);
+}
+
+// The package is read by its name (the held download refuses no reader); it goes once installed.
+InstallResult InstallThread::InstallRelease(Job& job, const InstallObserver& observer) {
+    const InstallResult result = InstallPackage(TempDownloadPath(job.targetPath), job.targetPath,
+                                                InstalledReleaseKeys(job.targetPath), {}, observer,
+                                                job.oldProgramClosed);
+    if (result == InstallResult::Installed && job.download) DeleteWhenClosed(job.download.Get());
+    job.download.Reset();
+    return result;
 }
 
 InstallThread::~InstallThread() {
@@ -80,8 +94,10 @@ DWORD WINAPI InstallThread::Run(void* parameter) {
         observer.stepBegun = PostStep;
         observer.programsStillRun = AskAboutRunningPrograms;
         observer.context = job.get();
-        const InstallResult result =
-            InstallUpdate(std::move(job->download), job->targetPath, {}, observer, job->oldProgramClosed);
+        const InstallResult result = IsReleaseLayout(job->targetPath)
+                                         ? InstallRelease(*job, observer)
+                                         : InstallUpdate(std::move(job->download), job->targetPath, {}, observer,
+                                                         job->oldProgramClosed);
         PostMessageW(job->window, WM_INSTALL_FINISHED, static_cast<WPARAM>(result), 0);
     }
     if (SUCCEEDED(com)) CoUninitialize();

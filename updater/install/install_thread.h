@@ -12,6 +12,7 @@
 #include "updater/install/host_prompt.h"
 
 #include "ui/util/unique_handle.h"
+#include "updater/install/install.h"
 
 enum class InstallStage;
 
@@ -57,6 +58,7 @@ private:
     static DWORD WINAPI Run(void* job);
     static void PostStep(InstallStage stage, void* job);
     static HostWait AskAboutRunningPrograms(const std::wstring& target, void* job);
+    static InstallResult InstallRelease(Job& job, const InstallObserver& observer);
 
     UniqueHandle thread;
     std::shared_ptr<HostPrompt> prompt = std::make_shared<HostPrompt>();

@@ -9,9 +9,16 @@
 
 InstallResult RunSteps(InstallContext& context, const InstallStage* stages, size_t count,
                        const InstallObserver& observer) {
+    std::vector<const InstallStepItem*> steps;
+    for (size_t i = 0; i < count; ++i) steps.push_back(&StepFor(stages[i]));
+    return RunStepItems(context, steps.data(), steps.size(), observer);
+}
+
+InstallResult RunStepItems(InstallContext& context, const InstallStepItem* const* steps, size_t count,
+                           const InstallObserver& observer) {
     bool settled = true;
     for (size_t i = 0; i < count; ++i) {
-        const InstallStepItem& step = StepFor(stages[i]);
+        const InstallStepItem& step = *steps[i];
         if (observer.stepBegun != nullptr) observer.stepBegun(step.stage, observer.context);
         // A step the journal cannot announce is not taken: nobody could undo it after a stop.
         const StepOutcome outcome =

@@ -13,6 +13,10 @@
 InstallResult RunSteps(InstallContext& context, const InstallStage* stages, size_t count,
                        const InstallObserver& observer);
 
+// The same walk over steps given as items (the whole-folder installation's).
+InstallResult RunStepItems(InstallContext& context, const InstallStepItem* const* steps, size_t count,
+                           const InstallObserver& observer);
+
 // Undoes, in reverse, the steps the journal says were begun and not yet undone. False when an
 // undo could not finish (the walk stops there: what came before it depends on it).
 bool WalkBack(InstallContext& context);

@@ -6,6 +6,8 @@
 
 #include "client/updater_client.h"
 #include "ui/util/unique_handle.h"
+#include "updater/package/release_files.h"
+#include "updater/paths.h"
 #include "updater/update_log.h"
 
 namespace {
@@ -26,6 +28,17 @@ std::wstring ThisProgram() {
     const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
     path.resize(length < path.size() ? length : 0);
     return path;
+}
+
+// The updater of the release `current` names, for a launcher of a whole-folder installation:
+// the release folder this one runs from may be the old one, which its clean-up deletes.
+std::wstring RecoveryUpdaterFor(const std::wstring& targetPath) {
+    ReleasePointer current;
+    if (!ReadCurrent(FolderOf(targetPath), current)) return ThisProgram();
+    const std::wstring updater = FolderOf(targetPath) + current.folder + L"\\" + kReleaseUpdaterName;
+    const DWORD attributes = GetFileAttributesW(LongPathForm(updater).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ? updater
+                                                                                                  : ThisProgram();
 }
 
 }  // namespace
@@ -49,7 +62,7 @@ std::wstring LogonRecoveryCommand(const std::wstring& updaterPath, const std::ws
 
 bool ScheduleLogonRecovery(const std::wstring& targetPath) {
     const UniqueRegistryKey key = CreateRunOnce();
-    const std::wstring command = LogonRecoveryCommand(ThisProgram(), targetPath);
+    const std::wstring command = LogonRecoveryCommand(RecoveryUpdaterFor(targetPath), targetPath);
     const bool written =
         key && RegSetValueExW(key.Get(), LogonRecoveryValueName(targetPath).c_str(), 0, REG_SZ,
                               reinterpret_cast<const BYTE*>(command.c_str()),

@@ -1,7 +1,8 @@
 #pragma once
 // The entry that finishes an unsettled installation at the user's next logon: a value under
 // HKCU\Software\Microsoft\Windows\CurrentVersion\RunOnce that runs this updater as
-// `updater.exe --recover <target>`. One value per target, named after it; Windows deletes a
+// `updater.exe --recover <target>` (for the launcher of a whole-folder installation, the
+// updater.exe of the release `current` names, which outlives the clean-up). One value per target, named after it; Windows deletes a
 // RunOnce value before it runs it, so a recovery that is still not settled writes it again, and
 // one that is settled removes it.
 

@@ -25,7 +25,7 @@ bool ReadPackageManifest(const std::wstring& zipPath, const std::vector<Ed25519K
 // manifest is a whole release. Each file is created new, never over anything. False with
 // `refusal` set on the first entry the manifest does not vouch for, byte for byte; what was
 // written stays for the caller to remove. The files in `staged` are already in place (hard
-// links to unchanged live files): their entries are passed over.
+// links to unchanged live files): their entries are checked, not written.
 bool ExtractPackage(const std::wstring& zipPath, const PackageManifest& manifest, const std::string& manifestBytes,
                     const std::wstring& releaseFolder, PackageRefusal& refusal,
                     const std::vector<std::wstring>& staged = {});

@@ -95,6 +95,11 @@ bool ReadCurrent(const std::wstring& root, ReleasePointer& pointer) {
            ParseReleasePointer(std::string_view(text, got), pointer);
 }
 
+bool IsReleaseLayout(const std::wstring& launcherPath) {
+    ReleasePointer pointer;
+    return ReadCurrent(FolderOf(launcherPath), pointer);
+}
+
 bool SwitchCurrent(const std::wstring& root, const ReleasePointer& pointer) {
     const std::wstring staged = ReleasePath(root, kCurrentStaged), current = ReleasePath(root, kCurrentName);
     return WriteFlushed(staged, FormatReleasePointer(pointer)) &&

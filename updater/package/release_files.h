@@ -24,6 +24,9 @@ bool RoomFor(const std::wstring& folder, uint64_t bytes);
 
 // Reads "<root>\current" (full sharing, closed at once). False when it is missing or malformed.
 bool ReadCurrent(const std::wstring& root, ReleasePointer& pointer);
+// True when the launcher's folder holds a readable `current`: the target is the launcher of a
+// whole-folder installation, which only a package updates.
+bool IsReleaseLayout(const std::wstring& launcherPath);
 // Writes "<root>\current.new", flushes it and renames it over "<root>\current": the switch.
 bool SwitchCurrent(const std::wstring& root, const ReleasePointer& pointer);
 
