@@ -85,6 +85,10 @@ TEST_F(PublisherPinTest, EachSignedFileGetsItsVerdict) {
         {L"new-expired.exe", ExpiredSigner::Accepted, V::Trusted, "expired since"},
         {L"new-expired-stamped.exe", ExpiredSigner::NeedsTimestamp, V::Trusted, "time stamp valid"},
         {L"new-trailing.exe", ExpiredSigner::NeedsTimestamp, V::Unusual, "data after the certificate table"},
+        {L"new-a.msi", ExpiredSigner::NeedsTimestamp, V::Trusted, "signer valid"},
+        {L"new-b.msi", ExpiredSigner::NeedsTimestamp, V::Trusted, "signer valid"},
+        {L"new.msi", ExpiredSigner::NeedsTimestamp, V::Unsigned, "no DigitalSignature stream"},
+        {L"new-changed.msi", ExpiredSigner::NeedsTimestamp, V::DigestMismatch, "image digest"},
     };
     for (const Case& c : cases) {
         const SignatureCheck check = CheckFileSignature(Open(c.file).Get(), c.expired);

@@ -42,6 +42,10 @@ protected:
         programs["v1-a"] = ReadWholeFile(signedA->Path(L"old-a.exe"));
         programs["v2_newkey-b"] = ReadWholeFile(signedA->Path(L"new-b.exe"));
         programs["v2_newkey-a"] = ReadWholeFile(signedA->Path(L"new-a.exe"));
+        // Windows Installer packages of the 2.0.0 program, built by wixl: A's, B's and unsigned.
+        const std::pair<const char*, const wchar_t*> packages[] = {
+            {"msi-a", L"new-a.msi"}, {"msi-b", L"new-b.msi"}, {"msi-unsigned", L"new.msi"}};
+        for (const auto& package : packages) programs[package.first] = ReadWholeFile(signedA->Path(package.second));
         // The new program marked for another machine, and as a DLL, in its PE header.
         const size_t pe = *reinterpret_cast<const std::uint32_t*>(&programs["v2"][0x3c]);
         programs["v2-x64"] = programs["v2-dll"] = programs["v2"];
@@ -56,6 +60,7 @@ protected:
         server->Route("/notes.html", HttpResponse::Ok("<p>Fixed the <b>crash</b> at start</p>"));
         for (const auto& program : programs) {
             server->Route("/" + program.first + ".exe", HttpResponse::Ok(program.second));
+            server->Route("/" + program.first + ".msi", HttpResponse::Ok(program.second));
             signer.Add(program.first == "v2_newkey-a" ? "new_key" : "vendor_key", program.second);
         }
         const std::vector<std::string> signatures = signer.Run();
@@ -408,6 +413,49 @@ TEST_F(FeedCheckTest, ChecksThatEndEarly) {
     server->RouteSequence("/busy.xml", {busy, HttpResponse::Ok("<rss/>")});
     RunUpdater(L"--check --now " + tls->WideUrl("good", "/busy.xml") + L" " + Quoted(target), nullptr);
     EXPECT_EQ(server->RequestCount("/busy.xml"), 2);
+}
+
+// A signed installed program takes a Windows Installer package only from its own publisher: the
+// same subject's package is installed by msiexec and measured, another's or an unsigned one is
+// refused before anything runs.
+TEST_F(FeedCheckTest, PackagesAnswerToThePublisherPin) {
+    const struct {
+        const char* package;
+        const char* logged;
+        const char* result;
+    } cases[] = {
+        {"msi-a", "installer: installed version \"2.0.0\" (exit code 0)", "v2_newkey"},
+        {"msi-b", "publisher: REFUSED, other publisher \"CN=Updater Test Publisher B", "v1-a"},
+        {"msi-unsigned", "publisher: REFUSED, the download is unsigned", "v1-a"},
+    };
+    OpensslSigner signer;
+    std::vector<std::wstring> targets;
+    std::vector<std::string> feeds;
+    for (const auto& c : cases) {
+        const std::wstring folder = scratch.Path() + OpensslSigner::Wide(c.package);
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+        targets.push_back(folder + L"\\host_app.exe");
+        ASSERT_TRUE(WriteWholeFile(targets.back(), programs["v1-a"]));
+        const std::string arguments = "<sparkle:installerArguments>/qn INSTALLDIR=\"" +
+                                      std::string(folder.begin(), folder.end()) + "\"</sparkle:installerArguments>";
+        const std::string url = tls->Url("good", "/" + std::string(c.package) + ".msi");
+        feeds.push_back(AppcastText("<upd:serial>7</upd:serial>", {{"2.0.0", url, std::to_string(programs[c.package].size()),
+                                                                     fileSignatures[c.package], arguments, ""}}));
+        signer.Add("vendor_key", feeds.back());
+    }
+    const std::vector<std::string> signatures = signer.Run();
+    for (size_t i = 0; i < targets.size(); ++i) {
+        const std::string route = "/package-feed" + std::to_string(i) + ".xml";
+        server->Route(route, HttpResponse::Ok(WithSignatureBlock(feeds[i], signatures[i])));
+        ClearFeedState();
+        const std::string before = ReadWholeFile(logPath);
+        const long code = RunUpdater(L"--check --yes " + tls->WideUrl("good", route) + L" " + Quoted(targets[i]), nullptr);
+        CloseRunningHost();
+        const std::string log = ReadWholeFile(logPath).substr(before.size());
+        EXPECT_EQ(code, 1) << cases[i].package << "\n" << log;
+        EXPECT_NE(log.find(cases[i].logged), std::string::npos) << cases[i].package << "\n" << log;
+        EXPECT_TRUE(ReadWholeFile(targets[i]) == programs[cases[i].result]) << cases[i].package << "\n" << log;
+    }
 }
 
 // A check the user asked for shows "正在检查更新…" (in the language asked for) while the server

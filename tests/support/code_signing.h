@@ -8,7 +8,10 @@
 // "new-changed.exe": A, changed after signing; "new-rewritten.exe": changed, the signed digest
 // rewritten to match; "new-trailing.exe": A, data appended after the signature;
 // "old-a-tagged.exe": A, tag data added inside its certificate entry (still valid);
-// "old-garbled.exe": A's certificate entry with its signature damaged past reading.
+// "old-garbled.exe": A's certificate entry with its signature damaged past reading;
+// "new.msi", "new-a.msi", "new-b.msi": a Windows Installer package of new.exe (installing
+// host_app.exe under INSTALLDIR), unsigned, signed by A, signed by B; "new-changed.msi": A,
+// one byte of its cabinet changed after signing.
 
 #include <string>
 

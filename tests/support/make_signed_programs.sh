@@ -87,4 +87,39 @@ open(sys.argv[3], 'wb').write(garbled)
 PY
 # Data appended after the signature: unsigned bytes that would be installed.
 { cat new-a.exe && printf appended; } >new-trailing.exe
+# A Windows Installer package of the new program (wixl), unsigned, and signed by A and by B;
+# installed per user under INSTALLDIR, which the test gives on msiexec's command line. The
+# component is new each run: Windows Installer puts a component it already knows where it was.
+component=$(cat /proc/sys/kernel/random/uuid)
+cat >app.wxs <<WXS
+<?xml version="1.0" encoding="utf-8"?>
+<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
+  <Product Id="*" Name="Updater Test App" Version="2.0.0" Manufacturer="Updater Test Vendor" Language="1033"
+           UpgradeCode="6F1C2A4E-8D11-4E0B-9B3A-3C1D2E4F5A60">
+    <Package InstallerVersion="200" Compressed="yes" InstallScope="perUser"/>
+    <Media Id="1" Cabinet="app.cab" EmbedCab="yes"/>
+    <Directory Id="TARGETDIR" Name="SourceDir">
+      <Directory Id="INSTALLDIR" Name="UpdaterTestApp">
+        <Component Id="Program" Guid="$component">
+          <File Id="Program" Name="host_app.exe" Source="new.exe" KeyPath="yes"/>
+        </Component>
+      </Directory>
+    </Directory>
+    <Feature Id="Main" Level="1"><ComponentRef Id="Program"/></Feature>
+  </Product>
+</Wix>
+WXS
+wixl -o new.msi app.wxs
+# wixl leaves the file unversioned, and Windows Installer never replaces a versioned file with
+# an unversioned one: the package states the program's version itself.
+msibuild new.msi -q "UPDATE \`File\` SET \`Version\` = '2.0.0.0' WHERE \`File\` = 'Program'"
+sign a new.msi new-a.msi
+sign b new.msi new-b.msi
+# One byte of the embedded cabinet changed after signing.
+python3 - new-a.msi new-changed.msi <<'PY'
+import sys
+data = bytearray(open(sys.argv[1], 'rb').read())
+data[data.index(b'MSCF') + 60] ^= 1
+open(sys.argv[2], 'wb').write(data)
+PY
 echo ready >done

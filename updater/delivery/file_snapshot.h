@@ -18,8 +18,9 @@ public:
     FileSnapshot(const FileSnapshot&) = delete;
     FileSnapshot& operator=(const FileSnapshot&) = delete;
 
-    // Copies the content of `source` to `path` (a file already there is replaced). False when
-    // any step fails; nothing is left at `path` then.
+    // Copies the content of `source` to `path` (a file already there is replaced) and holds it,
+    // refusing writers, once it is found to be the very same bytes: what is later run or read
+    // from `path` is what was verified. False when any step fails; nothing is left at `path` then.
     bool Take(HANDLE source, const std::wstring& path);
     const std::wstring& Path() const { return path_; }
 

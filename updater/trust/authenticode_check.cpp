@@ -4,6 +4,7 @@
 #include <wintrust.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <new>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "updater/trust/authenticode_timestamp.h"
 #include "updater/trust/certificate_chain.h"
 #include "updater/trust/cng_hash.h"
+#include "updater/trust/msi_signature.h"
 #include "updater/trust/pe_image_hash.h"
 #include "updater/trust/read_at.h"
 #include "updater/trust/signed_message.h"
@@ -82,26 +84,23 @@ SignatureCheck CheckExpired(const SignedMessage& message, ExpiredSigner expired)
     return Verdict(SignatureVerdict::Trusted, "signer expired, time stamp valid");
 }
 
-SignatureCheck CheckSignedImage(HANDLE file, uint64_t fileSize, const PeLayout& layout,
-                                ExpiredSigner expired) {
-    std::vector<unsigned char> table(layout.certTableSize);
+// The signed content's digest: computed by `hashContent` with the algorithm the signer chose.
+using ContentHasher = std::function<bool(CngHash&, std::string&)>;
+
+// Everything after the signature's bytes are found: the signed digest against the content, the
+// signature value and the signer's chain.
+SignatureCheck CheckSignedBlob(const unsigned char* blob, size_t blobSize, const ContentHasher& hashContent,
+                               ExpiredSigner expired) {
     std::string problem;
-    const unsigned char* blob = nullptr;
-    size_t blobSize = 0;
-    if (!ReadFileAt(file, layout.certTableOffset, table.data(), layout.certTableSize))
-        return Verdict(SignatureVerdict::Unusual, "certificate table unreadable");
     SignedMessage message;
     SignedDigest signedDigest;
-    if (!SignatureInTable(table.data(), table.size(), blob, blobSize, problem) ||
-        !message.Decode(blob, blobSize, SPC_INDIRECT_DATA_OBJID, problem)) {
+    if (!message.Decode(blob, blobSize, SPC_INDIRECT_DATA_OBJID, problem))
         return Verdict(SignatureVerdict::Unusual, problem);
-    }
     if (!ReadSignedDigest(message, signedDigest))
         return Verdict(SignatureVerdict::Unusual, "malformed signed digest");
     CngHash hash(HashAlgorithmOfOid(signedDigest.oid.c_str()));
     if (!hash.Ok()) return Verdict(SignatureVerdict::Unusual, "unknown digest algorithm " + signedDigest.oid);
-    if (!HashRanges(file, ImageHashRanges(layout, fileSize), hash))
-        return Verdict(SignatureVerdict::Unusual, "file unreadable");
+    if (!hashContent(hash, problem)) return Verdict(SignatureVerdict::Unusual, problem);
     if (hash.Finish() != signedDigest.digest)
         return Verdict(SignatureVerdict::DigestMismatch, "image digest differs from the signed one");
     if (!message.Verify(problem)) {
@@ -122,6 +121,39 @@ SignatureCheck CheckSignedImage(HANDLE file, uint64_t fileSize, const PeLayout& 
     return check;
 }
 
+SignatureCheck CheckSignedImage(HANDLE file, uint64_t fileSize, const PeLayout& layout,
+                                ExpiredSigner expired) {
+    std::vector<unsigned char> table(layout.certTableSize);
+    std::string problem;
+    const unsigned char* blob = nullptr;
+    size_t blobSize = 0;
+    if (!ReadFileAt(file, layout.certTableOffset, table.data(), layout.certTableSize))
+        return Verdict(SignatureVerdict::Unusual, "certificate table unreadable");
+    if (!SignatureInTable(table.data(), table.size(), blob, blobSize, problem))
+        return Verdict(SignatureVerdict::Unusual, problem);
+    const ContentHasher hashImage = [&](CngHash& hash, std::string& why) {
+        if (HashRanges(file, ImageHashRanges(layout, fileSize), hash)) return true;
+        why = "file unreadable";
+        return false;
+    };
+    return CheckSignedBlob(blob, blobSize, hashImage, expired);
+}
+
+// A Windows Installer package: the same signature, kept in a stream instead of a table.
+SignatureCheck CheckSignedPackage(HANDLE file, ExpiredSigner expired) {
+    std::vector<unsigned char> blob;
+    std::string problem;
+    switch (ReadMsiSignature(file, blob, problem)) {
+        case MsiSignatureRead::Signed: break;
+        case MsiSignatureRead::Unsigned: return Verdict(SignatureVerdict::Unsigned, problem);
+        case MsiSignatureRead::Unusual: return Verdict(SignatureVerdict::Unusual, problem);
+    }
+    const ContentHasher hashPackage = [file](CngHash& hash, std::string& why) {
+        return HashMsiContent(file, hash, why);
+    };
+    return CheckSignedBlob(blob.data(), blob.size(), hashPackage, expired);
+}
+
 }  // namespace
 
 SignatureCheck CheckFileSignature(HANDLE file, ExpiredSigner expired) {
@@ -133,6 +165,11 @@ SignatureCheck CheckFileSignature(HANDLE file, ExpiredSigner expired) {
     std::string problem;
     if (!ReadFileAt(file, 0, head.data(), static_cast<DWORD>(head.size())))
         return Verdict(SignatureVerdict::Unusual, "file unreadable");
+    if (IsCompoundFile(head.data(), head.size())) {
+        SignatureCheck check = CheckSignedPackage(file, expired);
+        check.package = true;
+        return check;
+    }
     if (!ReadPeLayout(head.data(), head.size(), fileSize, layout, problem))
         return Verdict(SignatureVerdict::Unusual, problem);
     if (layout.certTableSize == 0) return Verdict(SignatureVerdict::Unsigned, "no certificate table");

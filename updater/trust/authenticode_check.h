@@ -1,5 +1,6 @@
 #pragma once
-// The updater's own Authenticode check of a program file, made through an open handle. Every
+// The updater's own Authenticode check of a program file or a Windows Installer package, made
+// through an open handle. Every
 // step is done here or asked of a CryptoAPI call that behaves alike on Windows and under Wine:
 // the image digest over the file's bytes, the content against its messageDigest attribute, the
 // signature value, the signer's chain for code signing, and for an expired signer its RFC 3161
@@ -14,8 +15,8 @@
 
 enum class SignatureVerdict {
     Trusted,         // intact, and the signer chains to a trusted root for code signing
-    Unsigned,        // a Windows image without a certificate table
-    Unusual,         // not an image, or signed in a way the updater does not accept
+    Unsigned,        // an image without a certificate table, a package without a signature stream
+    Unusual,         // neither an image nor a package, or signed in a way the updater does not accept
     DigestMismatch,  // the file changed after signing
     BadSignature,    // the signature value does not verify
     Untrusted,       // no chain to a trusted root, or the certificate is not for code signing
@@ -30,6 +31,7 @@ struct SignatureCheck {
     SignatureVerdict verdict = SignatureVerdict::Unusual;
     std::string detail;     // what exactly failed, or how it passed
     CertificatePtr signer;  // set when the verdict is Trusted
+    bool package = false;   // a Windows Installer package rather than a program image
 };
 
 SignatureCheck CheckFileSignature(HANDLE file, ExpiredSigner expired);

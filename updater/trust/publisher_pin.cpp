@@ -70,6 +70,21 @@ LONG WindowsTrustVerdict(HANDLE file, const std::wstring& path) {
     return result;
 }
 
+// WinVerifyTrust's verdict on top of the updater's own. A system without a verifier for installer
+// packages (Wine has none) cannot add its judgement; the updater's own check of the package has
+// already covered its digest, signature and chain.
+bool WindowsAgrees(HANDLE download, const std::wstring& downloadPath, bool package) {
+    const LONG windows = WindowsTrustVerdict(download, downloadPath);
+    if (windows == ERROR_SUCCESS) return true;
+    if (windows == TRUST_E_SUBJECT_FORM_UNKNOWN && package) {
+        LogLine("publisher: Windows has no verifier for installer packages (0x%08lX); the updater's own check stands",
+                static_cast<unsigned long>(windows));
+        return true;
+    }
+    LogLine("publisher: REFUSED by Windows, error 0x%08lX", static_cast<unsigned long>(windows));
+    return false;
+}
+
 bool DownloadPasses(HANDLE download, const std::wstring& downloadPath,
                     const PublisherRequirement& requirement, const PublisherOptions& options) {
     bool passes = false;
@@ -83,11 +98,7 @@ bool DownloadPasses(HANDLE download, const std::wstring& downloadPath,
     }
     const bool same = SameSubject(requirement, check.signer.get());
     if (!same && !OtherSubjectPasses(requirement, check.signer.get(), options)) return false;
-    const LONG windows = WindowsTrustVerdict(download, downloadPath);
-    if (windows != ERROR_SUCCESS) {
-        LogLine("publisher: REFUSED by Windows, error 0x%08lX", static_cast<unsigned long>(windows));
-        return false;
-    }
+    if (!WindowsAgrees(download, downloadPath, check.package)) return false;
     if (same) LogLine("publisher: same publisher \"%s\" (%s)", expected, check.detail.c_str());
     return true;
 }
