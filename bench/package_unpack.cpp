@@ -23,6 +23,7 @@
 #include "updater/package/release_files.h"
 #include "updater/package/release_plan.h"
 #include "updater/update_log.h"
+#include "package_content.h"
 #include "zip_writer.h"
 
 namespace {
@@ -32,15 +33,7 @@ constexpr size_t kFileBytes = 256 * 1024;  // 400 of them: 100 MiB
 constexpr int kRuns = 3;
 
 std::string Content(uint32_t seed) {
-    std::string bytes(kFileBytes, '\0');
-    uint32_t x = seed * 2654435761u + 1;
-    for (size_t block = 0; block < kFileBytes; block += 8192) {
-        for (size_t i = block; i < block + 4096; ++i) {  // the other half of each 8 KiB stays zero
-            x ^= x << 13, x ^= x >> 17, x ^= x << 5;
-            bytes[i] = static_cast<char>(x);
-        }
-    }
-    return bytes;
+    return PackageFileContent(seed, kFileBytes);
 }
 
 std::wstring FileName(int i) {

@@ -27,6 +27,7 @@
 #include "updater/package/release_pointer.h"
 #include "updater/paths.h"
 #include "updater/update_log.h"
+#include "package_content.h"
 #include "zip_writer.h"
 
 namespace {
@@ -36,15 +37,7 @@ constexpr size_t kFileBytes = 256 * 1024;  // 398 of them beside the two program
 constexpr int kRuns = 3;
 
 std::string Content(uint32_t seed) {
-    std::string bytes(kFileBytes, '\0');
-    uint32_t x = seed * 2654435761u + 1;
-    for (size_t block = 0; block < kFileBytes; block += 8192) {
-        for (size_t i = block; i < block + 4096; ++i) {  // the other half of each 8 KiB stays zero
-            x ^= x << 13, x ^= x >> 17, x ^= x << 5;
-            bytes[i] = static_cast<char>(x);
-        }
-    }
-    return bytes;
+    return PackageFileContent(seed, kFileBytes);
 }
 
 std::wstring FileName(int i) {
